@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// The alert windows that order entry and correction open over their owner.
+enum class AlertWindow { frmAlert, frmStop, frmTAlert };
+
+// Everything that reaches outside the program: the system beep, wave files,
+// blocking message boxes, the alert windows. The program installs the real
+// Qt implementation; tests install a recording fake, so no test ever blocks
+// on a dialog or depends on a sound device.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The system beep.
+    virtual void beep() = 0;
+
+    // Starts playing a wave file and returns at once; a missing file gives
+    // the system beep instead.
+    virtual void playSound(const QString& path) = 0;
+
+    // A message box with one OK button and the application's title; returns
+    // when the operator has closed it.
+    virtual void showMessage(const QString& text) = 0;
+
+    // Opens one of the alert windows over its (already disabled) owner.
+    virtual void showAlertWindow(AlertWindow window) = 0;
+};

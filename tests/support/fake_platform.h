@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/platform.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+// Records what the program asked of the outside world instead of doing it.
+class FakePlatform : public Platform {
+public:
+    // One recorded call, in order: "beep", "sound:<file name>",
+    // "message:<text>", "alert:frmAlert" and so on.
+    QStringList calls;
+    int beeps = 0;
+    QStringList sounds;    // file names without their directory
+    QStringList messages;  // message box texts
+    QVector<AlertWindow> alerts;
+
+    // Runs when an alert window is asked for (a test may close it at once).
+    std::function<void(AlertWindow)> onAlert;
+
+    void beep() override;
+    void playSound(const QString& path) override;
+    void showMessage(const QString& text) override;
+    void showAlertWindow(AlertWindow window) override;
+
+    void clear();
+};
+
+QString alertWindowName(AlertWindow window);
