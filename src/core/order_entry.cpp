@@ -130,7 +130,7 @@ void OrderEntry::Form_KeyPress(int k) {
         // does not hold: the input-error window, the text kept for editing.
         if (label1.contains(u'-')) {
             display_.form1Enabled = false;
-            platform_.showAlertWindow(AlertWindow::frmStop);
+            showAlertWindow(AlertWindow::frmStop);
             return;
         }
         job_.clearInputOnNextKey = true;
@@ -139,7 +139,7 @@ void OrderEntry::Form_KeyPress(int k) {
     if (job_.hasPendingEntries && !job_.pendingEntry.isEmpty() && isCloseKey(k)) {
         if (jobIsFull()) {
             platform_.beep();
-            platform_.showMessage(kJobFullMessage);
+            showMessage(kJobFullMessage);
         } else {
             platform_.playSound(job_.closeSoundPath);
             ClosePerson();
@@ -178,6 +178,18 @@ void OrderEntry::VScroll1_Change() {
     display_.focus = InputFocus::Form1;
 }
 
+void OrderEntry::showMessage(const QString& text) {
+    if (beforeBlocking_)
+        beforeBlocking_();
+    platform_.showMessage(text);
+}
+
+void OrderEntry::showAlertWindow(AlertWindow window) {
+    if (beforeBlocking_)
+        beforeBlocking_();
+    platform_.showAlertWindow(window);
+}
+
 void OrderEntry::alertClosed() {
     display_.form1Enabled = true;
 }
@@ -193,7 +205,7 @@ void OrderEntry::refuseNumber() {
     job_.clearInputOnNextKey = false;
     display_.Label1.clear();
     display_.form1Enabled = false;
-    platform_.showAlertWindow(AlertWindow::frmAlert);
+    showAlertWindow(AlertWindow::frmAlert);
 }
 
 bool OrderEntry::jobIsFull() const {
@@ -236,7 +248,7 @@ void OrderEntry::AddPrint() {
     // entry past 100 prints: the appended tokens go, nothing is counted.
     if (additionWouldOverflowCounts(n, c)) {
         display_.Label1.clear();
-        platform_.showMessage(kPhotoCountLimitMessage.arg(n));
+        showMessage(kPhotoCountLimitMessage.arg(n));
         dropTrailingTokens(c);
         return;
     }
@@ -276,7 +288,7 @@ void OrderEntry::RemovePrint() {
 
     if (job_.printCounts[n] < 1) {
         platform_.beep();
-        platform_.showMessage(kNoDataMessage);
+        showMessage(kNoDataMessage);
         job_.hasPendingEntries = false;
         display_.Label1.clear();
         display_.focus = InputFocus::List1;
@@ -341,7 +353,7 @@ void OrderEntry::RecountPendingEntry() {
 
     if (overflow) {
         display_.Label1.clear();
-        platform_.showMessage(kEntryLimitMessage);
+        showMessage(kEntryLimitMessage);
         job_.entryOverflow = true;
         dropTrailingTokens(job_.copyCount);
         return;
@@ -371,7 +383,7 @@ void OrderEntry::RecountPendingEntry() {
 bool OrderEntry::ClosePerson() {
     if (jobIsFull()) {
         platform_.beep();
-        platform_.showMessage(kJobFullMessage);
+        showMessage(kJobFullMessage);
         return false;
     }
     job_.personCount += 1;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Where the keyboard focus of the input screen is.
 enum class InputFocus { Form1, List1 };
 
@@ -67,6 +69,10 @@ public:
     void cbMae_Click() { PageHistoryEarlier(); }
     void cbAto_Click() { PageHistoryLater(); }
 
+    // Runs before anything that blocks or takes the focus away (a message
+    // box, an alert window), so the screen shows the display as it is then.
+    void setBeforeBlocking(std::function<void()> callback) { beforeBlocking_ = std::move(callback); }
+
     // An alert window over the screen has closed.
     void alertClosed();
 
@@ -95,6 +101,8 @@ public:
 
 private:
     void VScroll1_Change();
+    void showMessage(const QString& text);
+    void showAlertWindow(AlertWindow window);
     void refuseNumber();
     bool jobIsFull() const;
     bool additionWouldOverflowCounts(int photoNumber, int copies) const;
@@ -106,6 +114,7 @@ private:
     Platform& platform_;
     InputDisplay display_;
     HistoryRows historyRows_;
+    std::function<void()> beforeBlocking_;
 };
 
 // The values of the blank-ended tokens of an entry, at most `room` of them;

@@ -28,6 +28,8 @@ void FakePlatform::playSound(const QString& path) {
 void FakePlatform::showMessage(const QString& text) {
     messages << text;
     calls << QStringLiteral("message:") + text;
+    if (onMessage)
+        onMessage(text);
 }
 
 void FakePlatform::showAlertWindow(AlertWindow window) {

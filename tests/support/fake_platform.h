@@ -21,6 +21,8 @@ public:
 
     // Runs when an alert window is asked for (a test may close it at once).
     std::function<void(AlertWindow)> onAlert;
+    // Runs while a message box would be open.
+    std::function<void(const QString&)> onMessage;
 
     void beep() override;
     void playSound(const QString& path) override;

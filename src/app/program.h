@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/window_registry.h"
+#include "core/job_state.h"
+
+#include <QString>
+
+// Everything one run owns: the job, the platform, and the windows. The
+// windows go first when the run ends, while the rest is still there.
+template <class PlatformType>
+struct Program {
+    explicit Program(const QString& programDirectory = QString())
+        : context{job, platform, windows, programDirectory} {}
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    JobState job;
+    PlatformType platform;
+    AppContext context;
+    WindowRegistry windows{context};
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/platform.h"
+
+#include <QHash>
+#include <QString>
+
+class QSoundEffect;
+class WindowRegistry;
+
+// The real platform: the system beep, wave files through QSoundEffect,
+// message boxes, and the alert windows through the window registry.
+class QtPlatform : public Platform {
+public:
+    explicit QtPlatform(WindowRegistry* windows = nullptr) : windows_(windows) {}
+    ~QtPlatform() override;
+
+    void setWindows(WindowRegistry* windows) { windows_ = windows; }
+
+    void beep() override;
+    void playSound(const QString& path) override;
+    void showMessage(const QString& text) override;
+    void showAlertWindow(AlertWindow window) override;
+
+    // Loads a wave file ahead of its first use, so that playing it never
+    // waits for the file.
+    void preloadSound(const QString& path);
+
+private:
+    QSoundEffect* effectFor(const QString& path);
+
+    WindowRegistry* windows_;
+    QHash<QString, QSoundEffect*> effects_;
+};

@@ -1,0 +1,247 @@
+#include "core/form1.h"
+
+#include "app/window_registry.h"
+#include "core/picture_box_view.h"
+#include "ui_form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QWindow>
+
+namespace {
+
+constexpr Rgb kFormBackground{0, 128, 128};
+
+}  // namespace
+
+int keyAsciiOf(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return OrderEntry::kKeyEnter;
+        case Qt::Key_Backspace:
+            return OrderEntry::kKeyBackSpace;
+        case Qt::Key_Escape:
+            return 27;
+        default:
+            break;
+    }
+    const QString text = event.text();
+    if (text.size() == 1 && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7f)
+        return text[0].unicode();
+    // Some platforms send keypad keys without text.
+    const int key = event.key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return '0' + (key - Qt::Key_0);
+    switch (key) {
+        case Qt::Key_Minus:
+            return '-';
+        case Qt::Key_Slash:
+            return '/';
+        case Qt::Key_Asterisk:
+            return '*';
+        case Qt::Key_Period:
+            return '.';
+        case Qt::Key_Equal:
+            return '=';
+        case Qt::Key_Plus:
+            return '+';
+        default:
+            return 0;
+    }
+}
+
+int keyCodeOf(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Up:
+            return OrderEntry::kKeyUp;
+        case Qt::Key_Down:
+            return OrderEntry::kKeyDown;
+        default:
+            return 0;
+    }
+}
+
+Form1::Form1(AppContext& context)
+    : ui(std::make_unique<Ui::Form1>()),
+      context_(context),
+      engine_(context.job, context.platform) {
+    ui->setupUi(this);
+
+    QPalette teal = ui->centralwidget->palette();
+    teal.setColor(QPalette::Window, QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
+    ui->centralwidget->setPalette(teal);
+    ui->Pic1->setBackground(kPic1Background);
+    ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
+
+    // The separators carry their names too.
+    const QStringList separatorNames = {QStringLiteral("mnuS"), QStringLiteral("mnuSe"),
+                                        QStringLiteral("mnusen")};
+    int separator = 0;
+    for (QMenu* menu : {ui->mnuFile, ui->mnuPrint})
+        for (QAction* action : menu->actions())
+            if (action->isSeparator() && separator < separatorNames.size())
+                action->setObjectName(separatorNames[separator++]);
+
+    // Buttons pressed with Enter as with Space, like classic command buttons.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+
+    // Functions whose windows are not there yet stay visibly unavailable.
+    for (QWidget* widget : {static_cast<QWidget*>(ui->Command1), static_cast<QWidget*>(ui->Command2),
+                            static_cast<QWidget*>(ui->cbPrintAll), static_cast<QWidget*>(ui->cbPrintKojin),
+                            static_cast<QWidget*>(ui->cbPrintYakimasi)})
+        widget->setEnabled(false);
+    for (QAction* action : {ui->mnuSave, ui->mnuYakimasi, ui->mnuKojin, ui->mnuJuchuu,
+                            ui->mnuSettei, ui->mnuNyuu, ui->mnuVer})
+        action->setEnabled(false);
+
+    connect(ui->cbMae, &QPushButton::clicked, this, [this] {
+        engine_.cbMae_Click();
+        showDisplay();
+    });
+    connect(ui->cbAto, &QPushButton::clicked, this, [this] {
+        engine_.cbAto_Click();
+        showDisplay();
+    });
+    connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
+        engine_.setVScroll1(value);
+        showDisplay();
+    });
+    connect(ui->Command3, &QPushButton::clicked, this, &Form1::finishInput);
+    connect(ui->mnuQuit, &QAction::triggered, this, &Form1::finishInput);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form1::focusWindowChanged);
+    engine_.setBeforeBlocking([this] { showDisplay(); });
+
+    previewKeysOf(this);
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::previewKeysOf(QWidget* widget) {
+    widget->installEventFilter(this);
+    for (QWidget* child : widget->findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+void Form1::Form_Load() {
+    engine_.Form_Load(context_.programDirectory);
+    showDisplay();
+}
+
+void Form1::switchOffListInputMethod() {
+    ui->List1->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void Form1::finishInput() {
+    engine_.closeOpenEntryForFinish();
+    showDisplay();
+    showExitConfirmation();
+}
+
+void Form1::showExitConfirmation() {
+    // The exit confirmation window comes with the setup screen.
+}
+
+void Form1::alertWindowClosed() {
+    engine_.alertClosed();
+    showDisplay();
+}
+
+void Form1::Form_Activate() {
+    activatedOnce_ = true;
+    engine_.Form_Activate();
+    showDisplay();
+}
+
+void Form1::focusWindowChanged(QWindow* now) {
+    if (!now)
+        return;  // the program lost the focus; what counts is where it comes back from
+    QWidget* nowWidget = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->windowHandle() == now)
+            nowWidget = top;
+
+    if (nowWidget == this) {
+        // Coming back from a message box or from another program (the last
+        // focused window was this one) is not an activation.
+        const bool fromOtherWindow = lastFocus_ == LastFocus::ProgramWindow;
+        lastFocus_ = LastFocus::Form1;
+        if (isEnabled() && (!activatedOnce_ || fromOtherWindow))
+            Form_Activate();
+        return;
+    }
+    const bool modal = nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
+                                     (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
+    if (modal) {
+        lastFocus_ = LastFocus::ModalDialog;
+        return;
+    }
+    lastFocus_ = nowWidget ? LastFocus::ProgramWindow : LastFocus::None;
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ChildAdded) {
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
+            previewKeysOf(child);
+    } else if (event->type() == QEvent::KeyPress) {
+        // A key travels from the focused control up to the window; it is
+        // previewed once, where it starts.
+        QWidget* first = QApplication::focusWidget();
+        if (!first || first->window() != this)
+            first = this;
+        if (watched == first)
+            handleKey(static_cast<QKeyEvent*>(event));
+    }
+    return false;  // the control still gets the key
+}
+
+void Form1::handleKey(QKeyEvent* event) {
+    if (const int code = keyCodeOf(*event))
+        engine_.Form_KeyDown(code);
+    if (const int ascii = keyAsciiOf(*event))
+        engine_.Form_KeyPress(ascii);
+    showDisplay();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    engine_.closeOpenEntryForFinish();
+    showDisplay();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void Form1::showDisplay() {
+    const InputDisplay& d = engine_.display();
+    ui->Label1->setText(d.Label1);
+    ui->Label3->setText(d.Label3);
+    ui->Label5->setText(d.Label5);
+    ui->Label13->setText(d.Label13);
+    ui->tbHGoukei->setText(d.tbHGoukei);
+    ui->tbNin->setText(d.tbNin);
+    ui->tbDaiNanMai->setText(d.tbDaiNanMai);
+    ui->tbChuNanMai->setText(d.tbChuNanMai);
+    ui->tbShouNanMai->setText(d.tbShouNanMai);
+    if (d.List1 != shownList_) {
+        shownList_ = d.List1;
+        ui->List1->clear();
+        for (const QString& item : d.List1)
+            ui->List1->addItem(PictureBoxView::displayText(item));
+        ui->List1->scrollToBottom();
+    }
+    ui->VScroll1->setValue(d.VScroll1);
+    ui->cbMae->setEnabled(d.cbMaeEnabled);
+    ui->cbAto->setEnabled(d.cbAtoEnabled);
+    ui->Pic1->showPicture(d.Pic1);
+    setEnabled(d.form1Enabled);
+    if (d.form1Enabled && isActiveWindow()) {
+        QWidget* target = d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1)
+                                                        : ui->centralwidget;
+        if (QApplication::focusWidget() != target)
+            target->setFocus(Qt::OtherFocusReason);
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/order_entry.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+struct AppContext;
+class QWindow;
+namespace Ui {
+class Form1;
+}
+
+// The input screen: the operator keys the order slips here. A thin window
+// over the order-entry engine: every key goes to the engine before the
+// control that has the focus sees it, and the window shows the engine's
+// display state.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Form1(AppContext& context);
+    ~Form1() override;
+
+    OrderEntry& engine() { return engine_; }
+
+    // Called by the setup screen when it hands over: the recent-entries list
+    // takes no input method, so that a Japanese input method never swallows
+    // the keypad.
+    void switchOffListInputMethod();
+
+    // The finish button and the quit menu: registers an open entry, then asks
+    // whether to end the program.
+    void finishInput();
+
+    // The exit confirmation.
+    void showExitConfirmation();
+
+    // An alert window over the screen has closed.
+    void alertWindowClosed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Activate();
+    void focusWindowChanged(QWindow* now);
+    void handleKey(QKeyEvent* event);
+    void showDisplay();
+    void previewKeysOf(QWidget* widget);
+
+    std::unique_ptr<Ui::Form1> ui;
+    AppContext& context_;
+    OrderEntry engine_;
+    QStringList shownList_;
+    bool activatedOnce_ = false;
+    // What the last focused window other than nothing was, when the focus
+    // last left it: this screen, another window of the program, or a modal
+    // dialog such as a message box.
+    enum class LastFocus { None, Form1, ProgramWindow, ModalDialog };
+    LastFocus lastFocus_ = LastFocus::None;
+};
+
+// The character code a key event stands for on the input screen, the way
+// the classic key-press event gives it: Enter (main or keypad) 13, Back
+// Space 8, Esc 27, printable characters their code; keypad keys act like the
+// main keyboard's. 0 when the key is no character (arrows, Shift, F1 ...).
+int keyAsciiOf(const QKeyEvent& event);
+
+// The classic key code of the arrow keys (Up 38, Down 40); 0 for others.
+int keyCodeOf(const QKeyEvent& event);
