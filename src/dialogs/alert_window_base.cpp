@@ -20,6 +20,15 @@ const QStringList kGothicFamilies = {
     QStringLiteral("IPAGothic"),        QStringLiteral("VL Gothic"),
 };
 
+// The character code of a key as the key handling sees it: 27 for Esc, else
+// the first character the key typed (0 when it typed none).
+int keyAsciiOf(const QKeyEvent& event) {
+    if (event.key() == Qt::Key_Escape)
+        return kKeyEscape;
+    const QString text = event.text();
+    return text.isEmpty() ? 0 : text.front().unicode();
+}
+
 }  // namespace
 
 AlertWindowBase::AlertWindowBase(AppContext& context) : QWidget(nullptr), context(context) {
@@ -37,13 +46,6 @@ AlertWindowBase::~AlertWindowBase() {
     // Destroyed while open (the end of a run): never leave the owner dead.
     if (open_ && owner_)
         owner_->setEnabled(true);
-}
-
-int AlertWindowBase::keyAsciiOf(const QKeyEvent& event) {
-    if (event.key() == Qt::Key_Escape)
-        return kKeyEscape;
-    const QString text = event.text();
-    return text.isEmpty() ? 0 : text.front().unicode();
 }
 
 void AlertWindowBase::setWarningPicture(QLabel* image) {

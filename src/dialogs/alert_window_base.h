@@ -23,10 +23,6 @@ public:
     // True from open() until the window has closed.
     bool isOpen() const { return open_; }
 
-    // The character code of a key event as the key handling sees it: 27 for
-    // Esc, else the first character the key typed (0 when it typed none).
-    static int keyAsciiOf(const QKeyEvent& event);
-
 signals:
     // The window has closed: its owner is enabled and asked to be active.
     void closed();
