@@ -1,0 +1,28 @@
+#include "dialogs/frm_alert.h"
+
+#include "app/window_registry.h"
+#include "dialogs/allowed_range_text.h"
+#include "ui_frm_alert.h"
+
+frmAlert::frmAlert(AppContext& context)
+    : AlertWindowBase(context), ui(std::make_unique<Ui::frmAlert>()) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    setWarningPicture(ui->Image1);
+    Form_Load();
+}
+
+frmAlert::~frmAlert() = default;
+
+void frmAlert::open(QWidget* owner) {
+    openOver(owner, nullptr);
+}
+
+void frmAlert::Form_Load() {
+    ui->lbSuu->setText(AllowedRangeText(context.job));
+}
+
+void frmAlert::unloadFromRegistry() {
+    if (context.windows.find<frmAlert>() == this)
+        context.windows.unload<frmAlert>();
+}
