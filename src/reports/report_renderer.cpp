@@ -323,6 +323,7 @@ private:
         const int columns = fits >= 10 ? 10 : fits >= 5 ? 5 : fits;
         // The columns share the whole width.
         const qreal cellWidth = std::max(narrowest, (width_ + columnGap) / columns);
+        const qreal countGap = gap + (cellWidth - narrowest) * 0.25;
         const qreal rowHeight = gridRowHeight();
         const qreal ascent = metrics(GridNumber).ascent();
 
@@ -340,12 +341,11 @@ private:
                 const PhotoCount& cell = block.cells[i];
                 const qreal x = c * cellWidth;
                 textRight(GridNumber, x + numberWidth, baseline, QString::number(cell.photoNumber));
+                const qreal countRight = x + numberWidth + countGap + countWidth;
                 if (cell.prints == 0)
-                    textRight(GridZero, x + numberWidth + gap + countWidth, baseline,
-                              QStringLiteral("0"), kZeroGrey);
+                    textRight(GridZero, countRight, baseline, QStringLiteral("0"), kZeroGrey);
                 else
-                    textRight(GridCount, x + numberWidth + gap + countWidth, baseline,
-                              plainDecimal(cell.prints));
+                    textRight(GridCount, countRight, baseline, plainDecimal(cell.prints));
             }
             // A faint line every five rows guides the eye across wide rows.
             y_ += rowHeight;

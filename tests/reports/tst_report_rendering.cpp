@@ -212,8 +212,9 @@ void TestReportRendering::longPupilReport_breaksBetweenPupilsWithHeaderOnEveryPa
     // Every pupil is printed once, and its amount is on the page of its label.
     const QRegularExpression label(QStringLiteral("^\\s*\\((\\d+)\\)\\s"),
                                    QRegularExpression::MultilineOption);
-    const QRegularExpression amount(QStringLiteral("^\\s*(大|中|小)\\s*\\d+\\s*枚.*\\s(\\d+) 円\\s*$"),
-                                    QRegularExpression::MultilineOption);
+    const QRegularExpression amount(
+        QStringLiteral("^\\s*(大|中|小)\\s*\\d+\\s*枚.*\\s(\\d+) 円\\s*$"),
+        QRegularExpression::MultilineOption);
     QVector<int> seen;
     for (const QString& page : pages) {
         int labels = 0;
