@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QPrinter;
+
 // The alert windows that order entry and correction open over their owner.
 enum class AlertWindow { frmAlert, frmStop, frmTAlert };
 
@@ -26,4 +30,11 @@ public:
 
     // Opens one of the alert windows over its (already disabled) owner.
     virtual void showAlertWindow(AlertWindow window) = 0;
+
+    // Opens a print preview of a report under the given title, from which
+    // the operator prints it or saves it as PDF, and returns. paint draws the
+    // report onto the printer it is given (the preview's or the chosen
+    // printer); it may be called any number of times, also after the caller
+    // has returned, so it must own what it draws.
+    virtual void previewReport(const QString& title, std::function<void(QPrinter*)> paint) = 0;
 };

@@ -1,6 +1,9 @@
 #include "support/fake_platform.h"
 
+#include "reports/report_renderer.h"
+
 #include <QFileInfo>
+#include <QPrinter>
 
 QString alertWindowName(AlertWindow window) {
     switch (window) {
@@ -39,10 +42,30 @@ void FakePlatform::showAlertWindow(AlertWindow window) {
         onAlert(window);
 }
 
+void FakePlatform::previewReport(const QString& title, std::function<void(QPrinter*)> paint) {
+    reportTitles << title;
+    calls << QStringLiteral("preview:") + title;
+    lastReportPaint = std::move(paint);
+}
+
+bool FakePlatform::printLastReport(const QString& pdfPath) {
+    if (!lastReportPaint)
+        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    printer.setPageLayout(reportPageLayout());
+    printer.setDocName(reportTitles.value(reportTitles.size() - 1));
+    lastReportPaint(&printer);
+    return true;
+}
+
 void FakePlatform::clear() {
     calls.clear();
     beeps = 0;
     sounds.clear();
     messages.clear();
     alerts.clear();
+    reportTitles.clear();
+    lastReportPaint = nullptr;
 }

@@ -24,10 +24,20 @@ public:
     // Runs while a message box would be open.
     std::function<void(const QString&)> onMessage;
 
+    // Report previews asked for: their titles, and the paint function of
+    // the latest, which printLastReport() runs on a PDF printer.
+    QStringList reportTitles;
+    std::function<void(QPrinter*)> lastReportPaint;
+
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
     void showAlertWindow(AlertWindow window) override;
+    void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
+
+    // Prints the latest previewed report into a PDF file, on an A4 printer
+    // as the preview sets it up. False when no report was previewed.
+    bool printLastReport(const QString& pdfPath);
 
     void clear();
 };
