@@ -21,6 +21,7 @@ public:
     void playSound(const QString&) override {}
     void showMessage(const QString&) override {}
     void showAlertWindow(AlertWindow) override {}
+    void previewReport(const QString&, std::function<void(QPrinter*)>) override {}
 };
 
 using Clock = std::chrono::steady_clock;

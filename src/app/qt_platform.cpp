@@ -1,6 +1,7 @@
 #include "app/qt_platform.h"
 
 #include "app/window_registry.h"
+#include "app/qt_platform_reports.h"
 #include "core/form1.h"
 
 #include <QApplication>
@@ -53,5 +54,12 @@ void QtPlatform::showMessage(const QString& text) {
 }
 
 void QtPlatform::showAlertWindow(AlertWindow window) {
-    (void)window;
+    // The correction screen opens its own alert over itself.
+    if (windows_ && window != AlertWindow::frmTAlert)
+        windows_->get<Form1>().openAlertWindow(window);
+}
+
+void QtPlatform::previewReport(const QString& title, std::function<void(QPrinter*)> paint) {
+    QWidget* parent = windows_ ? windows_->find<Form1>() : nullptr;
+    showReportPreview(parent, title, std::move(paint));
 }

@@ -21,6 +21,7 @@ public:
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
     void showAlertWindow(AlertWindow window) override;
+    void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
 
     // Loads a wave file ahead of its first use, so that playing it never
     // waits for the file.

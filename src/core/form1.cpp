@@ -2,6 +2,9 @@
 
 #include "app/window_registry.h"
 #include "core/picture_box_view.h"
+#include "dialogs/frm_alert.h"
+#include "dialogs/frm_stop.h"
+#include "reports/report_commands.h"
 #include "ui_form1.h"
 
 #include <QApplication>
@@ -91,13 +94,21 @@ Form1::Form1(AppContext& context)
         button->setAutoDefault(true);
 
     // Functions whose windows are not there yet stay visibly unavailable.
-    for (QWidget* widget : {static_cast<QWidget*>(ui->Command1), static_cast<QWidget*>(ui->Command2),
-                            static_cast<QWidget*>(ui->cbPrintAll), static_cast<QWidget*>(ui->cbPrintKojin),
-                            static_cast<QWidget*>(ui->cbPrintYakimasi)})
+    for (QWidget* widget : {ui->Command1, ui->Command2})
         widget->setEnabled(false);
-    for (QAction* action : {ui->mnuSave, ui->mnuYakimasi, ui->mnuKojin, ui->mnuJuchuu,
-                            ui->mnuSettei, ui->mnuNyuu, ui->mnuVer})
+    for (QAction* action : {ui->mnuSave, ui->mnuSettei, ui->mnuNyuu, ui->mnuVer})
         action->setEnabled(false);
+
+    // The three reports.
+    const auto print = [this](void (*command)(const JobState&, Platform&)) {
+        return [this, command] { command(context_.job, context_.platform); };
+    };
+    connect(ui->cbPrintAll, &QPushButton::clicked, this, print(printOrderCountReport));
+    connect(ui->mnuJuchuu, &QAction::triggered, this, print(printOrderCountReport));
+    connect(ui->cbPrintKojin, &QPushButton::clicked, this, print(printPupilReport));
+    connect(ui->mnuKojin, &QAction::triggered, this, print(printPupilReport));
+    connect(ui->cbPrintYakimasi, &QPushButton::clicked, this, print(printReprintReport));
+    connect(ui->mnuYakimasi, &QAction::triggered, this, print(printReprintReport));
 
     connect(ui->cbMae, &QPushButton::clicked, this, [this] {
         engine_.cbMae_Click();
@@ -147,6 +158,18 @@ void Form1::showExitConfirmation() {
     // The exit confirmation window comes with the setup screen.
 }
 
+void Form1::openAlertWindow(AlertWindow window) {
+    // Each showing loads the window afresh.
+    const auto open = [this](auto& alert) {
+        connect(&alert, &AlertWindowBase::closed, this, &Form1::alertWindowClosed);
+        alert.open(this);
+    };
+    if (window == AlertWindow::frmAlert)
+        open(context_.windows.get<frmAlert>());
+    else if (window == AlertWindow::frmStop)
+        open(context_.windows.get<frmStop>());
+}
+
 void Form1::alertWindowClosed() {
     engine_.alertClosed();
     showDisplay();
@@ -167,6 +190,9 @@ void Form1::focusWindowChanged(QWindow* now) {
             nowWidget = top;
 
     if (nowWidget == this) {
+        // An alert that closed has enabled the screen again already.
+        if (isEnabled() && !engine_.display().form1Enabled)
+            engine_.alertClosed();
         // Coming back from a message box or from another program (the last
         // focused window was this one) is not an activation.
         const bool fromOtherWindow = lastFocus_ == LastFocus::ProgramWindow;

@@ -39,6 +39,10 @@ public:
     // The exit confirmation.
     void showExitConfirmation();
 
+    // Opens frmAlert or frmStop over this screen (already disabled); its
+    // closing hands the screen back.
+    void openAlertWindow(AlertWindow window);
+
     // An alert window over the screen has closed.
     void alertWindowClosed();
 

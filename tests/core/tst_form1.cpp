@@ -1,6 +1,8 @@
 #include "app/program.h"
 #include "core/form1.h"
 #include "core/picture_box_view.h"
+#include "dialogs/frm_alert.h"
+#include "dialogs/frm_stop.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
@@ -192,6 +194,43 @@ private Q_SLOTS:
         QCOMPARE(program->platform.alerts.last(), AlertWindow::frmStop);
         QCOMPARE(text("Label1"), QStringLiteral("2-3"));
         QVERIFY(!form->isEnabled());
+    }
+
+    void realAlerts_holdTheScreenAndHandItBack() {
+        program->platform.onAlert = [this](AlertWindow w) { form->openAlertWindow(w); };
+        typeIntoFocus(QStringLiteral("5\r"));
+        typeIntoFocus(QStringLiteral("0\r"));
+        auto* alert = program->windows.find<frmAlert>();
+        QVERIFY(alert && alert->isVisible());
+        QVERIFY(!form->isEnabled());
+        QVERIFY(QTest::qWaitForWindowActive(alert));
+        QCOMPARE(control<QLabel>(alert, "lbSuu")->text(),
+                 QStringLiteral("大（1 ~ 100） と中（101 ~ 300） と 小（301 ~ 999）"));
+        // "/" closes the alert and does not close the open person.
+        QTest::keyClick(alert, '/');
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(form->isEnabled());
+        QCOMPARE(job().personCount, 0.0);
+        QCOMPARE(job().pendingEntry, QStringLiteral("5 "));
+
+        // The input error keeps the typed text for editing; Esc closes it.
+        typeIntoFocus(QStringLiteral("2-3\r"));
+        auto* stop = program->windows.find<frmStop>();
+        QVERIFY(stop && stop->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(stop));
+        QTest::keyClick(stop, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(text("Label1"), QStringLiteral("2-3"));
+        typeIntoFocus(QStringLiteral("\b\b\r/"));
+        QCOMPARE(job().personRecords[1], QStringLiteral("(1) 5 2 \\.1600 "));
+    }
+
+    void printCommands_openTheirPreviews() {
+        QTest::mouseClick(control<QPushButton>(form, "cbPrintAll"), Qt::LeftButton);
+        control<QAction>(form, "mnuKojin")->trigger();
+        QTest::mouseClick(control<QPushButton>(form, "cbPrintYakimasi"), Qt::LeftButton);
+        QCOMPARE(program->platform.reportTitles,
+                 QStringList({"受注数印刷", "個人別印刷", "やきまし数印刷"}));
     }
 
     void messageBox_showsTheDisplayAsItIsThen() {
