@@ -48,9 +48,16 @@ QString substitutionLine(const JobFileSubstitution& substitution) {
     const QString place = substitution.section == JobFileSection::Header
                               ? jobFileHeaderFieldName(substitution.index)
                               : jobFileFieldPlace(substitution.section, substitution.index);
+    // A record can be long: show its beginning.
+    constexpr qsizetype kShown = 40;
+    const auto shorten = [](const QString& text) {
+        return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("…");
+    };
     return QStringLiteral("・%1：「%2」→「%3」")
-        .arg(place, substitution.original, substitution.written);
+        .arg(place, shorten(substitution.original), shorten(substitution.written));
 }
+
+const QString kMoreSubstitutions = QStringLiteral("・ほか %1 件");
 
 }  // namespace JobFileSaveMessages
 
@@ -118,8 +125,14 @@ QString remarks(const JobFileContents& contents) {
     QStringList parts;
     if (!contents.substitutions.isEmpty()) {
         QStringList lines;
-        for (const JobFileSubstitution& s : contents.substitutions)
+        for (const JobFileSubstitution& s : contents.substitutions) {
+            if (lines.size() == JobFileSaveMessages::kListedSubstitutions) {
+                lines << JobFileSaveMessages::kMoreSubstitutions.arg(
+                    contents.substitutions.size() - JobFileSaveMessages::kListedSubstitutions);
+                break;
+            }
             lines << JobFileSaveMessages::substitutionLine(s);
+        }
         parts << JobFileSaveMessages::kSubstituted.arg(lines.join(u'\n'));
     }
     if (contents.pendingPrintsLeftOut > 0)

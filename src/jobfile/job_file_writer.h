@@ -86,13 +86,15 @@ QString defaultJobFileName(const JobState& job);
 
 // Message texts.
 namespace JobFileSaveMessages {
-extern const QString kOpenFailed;      // %1: path, %2: system error
-extern const QString kWriteFailed;     // %1: path, %2: system error
-extern const QString kBackupFailed;    // %1: path, %2: backup path, %3: system error
-extern const QString kCommitFailed;    // %1: path, %2: system error
-extern const QString kEncodeFailed;    // %1: path
-extern const QString kDeviceFailed;    // %1: system error
-extern const QString kSubstituted;     // %1: the list of changed fields
-extern const QString kPendingLeftOut;  // %1: prints of the open entry
+extern const QString kOpenFailed;         // %1: path, %2: system error
+extern const QString kWriteFailed;        // %1: path, %2: system error
+extern const QString kBackupFailed;       // %1: path, %2: backup path, %3: system error
+extern const QString kCommitFailed;       // %1: path, %2: system error
+extern const QString kEncodeFailed;       // %1: path
+extern const QString kDeviceFailed;       // %1: system error
+extern const QString kSubstituted;        // %1: the list of changed fields
+extern const QString kPendingLeftOut;     // %1: prints of the open entry
+extern const QString kMoreSubstitutions;  // %1: substitutions not listed
+constexpr int kListedSubstitutions = 10;  // listed one by one; the rest counted
 QString substitutionLine(const JobFileSubstitution& substitution);
 }  // namespace JobFileSaveMessages

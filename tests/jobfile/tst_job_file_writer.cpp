@@ -135,6 +135,7 @@ private slots:
     void openEntry_leftOutOfCountsAndTotals();
     void substitutes_data();
     void substitutes();
+    void manySubstitutions_listedBriefly();
     void largestJob_withinTheSizeBound();
     void backup_keepsOneGeneration();
     void saveFailure_leavesPreviousFileWhole_data();
@@ -412,6 +413,25 @@ void TestJobFileWriter::substitutes() {
 
     // The job in memory keeps its text.
     QCOMPARE(textOf(job), original);
+}
+
+void TestJobFileWriter::manySubstitutions_listedBriefly() {
+    JobState job = headerJob();
+    for (int k = 1; k <= 25; ++k)
+        job.personRecords[k] =
+            QStringLiteral("(%1) 5 \"%2\" \\.800 ").arg(k).arg(QString(60, u'x'));
+    job.personCount = job.lastRecordSlot = 25;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const JobFileSaveResult saved = writeJobFile(&buffer, job);
+    QVERIFY(saved.saved);
+    QCOMPARE(saved.substitutions.size(), 25);  // all listed for the program
+    // ... the operator reads the first ten, each cut short, and a count of the rest.
+    QVERIFY(saved.message.contains(QStringLiteral("10 人目の個人データ")));
+    QVERIFY(!saved.message.contains(QStringLiteral("11 人目の個人データ")));
+    QVERIFY(saved.message.contains(JobFileSaveMessages::kMoreSubstitutions.arg(15)));
+    QVERIFY(!saved.message.contains(QString(60, u'x')));
+    QVERIFY(saved.message.contains(QStringLiteral("…")));
 }
 
 void TestJobFileWriter::largestJob_withinTheSizeBound() {
