@@ -55,6 +55,6 @@ public:
     }
 
 private:
-    std::variant<Number, QString> value_{Number(0)};
+    std::variant<Number, QString> value_{QString()};  // unset: an empty text, reading 0
     Number textValue_ = 0;  // the numeric reading of a held text, read once
 };

@@ -102,6 +102,9 @@ private Q_SLOTS:
         QCOMPARE(number.toText(), QStringLiteral("10.5"));
 
         QVERIFY(NumberOrText(5) != NumberOrText(QStringLiteral("5")));
+        // An unset field is an empty text that reads 0.
+        QVERIFY(NumberOrText().isText());
+        QCOMPARE(NumberOrText().toText(), QString());
         QCOMPARE(NumberOrText().value(), 0.0);
     }
 

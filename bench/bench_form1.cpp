@@ -1,0 +1,110 @@
+// Times the input screen from a key event sent to Form1 to the end of its
+// repaint, offscreen, at a maximal job: a digit, an Enter, and a close with
+// its history refresh, for the last 100 of 1500 persons of 100 prints.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_form1
+
+#include "app/program.h"
+#include "core/form1.h"
+#include "support/fake_platform.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A platform that remembers nothing, so a long run does not grow.
+class SilentPlatform : public FakePlatform {
+public:
+    void playSound(const QString&) override {}
+    void beep() override {}
+};
+
+void report(const char* what, std::vector<double>& samples) {
+    std::sort(samples.begin(), samples.end());
+    std::printf("%-30s n=%-6zu median %7.3f ms   p99 %7.3f ms   worst %7.3f ms\n", what,
+                samples.size(), samples[samples.size() / 2], samples[samples.size() * 99 / 100],
+                samples.back());
+}
+
+// Sends one key to whatever has the focus and waits until the window has
+// handled it and repainted; returns the time in milliseconds.
+double keyToRepaint(Form1& form, Qt::Key key, QChar text) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
+    const auto start = Clock::now();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(text));
+    QApplication::sendEvent(target, &release);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    Program<SilentPlatform> program(QStringLiteral("."));
+    JobState& job = program.job;
+    job.largeStart = 1;
+    job.largeEnd = 1000;
+    job.largeUnitPrice = 1200;
+    job.mediumStart = 1001;
+    job.mediumEnd = 3000;
+    job.mediumUnitPrice = 800;
+    job.smallStart = 3001;
+    job.smallEnd = 9999;
+    job.smallUnitPrice = 100;
+
+    Form1& form = program.windows.get<Form1>();
+    form.show();
+    if (!QTest::qWaitForWindowActive(&form))
+        return 1;
+
+    QRandomGenerator random(11);
+    const auto randomNumber = [&] { return QString::number(1 + random.bounded(9999)); };
+
+    // 1400 persons straight through the engine, then the last 100 through
+    // the window, timed.
+    OrderEntry& engine = form.engine();
+    for (int person = 0; person < 1400; ++person) {
+        for (int print = 0; print < 100; ++print) {
+            for (const QChar c : randomNumber())
+                engine.Form_KeyPress(c.unicode());
+            engine.Form_KeyPress(OrderEntry::kKeyEnter);
+        }
+        engine.Form_KeyPress('/');
+    }
+    engine.Form_Activate();
+    QCoreApplication::processEvents();
+
+    std::vector<double> digits, enters, closes;
+    for (int person = 0; person < 100; ++person) {
+        for (int print = 0; print < 100; ++print) {
+            for (const QChar c : randomNumber())
+                digits.push_back(keyToRepaint(form, Qt::Key(Qt::Key_0 + (c.unicode() - '0')), c));
+            enters.push_back(keyToRepaint(form, Qt::Key_Return, QChar(13)));
+        }
+        closes.push_back(keyToRepaint(form, Qt::Key_Slash, QChar('/')));
+    }
+    if (job.personCount != 1500) {
+        std::printf("unexpected: %g persons\n", job.personCount);
+        return 1;
+    }
+    std::printf("input screen at 1400-1500 persons of 100 prints (%g prints in all)\n",
+                job.grandTotalPrints);
+    report("digit", digits);
+    report("Enter", enters);
+    report("close with history refresh", closes);
+    return 0;
+}
