@@ -21,6 +21,9 @@ int main(int argc, char* argv[]) {
     program.platform.setWindows(&program.windows);
 
     Form1& form1 = program.windows.get<Form1>();
+    for (const QString& sound : {program.job.keySoundPath, program.job.acceptSoundPath,
+                                 program.job.closeSoundPath})
+        program.platform.preloadSound(sound);
     form1.show();
     form1.switchOffListInputMethod();
     return app.exec();
