@@ -17,6 +17,7 @@ class FocusTakingPlatform : public FakePlatform {
 public:
     bool takeFocus = false;
     int boxesActivated = 0;  // message boxes that really took the focus
+    int ownersReactivated = 0;  // windows active again after their box
 
     void showMessage(const QString& text) override {
         FakePlatform::showMessage(text);
@@ -31,7 +32,8 @@ public:
         box->close();
         if (owner) {
             owner->activateWindow();
-            QTest::qWaitForWindowActive(owner);
+            if (QTest::qWaitForWindowActive(owner))
+                ++ownersReactivated;
         }
     }
 };

@@ -566,6 +566,7 @@ void TestFrmFilm::messageBoxTakingFocus_handlerRunsOnce() {
     typeHere(QStringLiteral("30000"));
     QCOMPARE(bench->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
     QCOMPARE(bench->platform.boxesActivated, 2);
+    QCOMPARE(bench->platform.ownersReactivated, 2);
     QCOMPARE(focusName(), QStringLiteral("tbShouTanka"));
     typeHere(QStringLiteral("120"));
     QCOMPARE(bench->job.smallUnitPrice, 120);
