@@ -16,7 +16,7 @@
 class FocusTakingPlatform : public FakePlatform {
 public:
     bool takeFocus = false;
-    int boxesActivated = 0;  // message boxes that really took the focus
+    int boxesActivated = 0;     // message boxes that really took the focus
     int ownersReactivated = 0;  // windows active again after their box
 
     void showMessage(const QString& text) override {
