@@ -1,0 +1,25 @@
+#include "dialogs/frm_end.h"
+
+#include "app/start.h"
+#include "ui_frm_end.h"
+
+#include <QStyle>
+
+FrmEnd::FrmEnd(AppContext&) : ui(std::make_unique<Ui::FrmEnd>()) {
+    ui->setupUi(this);
+    const int side = ui->Image1->width();
+    ui->Image1->setPixmap(
+        style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(side, side));
+    connect(ui->Command1, &QPushButton::clicked, this, &FrmEnd::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &FrmEnd::Command2_Click);
+}
+
+FrmEnd::~FrmEnd() = default;
+
+void FrmEnd::Command1_Click() {
+    endProgramAtOnce();
+}
+
+void FrmEnd::Command2_Click() {
+    hide();
+}

@@ -1,0 +1,87 @@
+#include "app/start.h"
+#include "dialogs/frm_end.h"
+#include "dialogs/frm_start.h"
+#include "dialogs_bench.h"
+#include "setup/frm_film.h"
+
+#if __has_include("core/form1.h")
+#include "core/form1.h"
+#endif
+
+#include <memory>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+// One run from the start screen through the job setup to the input screen
+// and its exit confirmation.
+class TestProgramFlow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { bench = std::make_unique<DialogsBench>(); }
+    void cleanup() { bench.reset(); }
+
+    void startThroughSetupToInputScreenAndExit();
+
+private:
+    std::unique_ptr<DialogsBench> bench;
+};
+
+void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
+#if !__has_include("core/form1.h")
+    QSKIP("the input screen is not part of the program yet");
+#else
+    startProgram(bench->context);
+    QTRY_VERIFY_WITH_TIMEOUT(bench->windows.find<FrmFilm>(), 3000);
+    FrmFilm* film = bench->windows.find<FrmFilm>();
+    QVERIFY(QTest::qWaitForWindowActive(film));
+    QVERIFY(!bench->windows.find<frmStart>());
+
+    // Snaps only: small 1 to 50 at 120, then Enter through to the finish
+    // button and Enter on it.
+    QTest::mouseClick(film->findChild<QPushButton*>("Command3"), Qt::LeftButton);
+    for (const char* text : {"1", "50", "120"}) {
+        QTest::keyClicks(QApplication::focusWidget(), QLatin1String(text));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+    Form1* form1 = bench->windows.find<Form1>();
+    QVERIFY(form1);
+    QVERIFY(QTest::qWaitForWindowActive(form1));
+    QVERIFY(!film->isVisible());
+    QCOMPARE(bench->job.smallEnd, 50);
+    QCOMPARE(bench->job.smallUnitPrice, 120);
+
+    // The finish button of the input screen asks first; cancel goes back.
+    QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
+    FrmEnd* confirmation = bench->windows.find<FrmEnd>();
+    QVERIFY(confirmation);
+    QVERIFY(QTest::qWaitForWindowActive(confirmation));
+    QTest::mouseClick(confirmation->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    QVERIFY(!confirmation->isVisible());
+    QVERIFY(form1->isVisible());
+
+    // OK ends the run.
+    QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(confirmation));
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    QTimer::singleShot(0, confirmation, [confirmation] {
+        QTest::mouseClick(confirmation->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    guard.stop();
+#endif
+}
+
+QTEST_MAIN(TestProgramFlow)
+#include "tst_program_flow.moc"
