@@ -1,6 +1,6 @@
 #include "app/program.h"
 #include "app/qt_platform.h"
-#include "core/form1.h"
+#include "app/start.h"
 
 #include <QApplication>
 #include <QFont>
@@ -20,11 +20,9 @@ int main(int argc, char* argv[]) {
     Program<QtPlatform> program(QApplication::applicationDirPath());
     program.platform.setWindows(&program.windows);
 
-    Form1& form1 = program.windows.get<Form1>();
-    for (const QString& sound : {program.job.keySoundPath, program.job.acceptSoundPath,
-                                 program.job.closeSoundPath})
-        program.platform.preloadSound(sound);
-    form1.show();
-    form1.switchOffListInputMethod();
+    for (const char* sound : {"/tap.wav", "/menupop.wav", "/chimes.wav"})
+        program.platform.preloadSound(program.context.programDirectory + QLatin1String(sound));
+
+    startProgram(program.context);
     return app.exec();
 }

@@ -1,8 +1,12 @@
 #include "core/form1.h"
 
+#include "app/start.h"
 #include "app/window_registry.h"
 #include "core/picture_box_view.h"
 #include "dialogs/frm_alert.h"
+#include "dialogs/frm_appli.h"
+#include "dialogs/frm_end.h"
+#include "dialogs/frm_nyuuryoku.h"
 #include "dialogs/frm_stop.h"
 #include "reports/report_commands.h"
 #include "ui_form1.h"
@@ -96,7 +100,7 @@ Form1::Form1(AppContext& context)
     // Functions whose windows are not there yet stay visibly unavailable.
     for (QWidget* widget : {ui->Command1, ui->Command2})
         widget->setEnabled(false);
-    for (QAction* action : {ui->mnuSave, ui->mnuSettei, ui->mnuNyuu, ui->mnuVer})
+    for (QAction* action : {ui->mnuSave, ui->mnuSettei})
         action->setEnabled(false);
 
     // The three reports.
@@ -124,6 +128,9 @@ Form1::Form1(AppContext& context)
     });
     connect(ui->Command3, &QPushButton::clicked, this, &Form1::finishInput);
     connect(ui->mnuQuit, &QAction::triggered, this, &Form1::finishInput);
+    connect(ui->mnuNyuu, &QAction::triggered, this,
+            [this] { context_.windows.get<frmNyuuryoku>().show(); });
+    connect(ui->mnuVer, &QAction::triggered, this, [this] { context_.windows.get<frmAppli>().show(); });
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form1::focusWindowChanged);
     engine_.setBeforeBlocking([this] { showDisplay(); });
 
@@ -155,7 +162,9 @@ void Form1::finishInput() {
 }
 
 void Form1::showExitConfirmation() {
-    // The exit confirmation window comes with the setup screen.
+    FrmEnd& confirmation = context_.windows.get<FrmEnd>();
+    confirmation.show();
+    confirmation.activateWindow();
 }
 
 void Form1::openAlertWindow(AlertWindow window) {
@@ -238,7 +247,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     engine_.closeOpenEntryForFinish();
     showDisplay();
     event->accept();
-    QCoreApplication::quit();
+    endProgramAtOnce();
 }
 
 void Form1::showDisplay() {

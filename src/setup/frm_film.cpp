@@ -8,9 +8,7 @@
 #include "setup/setup_line_edit.h"
 #include "ui_frm_film.h"
 
-#if __has_include("core/form1.h")
 #include "core/form1.h"
-#endif
 
 #include <QCloseEvent>
 
@@ -86,16 +84,10 @@ void FrmFilm::connectFields() {
 }
 
 void FrmFilm::Command2_Click() {
-#if __has_include("core/form1.h")
     auto& form1 = context_.windows.get<Form1>();
     form1.show();
     form1.switchOffListInputMethod();
     hide();
-#else
-    // Temporary, until the input screen is part of the program: finishing
-    // only hides the setup screen.
-    hide();
-#endif
 }
 
 void FrmFilm::mnuEnd_Click() {
