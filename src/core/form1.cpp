@@ -2,6 +2,7 @@
 
 #include "app/start.h"
 #include "app/window_registry.h"
+#include "core/activation_tracker.h"
 #include "core/picture_box_view.h"
 #include "dialogs/frm_alert.h"
 #include "dialogs/frm_appli.h"
@@ -131,7 +132,7 @@ Form1::Form1(AppContext& context)
     connect(ui->mnuNyuu, &QAction::triggered, this,
             [this] { context_.windows.get<frmNyuuryoku>().show(); });
     connect(ui->mnuVer, &QAction::triggered, this, [this] { context_.windows.get<frmAppli>().show(); });
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form1::focusWindowChanged);
+    ActivationTracker::instance();
     engine_.setBeforeBlocking([this] { showDisplay(); });
 
     previewKeysOf(this);
@@ -180,8 +181,12 @@ void Form1::openAlertWindow(AlertWindow window) {
 }
 
 void Form1::alertWindowClosed() {
+    // Coming back from an alert is coming back from another window of the
+    // program. The platform may have activated this window while it was
+    // still disabled, so the activation is run here; running it twice does
+    // no harm.
     engine_.alertClosed();
-    showDisplay();
+    Form_Activate();
 }
 
 void Form1::Form_Activate() {
@@ -190,33 +195,18 @@ void Form1::Form_Activate() {
     showDisplay();
 }
 
-void Form1::focusWindowChanged(QWindow* now) {
-    if (!now)
-        return;  // the program lost the focus; what counts is where it comes back from
-    QWidget* nowWidget = nullptr;
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->windowHandle() == now)
-            nowWidget = top;
-
-    if (nowWidget == this) {
+bool Form1::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
         // An alert that closed has enabled the screen again already.
         if (isEnabled() && !engine_.display().form1Enabled)
             engine_.alertClosed();
-        // Coming back from a message box or from another program (the last
-        // focused window was this one) is not an activation.
-        const bool fromOtherWindow = lastFocus_ == LastFocus::ProgramWindow;
-        lastFocus_ = LastFocus::Form1;
-        if (isEnabled() && (!activatedOnce_ || fromOtherWindow))
+        const bool becomesActive =
+            !activatedOnce_ || ActivationTracker::instance().cameFromProgramWindow(this);
+        if (isEnabled() && becomesActive) {
             Form_Activate();
-        return;
+        }
     }
-    const bool modal = nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
-                                     (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
-    if (modal) {
-        lastFocus_ = LastFocus::ModalDialog;
-        return;
-    }
-    lastFocus_ = nowWidget ? LastFocus::ProgramWindow : LastFocus::None;
+    return QMainWindow::event(event);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

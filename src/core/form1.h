@@ -9,7 +9,6 @@
 #include <memory>
 
 struct AppContext;
-class QWindow;
 namespace Ui {
 class Form1;
 }
@@ -47,13 +46,13 @@ public:
     void alertWindowClosed();
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void Form_Load();
     void Form_Activate();
-    void focusWindowChanged(QWindow* now);
     void handleKey(QKeyEvent* event);
     void showDisplay();
     void previewKeysOf(QWidget* widget);
@@ -63,11 +62,6 @@ private:
     OrderEntry engine_;
     QStringList shownList_;
     bool activatedOnce_ = false;
-    // What the last focused window other than nothing was, when the focus
-    // last left it: this screen, another window of the program, or a modal
-    // dialog such as a message box.
-    enum class LastFocus { None, Form1, ProgramWindow, ModalDialog };
-    LastFocus lastFocus_ = LastFocus::None;
 };
 
 // The character code a key event stands for on the input screen, the way

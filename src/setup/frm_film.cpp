@@ -4,7 +4,7 @@
 #include "app/window_registry.h"
 #include "core/job_state.h"
 #include "dialogs/frm_end.h"
-#include "setup/activation_tracker.h"
+#include "core/activation_tracker.h"
 #include "setup/setup_line_edit.h"
 #include "ui_frm_film.h"
 

@@ -2,6 +2,7 @@
 #include "core/form1.h"
 #include "core/picture_box_view.h"
 #include "dialogs/frm_alert.h"
+#include "dialogs/frm_nyuuryoku.h"
 #include "dialogs/frm_stop.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
@@ -198,6 +199,10 @@ private Q_SLOTS:
 
     void realAlerts_holdTheScreenAndHandItBack() {
         program->platform.onAlert = [this](AlertWindow w) { form->openAlertWindow(w); };
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("6\r/"));
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QCOMPARE(job().historyTopRow, 3.0);
         typeIntoFocus(QStringLiteral("5\r"));
         typeIntoFocus(QStringLiteral("0\r"));
         auto* alert = program->windows.find<frmAlert>();
@@ -210,8 +215,9 @@ private Q_SLOTS:
         QTest::keyClick(alert, '/');
         QVERIFY(QTest::qWaitForWindowActive(form));
         QVERIFY(form->isEnabled());
-        QCOMPARE(job().personCount, 0.0);
+        QCOMPARE(job().personCount, 20.0);
         QCOMPARE(job().pendingEntry, QStringLiteral("5 "));
+        QCOMPARE(job().historyTopRow, 4.0);  // back at the history's end
 
         // The input error keeps the typed text for editing; Esc closes it.
         typeIntoFocus(QStringLiteral("2-3\r"));
@@ -222,7 +228,22 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(form));
         QCOMPARE(text("Label1"), QStringLiteral("2-3"));
         typeIntoFocus(QStringLiteral("\b\b\r/"));
-        QCOMPARE(job().personRecords[1], QStringLiteral("(1) 5 2 \\.1600 "));
+        QCOMPARE(job().personRecords[21], QStringLiteral("(21) 5 2 \\.1600 "));
+    }
+
+    void helpWindow_returningRefreshesTheHistory() {
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("6\r/"));
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QCOMPARE(job().historyTopRow, 3.0);
+        control<QAction>(form, "mnuNyuu")->trigger();
+        auto* help = program->windows.find<frmNyuuryoku>();
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        help->close();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(job().historyTopRow, 4.0);
     }
 
     void printCommands_openTheirPreviews() {

@@ -1,4 +1,4 @@
-#include "setup/activation_tracker.h"
+#include "core/activation_tracker.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,7 +12,7 @@ ActivationTracker& ActivationTracker::instance() {
 }
 
 ActivationTracker::ActivationTracker(QObject* parent) : QObject(parent) {
-    current_ = see(QGuiApplication::focusWindow());
+    last_ = see(QGuiApplication::focusWindow());
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
             &ActivationTracker::focusWindowChanged);
 }
@@ -40,17 +40,10 @@ ActivationTracker::Seen ActivationTracker::see(QWindow* window) {
 }
 
 void ActivationTracker::focusWindowChanged(QWindow* window) {
-    if (window == current_.window)
-        return;
-    previous_ = current_;
-    current_ = see(window);
+    if (window)
+        last_ = see(window);
 }
 
 bool ActivationTracker::cameFromProgramWindow(const QWidget* window) const {
-    // WindowActivate reaches the widget before the focus window change is
-    // announced, so the window that had the focus is still the current one;
-    // should the announcement come first, it is the previous one.
-    const QWindow* handle = window->windowHandle();
-    const Seen& before = (handle && current_.window == handle) ? previous_ : current_;
-    return before.programWindow && (!before.window || before.window != handle);
+    return last_.programWindow && last_.window != window->windowHandle();
 }

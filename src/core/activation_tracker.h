@@ -18,9 +18,12 @@ public:
     // its first use on.
     static ActivationTracker& instance();
 
-    // Asked while `window` handles its WindowActivate: whether the window
-    // that had the focus before it was another window of the program (not a
-    // message box, a standard dialog, a popup, or nothing).
+    // Asked while `window` handles its WindowActivate (which Qt sends before
+    // it announces the new focus window): whether the last window that had
+    // the focus was another window of the program, and not a message box, a
+    // standard dialog, a popup, or the window itself (coming back from
+    // another program). A window that has just been closed or unloaded still
+    // counts: the operator comes from it.
     bool cameFromProgramWindow(const QWidget* window) const;
 
 private:
@@ -33,6 +36,8 @@ private:
     };
     static Seen see(QWindow* window);
 
-    Seen current_;
-    Seen previous_;
+    // The last window that had the focus. The moments in between, when no
+    // window of the program has it (another program is in front, or a
+    // window has just been hidden), do not count.
+    Seen last_;
 };
