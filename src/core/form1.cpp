@@ -2,6 +2,7 @@
 
 #include "app/window_registry.h"
 #include "core/picture_box_view.h"
+#include "correction/frm_teisei.h"
 #include "dialogs/frm_alert.h"
 #include "dialogs/frm_stop.h"
 #include "reports/report_commands.h"
@@ -69,13 +70,12 @@ int keyCodeOf(const QKeyEvent& event) {
 }
 
 Form1::Form1(AppContext& context)
-    : ui(std::make_unique<Ui::Form1>()),
-      context_(context),
-      engine_(context.job, context.platform) {
+    : ui(std::make_unique<Ui::Form1>()), context_(context), engine_(context.job, context.platform) {
     ui->setupUi(this);
 
     QPalette teal = ui->centralwidget->palette();
-    teal.setColor(QPalette::Window, QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
+    teal.setColor(QPalette::Window,
+                  QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
     ui->centralwidget->setPalette(teal);
     ui->Pic1->setBackground(kPic1Background);
     ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
@@ -94,8 +94,7 @@ Form1::Form1(AppContext& context)
         button->setAutoDefault(true);
 
     // Functions whose windows are not there yet stay visibly unavailable.
-    for (QWidget* widget : {ui->Command1, ui->Command2})
-        widget->setEnabled(false);
+    ui->Command2->setEnabled(false);
     for (QAction* action : {ui->mnuSave, ui->mnuSettei, ui->mnuNyuu, ui->mnuVer})
         action->setEnabled(false);
 
@@ -121,6 +120,13 @@ Form1::Form1(AppContext& context)
     connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
         engine_.setVScroll1(value);
         showDisplay();
+    });
+    connect(ui->Command1, &QPushButton::clicked, this, [this] {
+        // The correction screen, modeless: this screen stays usable behind it.
+        frmTeisei& correction = context_.windows.get<frmTeisei>();
+        correction.show();
+        correction.raise();
+        correction.activateWindow();
     });
     connect(ui->Command3, &QPushButton::clicked, this, &Form1::finishInput);
     connect(ui->mnuQuit, &QAction::triggered, this, &Form1::finishInput);
@@ -175,6 +181,11 @@ void Form1::alertWindowClosed() {
     showDisplay();
 }
 
+void Form1::refreshTotals() {
+    engine_.refreshTotalLabels();
+    showDisplay();
+}
+
 void Form1::Form_Activate() {
     activatedOnce_ = true;
     engine_.Form_Activate();
@@ -201,8 +212,9 @@ void Form1::focusWindowChanged(QWindow* now) {
             Form_Activate();
         return;
     }
-    const bool modal = nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
-                                     (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
+    const bool modal =
+        nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
+                      (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
     if (modal) {
         lastFocus_ = LastFocus::ModalDialog;
         return;
@@ -265,8 +277,8 @@ void Form1::showDisplay() {
     ui->Pic1->showPicture(d.Pic1);
     setEnabled(d.form1Enabled);
     if (d.form1Enabled && isActiveWindow()) {
-        QWidget* target = d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1)
-                                                        : ui->centralwidget;
+        QWidget* target =
+            d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1) : ui->centralwidget;
         if (QApplication::focusWidget() != target)
             target->setFocus(Qt::OtherFocusReason);
     }

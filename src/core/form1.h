@@ -2,11 +2,11 @@
 
 #include "core/order_entry.h"
 
+#include <memory>
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
-
-#include <memory>
 
 struct AppContext;
 class QWindow;
@@ -45,6 +45,9 @@ public:
 
     // An alert window over the screen has closed.
     void alertWindowClosed();
+
+    // Shows the per-size totals again (a correction has changed them).
+    void refreshTotals();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
