@@ -70,12 +70,13 @@ int keyCodeOf(const QKeyEvent& event) {
 }
 
 Form1::Form1(AppContext& context)
-    : ui(std::make_unique<Ui::Form1>()), context_(context), engine_(context.job, context.platform) {
+    : ui(std::make_unique<Ui::Form1>()),
+      context_(context),
+      engine_(context.job, context.platform) {
     ui->setupUi(this);
 
     QPalette teal = ui->centralwidget->palette();
-    teal.setColor(QPalette::Window,
-                  QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
+    teal.setColor(QPalette::Window, QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
     ui->centralwidget->setPalette(teal);
     ui->Pic1->setBackground(kPic1Background);
     ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
@@ -212,9 +213,8 @@ void Form1::focusWindowChanged(QWindow* now) {
             Form_Activate();
         return;
     }
-    const bool modal =
-        nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
-                      (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
+    const bool modal = nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
+                                     (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
     if (modal) {
         lastFocus_ = LastFocus::ModalDialog;
         return;
@@ -277,8 +277,8 @@ void Form1::showDisplay() {
     ui->Pic1->showPicture(d.Pic1);
     setEnabled(d.form1Enabled);
     if (d.form1Enabled && isActiveWindow()) {
-        QWidget* target =
-            d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1) : ui->centralwidget;
+        QWidget* target = d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1)
+                                                        : ui->centralwidget;
         if (QApplication::focusWidget() != target)
             target->setFocus(Qt::OtherFocusReason);
     }

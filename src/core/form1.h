@@ -2,11 +2,11 @@
 
 #include "core/order_entry.h"
 
-#include <memory>
-
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+
+#include <memory>
 
 struct AppContext;
 class QWindow;
