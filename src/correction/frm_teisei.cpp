@@ -5,17 +5,24 @@
 #include "dialogs/frm_t_alert.h"
 #include "ui_frm_teisei.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QWindow>
 
 namespace {
 
 constexpr int kFormFontPoints = 12;
 constexpr qreal kTextBoxFontPoints = 15.75;
+const QColor kCaptionBackground(255, 255, 128);  // Label5's background, as in the form
 
 // A Japanese proportional Gothic face: the first of these the system has.
 const QStringList kGothicFamilies = {
@@ -23,6 +30,27 @@ const QStringList kGothicFamilies = {
     QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
     QStringLiteral("IPAexGothic"),  QStringLiteral("IPAGothic"),
 };
+
+// Shrinks a label's type until its text fits its box, on one line or, for a
+// wrapping label, on the lines its height holds. The form was laid out for a
+// compact Gothic face; wider letters or taller lines would cut the text.
+void fitTextToBox(QLabel* label) {
+    constexpr qreal kSmallestPoints = 8;
+    constexpr qreal kStep = 0.5;
+    QFont font = label->font();
+    const int flags = Qt::AlignLeft | Qt::AlignTop | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    for (qreal points = font.pointSizeF(); points >= kSmallestPoints; points -= kStep) {
+        font.setPointSizeF(points);
+        const QRect needed = QFontMetrics(font).boundingRect(
+            QRect(0, 0, label->width(), std::numeric_limits<int>::max() / 2), flags, label->text());
+        const bool fits = needed.width() <= label->width() &&
+                          (!label->wordWrap() || needed.height() <= label->height());
+        if (fits)
+            break;
+    }
+    if (font != label->font())
+        label->setFont(font);
+}
 
 void showText(QLineEdit* box, const QString& text) {
     if (box->text() != text)
@@ -36,18 +64,28 @@ frmTeisei::frmTeisei(AppContext& context)
       ui(std::make_unique<Ui::frmTeisei>()),
       context_(context),
       correction_(context.job, context.platform) {
-    ui->setupUi(this);
-    setFixedSize(size());
-
+    // The form font first: controls with a style sheet take the font they
+    // find when they are built.
     QFont gothic = font();
     gothic.setFamilies(kGothicFamilies);
     gothic.setPointSize(kFormFontPoints);
     setFont(gothic);
+    ui->setupUi(this);
+    setFixedSize(size());
+
     for (QLineEdit* box : {ui->Text1, ui->Text2}) {
         QFont large = gothic;
         large.setPointSizeF(kTextBoxFontPoints);
         box->setFont(large);
     }
+    // The upper picture covers the lower part of its caption, as in the
+    // classic layout with its compact face; the caption paints its letters
+    // from their top, so that a face with a tall line box keeps them whole.
+    ui->Label5->installEventFilter(this);
+    // The big arrow is a picture set in type: its wide line box does not matter.
+    for (QLabel* label : findChildren<QLabel*>())
+        if (label != ui->Label3)
+            fitTextToBox(label);
     ui->Pic1->setBackground(kPic1Background);
     ui->Pic2->setBackground(kPic1Background);
 
@@ -172,12 +210,26 @@ void frmTeisei::focusWindowChanged(QWindow* now) {
 }
 
 bool frmTeisei::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->Label5 && event->type() == QEvent::Paint) {
+        paintCaptionFromLetterTop(ui->Label5);
+        return true;
+    }
     if (watched == ui->Text1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             Text1_KeyPress(RecordCorrection::kKeyEnter);
     }
     return false;  // the box still gets the key
+}
+
+void frmTeisei::paintCaptionFromLetterTop(QLabel* caption) {
+    QPainter painter(caption);
+    painter.fillRect(caption->rect(), kCaptionBackground);
+    const QFontMetrics metrics(caption->font());
+    const QRect letters = metrics.tightBoundingRect(caption->text());
+    painter.setFont(caption->font());
+    painter.setPen(caption->palette().color(QPalette::WindowText));
+    painter.drawText(QPoint(0, std::min(metrics.ascent(), -letters.top())), caption->text());
 }
 
 void frmTeisei::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 struct AppContext;
+class QLabel;
 class QLineEdit;
 class QWindow;
 namespace Ui {
@@ -42,6 +43,7 @@ private:
     void alertWindowClosed();
     void focusWindowChanged(QWindow* now);
     void showDisplay();
+    void paintCaptionFromLetterTop(QLabel* caption);
 
     std::unique_ptr<Ui::frmTeisei> ui;
     AppContext& context_;
