@@ -4,6 +4,7 @@
 #include "app/window_registry.h"
 #include "core/activation_tracker.h"
 #include "core/picture_box_view.h"
+#include "correction/frm_teisei.h"
 #include "dialogs/frm_alert.h"
 #include "dialogs/frm_appli.h"
 #include "dialogs/frm_end.h"
@@ -99,8 +100,7 @@ Form1::Form1(AppContext& context)
         button->setAutoDefault(true);
 
     // Functions whose windows are not there yet stay visibly unavailable.
-    for (QWidget* widget : {ui->Command1, ui->Command2})
-        widget->setEnabled(false);
+    ui->Command2->setEnabled(false);
     for (QAction* action : {ui->mnuSave, ui->mnuSettei})
         action->setEnabled(false);
 
@@ -126,6 +126,13 @@ Form1::Form1(AppContext& context)
     connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
         engine_.setVScroll1(value);
         showDisplay();
+    });
+    connect(ui->Command1, &QPushButton::clicked, this, [this] {
+        // The correction screen, modeless: this screen stays usable behind it.
+        frmTeisei& correction = context_.windows.get<frmTeisei>();
+        correction.show();
+        correction.raise();
+        correction.activateWindow();
     });
     connect(ui->Command3, &QPushButton::clicked, this, &Form1::finishInput);
     connect(ui->mnuQuit, &QAction::triggered, this, &Form1::finishInput);
@@ -187,6 +194,11 @@ void Form1::alertWindowClosed() {
     // no harm.
     engine_.alertClosed();
     Form_Activate();
+}
+
+void Form1::refreshTotals() {
+    engine_.refreshTotalLabels();
+    showDisplay();
 }
 
 void Form1::Form_Activate() {

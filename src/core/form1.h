@@ -45,6 +45,9 @@ public:
     // An alert window over the screen has closed.
     void alertWindowClosed();
 
+    // Shows the per-size totals again (a correction has changed them).
+    void refreshTotals();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -76,6 +76,9 @@ public:
     // An alert window over the screen has closed.
     void alertClosed();
 
+    // Shows the per-size totals of the job (after a correction changed them).
+    void refreshTotalLabels();
+
     // The finish button, the quit menu and the window's close box register
     // an open entry (without sound) before the program ends. Returns false
     // when the entry could not be registered because the job is full.
@@ -107,7 +110,6 @@ private:
     bool jobIsFull() const;
     bool additionWouldOverflowCounts(int photoNumber, int copies) const;
     void dropTrailingTokens(int count);
-    void refreshTotalLabels();
     void appendRecentEntry(const QString& item);
 
     JobState& job_;

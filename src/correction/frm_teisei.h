@@ -1,0 +1,57 @@
+#pragma once
+
+#include "correction/record_correction.h"
+
+#include <memory>
+
+#include <QWidget>
+
+struct AppContext;
+class QLabel;
+class QLineEdit;
+class QWindow;
+namespace Ui {
+class frmTeisei;
+}
+
+// The correction screen: the operator looks up a registered person by number
+// and adds or deletes single photo numbers in that person's record. A thin
+// window over the record correction: it turns events into its calls and
+// shows its display state.
+class frmTeisei : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmTeisei(AppContext& context);
+    ~frmTeisei() override;
+
+    RecordCorrection& correction() { return correction_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void Form_Activate();
+    void Text1_KeyPress(int keyAscii);
+    void Command2_Click();
+    void Command4_Click();
+    void Command3_Click();
+    void afterEdit(EditOutcome outcome);
+    void openAlertWindow();
+    void alertWindowClosed();
+    void focusWindowChanged(QWindow* now);
+    void showDisplay();
+    void paintCaptionFromLetterTop(QLabel* caption);
+
+    std::unique_ptr<Ui::frmTeisei> ui;
+    AppContext& context_;
+    RecordCorrection correction_;
+    bool activatedOnce_ = false;
+    bool returningFromAlert_ = false;
+    // Where the focus was before this window got it: nowhere known, this
+    // window, another window of the program, or a modal dialog (message box).
+    enum class LastFocus { None, Self, ProgramWindow, ModalDialog };
+    LastFocus lastFocus_ = LastFocus::None;
+};
