@@ -1,5 +1,7 @@
 #include "correction/frm_teisei.h"
 
+#include "core/activation_tracker.h"
+
 #include "app/window_registry.h"
 #include "core/form1.h"
 #include "dialogs/frm_t_alert.h"
@@ -113,7 +115,7 @@ frmTeisei::frmTeisei(AppContext& context)
     connect(ui->Command2, &QPushButton::clicked, this, &frmTeisei::Command2_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &frmTeisei::Command4_Click);
     connect(ui->Command3, &QPushButton::clicked, this, &frmTeisei::Command3_Click);
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &frmTeisei::focusWindowChanged);
+    ActivationTracker::instance();
     correction_.setBeforeBlocking([this] { showDisplay(); });
     ui->Text1->installEventFilter(this);
 
@@ -177,36 +179,20 @@ void frmTeisei::alertWindowClosed() {
     // alert is not another one, and any activation until this window has the
     // focus again leaves the focus in Text2.
     returningFromAlert_ = true;
-    lastFocus_ = LastFocus::Self;
     Form_Activate();
+    if (isActiveWindow())
+        returningFromAlert_ = false;
 }
 
-void frmTeisei::focusWindowChanged(QWindow* now) {
-    if (!now)
-        return;  // the program lost the focus; what counts is where it comes back from
-    QWidget* nowWidget = nullptr;
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->windowHandle() == now)
-            nowWidget = top;
-
-    if (nowWidget == this) {
-        // Coming back from a message box or from another program (the last
-        // focused window was this one) is not an activation.
-        const bool fromOtherWindow = lastFocus_ == LastFocus::ProgramWindow;
-        lastFocus_ = LastFocus::Self;
-        if (isEnabled() && (!activatedOnce_ || fromOtherWindow))
+bool frmTeisei::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        const bool becomesActive =
+            !activatedOnce_ || ActivationTracker::instance().cameFromProgramWindow(this);
+        if (isEnabled() && becomesActive)
             Form_Activate();
         returningFromAlert_ = false;
-        return;
     }
-    const bool modal =
-        nowWidget && (nowWidget->isModal() || qobject_cast<QMessageBox*>(nowWidget) ||
-                      (qobject_cast<QDialog*>(nowWidget) && nowWidget->isModal()));
-    if (modal) {
-        lastFocus_ = LastFocus::ModalDialog;
-        return;
-    }
-    lastFocus_ = nowWidget ? LastFocus::ProgramWindow : LastFocus::None;
+    return QWidget::event(event);
 }
 
 bool frmTeisei::eventFilter(QObject* watched, QEvent* event) {

@@ -28,6 +28,7 @@ public:
     RecordCorrection& correction() { return correction_; }
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -41,7 +42,6 @@ private:
     void afterEdit(EditOutcome outcome);
     void openAlertWindow();
     void alertWindowClosed();
-    void focusWindowChanged(QWindow* now);
     void showDisplay();
     void paintCaptionFromLetterTop(QLabel* caption);
 
@@ -50,8 +50,4 @@ private:
     RecordCorrection correction_;
     bool activatedOnce_ = false;
     bool returningFromAlert_ = false;
-    // Where the focus was before this window got it: nowhere known, this
-    // window, another window of the program, or a modal dialog (message box).
-    enum class LastFocus { None, Self, ProgramWindow, ModalDialog };
-    LastFocus lastFocus_ = LastFocus::None;
 };
