@@ -22,6 +22,12 @@ public:
     void showMessage(const QString&) override {}
     void showAlertWindow(AlertWindow) override {}
     void previewReport(const QString&, std::function<void(QPrinter*)>) override {}
+    QString chooseFileToOpen(const QString&, const QStringList&, const QString&) override {
+        return {};
+    }
+    QString chooseFileToSave(const QString&, const QString&, const QStringList&) override {
+        return {};
+    }
 };
 
 using Clock = std::chrono::steady_clock;

@@ -1,14 +1,33 @@
 #include "app/qt_platform.h"
 
-#include "app/window_registry.h"
 #include "app/qt_platform_reports.h"
+#include "app/window_registry.h"
 #include "core/form1.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSoundEffect>
 #include <QUrl>
+
+namespace {
+
+const QString kReplaceQuestion = QStringLiteral("「%1」は既にあります。\n置き換えますか？");
+
+// A file dialog with its buttons and labels in Japanese.
+void labelInJapanese(QFileDialog& dialog, bool saving) {
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("場所:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        saving ? QStringLiteral("保存") : QStringLiteral("開く"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
+}
+
+}  // namespace
 
 QtPlatform::~QtPlatform() {
     qDeleteAll(effects_);
@@ -62,4 +81,50 @@ void QtPlatform::showAlertWindow(AlertWindow window) {
 void QtPlatform::previewReport(const QString& title, std::function<void(QPrinter*)> paint) {
     QWidget* parent = windows_ ? windows_->find<Form1>() : nullptr;
     showReportPreview(parent, title, std::move(paint));
+}
+
+QString QtPlatform::chooseFileToOpen(const QString& caption, const QStringList& filters,
+                                     const QString& selectedFilter) {
+    QFileDialog dialog(QApplication::activeWindow(), caption);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(selectedFilter);
+    labelInJapanese(dialog, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPlatform::chooseFileToSave(const QString& caption, const QString& suggestedPath,
+                                     const QStringList& filters) {
+    QFileDialog dialog(QApplication::activeWindow(), caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.constFirst());
+    dialog.setDefaultSuffix(QFileInfo(suggestedPath).suffix());
+    // The question about replacing a file is asked below, in Japanese.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    labelInJapanese(dialog, true);
+    const QFileInfo suggestion(suggestedPath);
+    if (!suggestion.path().isEmpty() && suggestion.dir().exists())
+        dialog.setDirectory(suggestion.dir());
+    dialog.selectFile(suggestion.fileName());
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        const QString path = dialog.selectedFiles().constFirst();
+        if (!QFileInfo::exists(path))
+            return path;
+        QMessageBox question(QMessageBox::Question, QApplication::applicationDisplayName(),
+                             kReplaceQuestion.arg(QDir::toNativeSeparators(path)),
+                             QMessageBox::Yes | QMessageBox::No, dialog.parentWidget());
+        question.button(QMessageBox::Yes)->setText(QStringLiteral("置き換える"));
+        question.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+        question.setDefaultButton(QMessageBox::No);
+        if (question.exec() == QMessageBox::Yes)
+            return path;
+    }
 }

@@ -9,7 +9,8 @@ class QSoundEffect;
 class WindowRegistry;
 
 // The real platform: the system beep, wave files through QSoundEffect,
-// message boxes, and the alert windows through the window registry.
+// message boxes, the alert windows through the window registry, and Qt's
+// file dialogs with Japanese captions.
 class QtPlatform : public Platform {
 public:
     explicit QtPlatform(WindowRegistry* windows = nullptr) : windows_(windows) {}
@@ -22,6 +23,10 @@ public:
     void showMessage(const QString& text) override;
     void showAlertWindow(AlertWindow window) override;
     void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
+    QString chooseFileToOpen(const QString& caption, const QStringList& filters,
+                             const QString& selectedFilter) override;
+    QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
+                             const QStringList& filters) override;
 
     // Loads a wave file ahead of its first use, so that playing it never
     // waits for the file.

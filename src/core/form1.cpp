@@ -10,7 +10,10 @@
 #include "dialogs/frm_end.h"
 #include "dialogs/frm_nyuuryoku.h"
 #include "dialogs/frm_stop.h"
+#include "jobfile/frm_settei_joho.h"
+#include "jobfile/job_file_commands.h"
 #include "reports/report_commands.h"
+#include "setup/frm_film.h"
 #include "ui_form1.h"
 
 #include <QApplication>
@@ -18,6 +21,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QWindow>
 
 namespace {
@@ -99,10 +103,9 @@ Form1::Form1(AppContext& context)
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(true);
 
-    // Functions whose windows are not there yet stay visibly unavailable.
-    ui->Command2->setEnabled(false);
-    for (QAction* action : {ui->mnuSave, ui->mnuSettei})
-        action->setEnabled(false);
+    connect(ui->Command2, &QPushButton::clicked, this, &Form1::saveJob);
+    connect(ui->mnuSave, &QAction::triggered, this, &Form1::saveJob);
+    connect(ui->mnuSettei, &QAction::triggered, this, &Form1::showSettings);
 
     // The three reports.
     const auto print = [this](void (*command)(const JobState&, Platform&)) {
@@ -199,6 +202,41 @@ void Form1::alertWindowClosed() {
 void Form1::refreshTotals() {
     engine_.refreshTotalLabels();
     showDisplay();
+}
+
+void Form1::saveJob() {
+    // The dialog starts in the folder of the job file last saved, or else
+    // loaded, in this run.
+    QString lastUsed = lastSavedPath_;
+    if (lastUsed.isEmpty())
+        if (const FrmFilm* film = context_.windows.find<FrmFilm>())
+            lastUsed = film->loadedFilePath();
+    const QString suggestion = suggestedJobFilePath(
+        context_.job, lastUsed, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const SaveCommandOutcome outcome = saveJobFileCommand(context_.job, context_.platform, suggestion);
+    if (!outcome.cancelled && outcome.result.saved)
+        lastSavedPath_ = outcome.path;
+    // Keying goes on where it was, not on the button.
+    giveKeyingFocusBack();
+}
+
+void Form1::showSettings() {
+    frmSetteiJoho& view = context_.windows.get<frmSetteiJoho>();
+    view.show();
+    view.raise();
+    view.activateWindow();
+}
+
+void Form1::giveKeyingFocusBack() {
+    // Also while a dialog is still in front: the screen gets the focus back
+    // where keying goes on when it is active again.
+    const InputDisplay& d = engine_.display();
+    if (!d.form1Enabled)
+        return;
+    QWidget* target = d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1)
+                                                    : ui->centralwidget;
+    if (focusWidget() != target)
+        target->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::Form_Activate() {

@@ -48,6 +48,13 @@ public:
     // Shows the per-size totals again (a correction has changed them).
     void refreshTotals();
 
+    // The save command (Command2 "データ保存", mnuSave): asks for a file
+    // and writes the registered persons' job there.
+    void saveJob();
+
+    // The settings view (mnuSettei), modeless.
+    void showSettings();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,12 +66,14 @@ private:
     void handleKey(QKeyEvent* event);
     void showDisplay();
     void previewKeysOf(QWidget* widget);
+    void giveKeyingFocusBack();
 
     std::unique_ptr<Ui::Form1> ui;
     AppContext& context_;
     OrderEntry engine_;
     QStringList shownList_;
     bool activatedOnce_ = false;
+    QString lastSavedPath_;  // the job file saved last in this run
 };
 
 // The character code a key event stands for on the input screen, the way

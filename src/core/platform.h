@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
-
 #include <functional>
+
+#include <QString>
+#include <QStringList>
 
 class QPrinter;
 
@@ -10,9 +11,9 @@ class QPrinter;
 enum class AlertWindow { frmAlert, frmStop, frmTAlert };
 
 // Everything that reaches outside the program: the system beep, wave files,
-// blocking message boxes, the alert windows. The program installs the real
-// Qt implementation; tests install a recording fake, so no test ever blocks
-// on a dialog or depends on a sound device.
+// blocking message boxes, the alert windows, file dialogs and printing. The
+// program installs the real Qt implementation; tests install a recording
+// fake, so no test ever blocks on a dialog or depends on a sound device.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -37,4 +38,20 @@ public:
     // printer); it may be called any number of times, also after the caller
     // has returned, so it must own what it draws.
     virtual void previewReport(const QString& title, std::function<void(QPrinter*)> paint) = 0;
+
+    // A file-open dialog under the given caption; returns the full path of
+    // the file chosen, or an empty text when the operator cancelled.
+    // filters are names with their patterns in brackets, e.g.
+    // "標準ファイル(*.ptl)"; selectedFilter (one of them) is selected when the
+    // dialog opens.
+    virtual QString chooseFileToOpen(const QString& caption, const QStringList& filters,
+                                     const QString& selectedFilter) = 0;
+
+    // A file-save dialog offering suggestedPath; returns the full path
+    // chosen (the suggestion's extension added when the operator typed a
+    // name without one), or an empty text when the operator cancelled. An
+    // existing file is only returned after the operator has agreed to
+    // replace it.
+    virtual QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
+                                     const QStringList& filters) = 0;
 };

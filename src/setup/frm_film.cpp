@@ -5,12 +5,25 @@
 #include "core/job_state.h"
 #include "dialogs/frm_end.h"
 #include "core/activation_tracker.h"
+#include "core/platform.h"
+#include "jobfile/fill_job_settings_controls.h"
+#include "jobfile/job_file_commands.h"
+#include "jobfile/job_file_loader.h"
 #include "setup/setup_line_edit.h"
 #include "ui_frm_film.h"
 
 #include "core/form1.h"
 
 #include <QCloseEvent>
+
+const QString FrmFilm::kLoadedNote =
+    QStringLiteral(" 他のファイルを読み込むには、このソフトを終了してください。");
+
+namespace {
+
+const QColor kLoadedNoteBackground(255, 255, 128);  // 0x80FFFF as blue-green-red
+
+}  // namespace
 
 FrmFilm::FrmFilm(AppContext& context)
     : context_(context),
@@ -43,6 +56,7 @@ FrmFilm::FrmFilm(AppContext& context)
     });
     connect(ui->Command3, &QPushButton::clicked, this, &FrmFilm::Command3_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &FrmFilm::Command2_Click);
+    connect(ui->Command1, &QPushButton::clicked, this, &FrmFilm::Command1_Click);
     connect(ui->mnuEnd, &QAction::triggered, this, &FrmFilm::mnuEnd_Click);
     connectFields();
 }
@@ -95,6 +109,46 @@ void FrmFilm::mnuEnd_Click() {
     confirmation.show();
     confirmation.raise();
     confirmation.activateWindow();
+}
+
+void FrmFilm::Command1_Click() {
+    const QString path = context_.platform.chooseFileToOpen(JobFileDialogTexts::kOpenCaption,
+                                                            jobFileOpenFilters(),
+                                                            JobFileDialogTexts::kJobFilesFilter);
+    // Cancelled: the screen stays as it was, open for typing or for a load.
+    if (path.isEmpty())
+        return;
+
+    const JobFileLoadResult result = LoadJobFile(context_.job, path);
+    if (result.status == JobFileLoadResult::Status::NothingRead) {
+        // Nothing of the file reached the job: the screen stays open, so the
+        // job can still be typed or another file loaded.
+        context_.platform.showMessage(result.message);
+        return;
+    }
+    loadedFilePath_ = path;
+    FillJobSettingsControls(this, context_.job);
+    lockAfterLoad();
+    if (!result.complete())
+        context_.platform.showMessage(result.message);
+}
+
+// One file per run: the ranges and prices as loaded, the load button off
+// for good, and the finish button next.
+void FrmFilm::lockAfterLoad() {
+    for (QLineEdit* box : {ui->tbDaiStart, ui->tbDaiEnd, ui->tbChuStart, ui->tbChuEnd,
+                           ui->tbShouStart, ui->tbShouEnd, ui->tbDaiTanka, ui->tbChuTanka,
+                           ui->tbShouTanka})
+        box->setEnabled(false);
+
+    QPalette yellow = ui->Label5->palette();
+    yellow.setColor(QPalette::Window, kLoadedNoteBackground);
+    ui->Label5->setPalette(yellow);
+    ui->Label5->setAutoFillBackground(true);
+    ui->Label5->setText(kLoadedNote);
+
+    ui->Command1->setEnabled(false);
+    ui->Command2->setFocus(Qt::OtherFocusReason);
 }
 
 void FrmFilm::Command3_Click() {

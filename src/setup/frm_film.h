@@ -31,6 +31,19 @@ public:
     // The quit menu: asks in the exit confirmation window.
     void mnuEnd_Click();
 
+    // The load button: asks for a job file, loads it into the job, fills
+    // the screen from the job and locks the ranges and prices, the button
+    // itself and the way to another file for the rest of the run. A
+    // cancelled dialog, or a file of which nothing could be read, leaves the
+    // screen as it was; a load that stopped early is reported.
+    void Command1_Click();
+
+    // The job file loaded in this run; empty when none was.
+    QString loadedFilePath() const { return loadedFilePath_; }
+
+    // Label5 after a load, on a light yellow ground.
+    static const QString kLoadedNote;
+
 protected:
     bool event(QEvent* event) override;
     // The close box ends the program at once, without saving.
@@ -72,9 +85,11 @@ private:
     QLineEdit* box(SetupControl box) const;
     QList<QWidget*> rowWidgets(SizeRow row) const;
     void connectFields();
+    void lockAfterLoad();
 
     AppContext& context_;
     std::unique_ptr<Ui::FrmFilm> ui;
     JobSetup setup_;
     bool activatedBefore_ = false;
+    QString loadedFilePath_;
 };

@@ -48,6 +48,35 @@ void FakePlatform::previewReport(const QString& title, std::function<void(QPrint
     lastReportPaint = std::move(paint);
 }
 
+QString FakePlatform::answerFileDialog(const FileDialogRequest& request) {
+    fileDialogs << request;
+    const bool open = request.kind == FileDialogRequest::Kind::Open;
+    calls << (open ? QStringLiteral("open:") : QStringLiteral("save:")) + request.caption;
+    if (onFileDialog)
+        return onFileDialog(request);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString FakePlatform::chooseFileToOpen(const QString& caption, const QStringList& filters,
+                                       const QString& selectedFilter) {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    request.caption = caption;
+    request.filters = filters;
+    request.selectedFilter = selectedFilter;
+    return answerFileDialog(request);
+}
+
+QString FakePlatform::chooseFileToSave(const QString& caption, const QString& suggestedPath,
+                                       const QStringList& filters) {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.caption = caption;
+    request.filters = filters;
+    request.suggestedPath = suggestedPath;
+    return answerFileDialog(request);
+}
+
 bool FakePlatform::printLastReport(const QString& pdfPath) {
     if (!lastReportPaint)
         return false;
@@ -68,4 +97,6 @@ void FakePlatform::clear() {
     alerts.clear();
     reportTitles.clear();
     lastReportPaint = nullptr;
+    fileDialogs.clear();
+    fileAnswers.clear();
 }

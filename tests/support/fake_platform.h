@@ -2,11 +2,21 @@
 
 #include "core/platform.h"
 
+#include <functional>
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
+// A file dialog the program asked for.
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString caption;
+    QStringList filters;
+    QString selectedFilter;  // open dialogs
+    QString suggestedPath;   // save dialogs
+};
 
 // Records what the program asked of the outside world instead of doing it.
 class FakePlatform : public Platform {
@@ -29,17 +39,31 @@ public:
     QStringList reportTitles;
     std::function<void(QPrinter*)> lastReportPaint;
 
+    // File dialogs asked for, in order. Each is answered with the next of
+    // fileAnswers (an empty text is a cancel; none left is a cancel too), or
+    // by onFileDialog when it is set.
+    QVector<FileDialogRequest> fileDialogs;
+    QStringList fileAnswers;
+    std::function<QString(const FileDialogRequest&)> onFileDialog;
+
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
     void showAlertWindow(AlertWindow window) override;
     void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
+    QString chooseFileToOpen(const QString& caption, const QStringList& filters,
+                             const QString& selectedFilter) override;
+    QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
+                             const QStringList& filters) override;
 
     // Prints the latest previewed report into a PDF file, on an A4 printer
     // as the preview sets it up. False when no report was previewed.
     bool printLastReport(const QString& pdfPath);
 
     void clear();
+
+private:
+    QString answerFileDialog(const FileDialogRequest& request);
 };
 
 QString alertWindowName(AlertWindow window);
