@@ -15,9 +15,10 @@ frmSetteiJoho::frmSetteiJoho(AppContext& context)
     : QWidget(nullptr), ui(std::make_unique<Ui::frmSetteiJoho>()), context_(context) {
     ui->setupUi(this);
     setFixedSize(size());
-    // The option buttons only show the job's choice: clicks pass them by.
+    // The option buttons only show the job's choice: clicks and keys do not
+    // reach them.
     for (QRadioButton* option : {ui->Option5, ui->Option2, ui->Option1, ui->Option3})
-        option->setAttribute(Qt::WA_TransparentForMouseEvents);
+        option->installEventFilter(this);
     ActivationTracker::instance();
 }
 
@@ -38,6 +39,19 @@ bool frmSetteiJoho::event(QEvent* event) {
         Form_LostFocus();
     }
     return QWidget::event(event);
+}
+
+bool frmSetteiJoho::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return qobject_cast<QRadioButton*>(watched) != nullptr;
+        default:
+            return false;
+    }
 }
 
 void frmSetteiJoho::showEvent(QShowEvent* event) {
