@@ -1,5 +1,7 @@
 #include "app/qt_platform.h"
 
+#include <functional>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -8,8 +10,6 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <functional>
 
 namespace {
 
@@ -165,7 +165,8 @@ private Q_SLOTS:
             answerWith(QStringLiteral("置き換える"), false);
             pick(dialog);
         });
-        QCOMPARE(platform.chooseFileToSave(QStringLiteral("データ保存"), suggestion, ptl), existing);
+        QCOMPARE(platform.chooseFileToSave(QStringLiteral("データ保存"), suggestion, ptl),
+                 existing);
         QCOMPARE(questions.size(), 2);
     }
 };
