@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <QWidget>
 
@@ -30,4 +32,30 @@ W* control(QObject* window, const char* name) {
     if (!found)
         qWarning("no control named %s", name);
     return found;
+}
+
+// What a window with the job-settings controls shows: the four header
+// boxes, the twelve range, count and price boxes (large, medium, small),
+// and which option buttons are selected.
+inline QStringList jobSettingsShown(QWidget* window) {
+    QStringList shown;
+    for (const char* name :
+         {"tbTokuisaki", "tbGyouji", "tbSatueibi", "tbSatueisha", "tbDaiStart", "tbDaiEnd",
+          "tbDaiMai", "tbDaiTanka", "tbChuStart", "tbChuEnd", "tbChuMai", "tbChuTanka",
+          "tbShouStart", "tbShouEnd", "tbShouMai", "tbShouTanka"}) {
+        auto* box = control<QLineEdit>(window, name);
+        shown << (box ? box->text() : QStringLiteral("<missing>"));
+    }
+    for (const char* name : {"Option1", "Option2", "Option3", "Option5"}) {
+        auto* option = control<QRadioButton>(window, name);
+        shown << QString::fromLatin1(name) + (option && option->isChecked() ? u'*' : u'-');
+    }
+    return shown;
+}
+
+// The settings of the job that the job file tests save and load.
+inline QStringList sampleJobSettingsShown() {
+    return {QStringLiteral("さくら小学校"), QStringLiteral("運動会"), QStringLiteral("2012-4-25"),
+            QStringLiteral("山田"), "1", "100", "100", "800", "101", "300", "200", "500", "301",
+            "999", "699", "100", "Option1*", "Option2-", "Option3-", "Option5*"};
 }
