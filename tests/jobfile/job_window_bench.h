@@ -6,6 +6,7 @@
 #include "jobfile/job_file_loader.h"
 #include "jobfile/job_file_writer.h"
 #include "support/fake_platform.h"
+#include "support/job_checks.h"
 #include "support/job_builder.h"
 
 #include <QApplication>
@@ -66,18 +67,6 @@ inline bool writeJob(const JobState& job, const QString& path) {
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The records of slots 1 to 1500 as a load leaves them: a slot without a
-// person holds its own label "(k) ".
-inline QVector<QString> recordsAsLoaded(const JobState& job) {
-    QVector<QString> records(JobState::kMaxPersons + 1);
-    for (int k = 1; k <= JobState::kMaxPersons; ++k) {
-        const QString label = QStringLiteral("(%1) ").arg(k);
-        const QString& record = job.personRecords.value(k);
-        records[k] = record.isEmpty() ? label : record;
-    }
-    return records;
 }
 
 // Prints of photo number n in the registered records.

@@ -47,23 +47,6 @@ class TestJobFileSaveCommand : public QObject {
         }
     }
 
-    static void verifySameJob(const JobState& loaded, const JobState& job) {
-        QCOMPARE(loaded.customerName.toText(), job.customerName.toText());
-        QCOMPARE(loaded.eventName.toText(), job.eventName.toText());
-        QCOMPARE(loaded.largeEnd.value(), job.largeEnd.value());
-        QCOMPARE(loaded.mediumStart.value(), job.mediumStart.value());
-        QCOMPARE(loaded.smallEnd, job.smallEnd);
-        QCOMPARE(loaded.smallUnitPrice, job.smallUnitPrice);
-        QCOMPARE(loaded.printCounts, job.printCounts);
-        QCOMPARE(loaded.grandTotalPrints, job.grandTotalPrints);
-        QCOMPARE(loaded.largeTotalPrints, job.largeTotalPrints);
-        QCOMPARE(loaded.mediumTotalPrints, job.mediumTotalPrints);
-        QCOMPARE(loaded.smallTotalPrints, job.smallTotalPrints);
-        QCOMPARE(loaded.personCount, job.personCount);
-        QCOMPARE(loaded.lastRecordSlot, job.lastRecordSlot);
-        QCOMPARE(loaded.personRecords, recordsAsLoaded(job));
-    }
-
 private Q_SLOTS:
     void init() {
         program = std::make_unique<Program<FakePlatform>>();
@@ -107,6 +90,8 @@ private Q_SLOTS:
         const JobFileLoadResult result = LoadJobFile(loaded, path);
         QVERIFY2(result.complete(), qPrintable(result.message));
         verifySameJob(loaded, program->job);
+        if (QTest::currentTestFailed())
+            return;
 
         // Keying goes on: the focus is not left on the save button, where
         // the next Enter would save again.
@@ -178,6 +163,8 @@ private Q_SLOTS:
         JobState again;
         QVERIFY(LoadJobFile(again, path).complete());
         verifySameJob(again, program->job);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(QFileInfo::exists(backupPathFor(path)), true);
     }
 
