@@ -5,7 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_form1
 
 #include "app/program.h"
-#include "core/form1.h"
+#include "windows/form1.h"
 #include "support/fake_platform.h"
 
 #include <QApplication>

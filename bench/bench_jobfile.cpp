@@ -2,10 +2,10 @@
 // against merely reading and decoding the same file.
 //   cmake --preset release && ninja -C build-release bench_jobfile
 //   ./build-release/bench/bench_jobfile
-#include "core/job_state.h"
-#include "jobfile/cp932.h"
-#include "jobfile/job_file_loader.h"
-#include "jobfile/job_file_writer.h"
+#include "domain/job_state.h"
+#include "domain/cp932.h"
+#include "domain/job_file_loader.h"
+#include "domain/job_file_writer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

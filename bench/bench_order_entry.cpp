@@ -4,7 +4,7 @@
 //
 //   build/bench/bench_order_entry
 
-#include "core/order_entry.h"
+#include "domain/order_entry.h"
 
 #include <QRandomGenerator>
 
@@ -28,6 +28,7 @@ public:
     QString chooseFileToSave(const QString&, const QString&, const QStringList&) override {
         return {};
     }
+    void endProgram() override {}
 };
 
 using Clock = std::chrono::steady_clock;

@@ -6,9 +6,9 @@
 //
 // Without --out the PDFs go to a temporary directory that is removed.
 
-#include "reports/report_content.h"
-#include "reports/report_document.h"
-#include "reports/report_renderer.h"
+#include "domain/report_content.h"
+#include "domain/report_document.h"
+#include "windows/report_renderer.h"
 #include "support/job_builder.h"
 
 #include <random>

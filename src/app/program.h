@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/window_registry.h"
-#include "core/job_state.h"
+#include "windows/window_registry.h"
+#include "domain/job_state.h"
 
 #include <QString>
 
@@ -16,6 +16,6 @@ struct Program {
 
     JobState job;
     PlatformType platform;
-    AppContext context;
+    RunContext context;
     WindowRegistry windows{context};
 };

@@ -1,11 +1,12 @@
 #include "app/qt_platform.h"
 
-#include "app/qt_platform_reports.h"
-#include "app/window_registry.h"
-#include "core/form1.h"
+#include "windows/report_preview.h"
+#include "windows/window_registry.h"
+#include "windows/form1.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -127,4 +128,11 @@ QString QtPlatform::chooseFileToSave(const QString& caption, const QString& sugg
         if (question.exec() == QMessageBox::Yes)
             return path;
     }
+}
+
+void QtPlatform::endProgram() {
+    // Not quit(): on a GUI application that first closes every window,
+    // running their close handling (the input screen would register an open
+    // person). exit() only leaves the event loop.
+    QCoreApplication::exit(0);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform.h"
+#include "domain/platform.h"
 
 #include <QHash>
 #include <QString>
@@ -27,6 +27,7 @@ public:
                              const QString& selectedFilter) override;
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
                              const QStringList& filters) override;
+    void endProgram() override;
 
     // Loads a wave file ahead of its first use, so that playing it never
     // waits for the file.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/order_entry.h"
+#include "domain/order_entry.h"
 
 #include <QString>
 

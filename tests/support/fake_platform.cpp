@@ -1,9 +1,7 @@
 #include "support/fake_platform.h"
 
-#include "reports/report_renderer.h"
-
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QPrinter>
 
 QString alertWindowName(AlertWindow window) {
     switch (window) {
@@ -77,16 +75,11 @@ QString FakePlatform::chooseFileToSave(const QString& caption, const QString& su
     return answerFileDialog(request);
 }
 
-bool FakePlatform::printLastReport(const QString& pdfPath) {
-    if (!lastReportPaint)
-        return false;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfPath);
-    printer.setPageLayout(reportPageLayout());
-    printer.setDocName(reportTitles.value(reportTitles.size() - 1));
-    lastReportPaint(&printer);
-    return true;
+void FakePlatform::endProgram() {
+    ++programEnds;
+    // Leaves a running event loop as the real platform does, so a test that
+    // runs one sees the run end.
+    QCoreApplication::exit(0);
 }
 
 void FakePlatform::clear() {
@@ -97,6 +90,7 @@ void FakePlatform::clear() {
     alerts.clear();
     reportTitles.clear();
     lastReportPaint = nullptr;
+    programEnds = 0;
     fileDialogs.clear();
     fileAnswers.clear();
 }

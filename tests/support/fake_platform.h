@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform.h"
+#include "domain/platform.h"
 
 #include <functional>
 
@@ -35,7 +35,7 @@ public:
     std::function<void(const QString&)> onMessage;
 
     // Report previews asked for: their titles, and the paint function of
-    // the latest, which printLastReport() runs on a PDF printer.
+    // the latest.
     QStringList reportTitles;
     std::function<void(QPrinter*)> lastReportPaint;
 
@@ -46,6 +46,9 @@ public:
     QStringList fileAnswers;
     std::function<QString(const FileDialogRequest&)> onFileDialog;
 
+    // How often the program ended the run.
+    int programEnds = 0;
+
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
@@ -55,10 +58,7 @@ public:
                              const QString& selectedFilter) override;
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
                              const QStringList& filters) override;
-
-    // Prints the latest previewed report into a PDF file, on an A4 printer
-    // as the preview sets it up. False when no report was previewed.
-    bool printLastReport(const QString& pdfPath);
+    void endProgram() override;
 
     void clear();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/job_state.h"
+#include "domain/job_state.h"
 
 #include <QtTest>
 

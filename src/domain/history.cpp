@@ -1,0 +1,203 @@
+#include "domain/history.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kItemsPerRow = 10;
+constexpr int kFirstColumnX = 450;
+constexpr int kColumnStep = 680;
+constexpr int kRowStep = 300;
+constexpr int kLoneAmountLift = 250;
+constexpr int kUnderlineDrop = 250;
+constexpr int kAmountXLong = 7180;   // amount items of 7 characters or more
+constexpr int kAmountXShort = 7280;  // amount items of 4 to 6 characters
+constexpr int kLabelX = 20;
+constexpr int kDashedGuideX = 3700;
+constexpr int kSolidGuideX = 7050;
+
+}  // namespace
+
+RecordLayoutParams historyLayoutParams() {
+    RecordLayoutParams params;
+    params.pointColour = kPic1Background;
+    params.labelColour = std::nullopt;
+    params.underlineColour = Palette::cyan;
+    params.underlineRight = 8000;
+    params.guideColour = Palette::cyan;
+    params.guideBottom = 8000;
+    params.moveLoneAmountUp = true;
+    return params;
+}
+
+void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobState& job,
+                     const RecordLayoutParams& params) {
+    box.clear();
+    int fontPoints = kHistoryFontPoints;
+    int printX = 0;  // the print position, moved by every plotted point
+    int printY = 0;
+    const auto plot = [&](int px, int py) {
+        box.ops.push_back({DrawOp::Kind::Point, px, py, 0, 0, box.foreColour, {}, 0, {}});
+        printX = px;
+        printY = py;
+    };
+    const auto print = [&](const QString& text) {
+        box.ops.push_back(
+            {DrawOp::Kind::Text, printX, printY, 0, 0, box.foreColour, text, fontPoints, {}});
+    };
+    const auto line = [&](int x1, int y1, int x2, int y2, Rgb colour, LineStyle style) {
+        box.ops.push_back({DrawOp::Kind::Line, x1, y1, x2, y2, colour, {}, 0, style});
+    };
+
+    const Number largeStart = job.largeStart.value(), largeEnd = job.largeEnd.value();
+    const Number mediumStart = job.mediumStart.value(), mediumEnd = job.mediumEnd.value();
+    const Number smallStart = job.smallStart.value(), smallEnd = job.smallEnd;
+
+    int x = kFirstColumnX;
+    int y = 10;
+    int items = 0;
+    QString item;  // carries over to the next line when a line does not end in a blank
+    for (const QString& text : lines) {
+        for (const QChar c : text) {
+            item.append(c);
+            if (c != u' ')
+                continue;
+            if (item.contains(u'\\')) {
+                // The amount.
+                if (params.moveLoneAmountUp && text.startsWith(u'\\'))
+                    y -= kLoneAmountLift;
+                box.foreColour = params.pointColour;
+                plot(x, y);
+                if (item.size() >= 7)
+                    plot(kAmountXLong, y);
+                else if (item.size() >= 4)
+                    plot(kAmountXShort, y);
+                box.foreColour = Palette::blue;
+                print(item);
+                line(0, y + kUnderlineDrop, params.underlineRight, y + kUnderlineDrop,
+                     params.underlineColour, LineStyle::Solid);
+            } else if (item.contains(u')')) {
+                // The person label: small type at the left margin, taking no column.
+                fontPoints = kLabelFontPoints;
+                if (params.labelColour)
+                    box.foreColour = params.pointColour;
+                plot(kLabelX, y);
+                if (params.labelColour)
+                    box.foreColour = *params.labelColour;
+                print(item);
+                fontPoints = kHistoryFontPoints;
+                x -= kColumnStep;
+                items -= 1;
+            } else {
+                // A photo number, coloured by its size; in no size it keeps
+                // the point colour and cannot be seen.
+                box.foreColour = params.pointColour;
+                plot(x, y);
+                const Number v = readNumber(item);
+                if (largeStart <= v && v <= largeEnd)
+                    box.foreColour = Palette::white;
+                if (mediumStart <= v && v <= mediumEnd)
+                    box.foreColour = Palette::lightBlue;
+                if (smallStart <= v && v <= smallEnd)
+                    box.foreColour = Palette::black;
+                print(item);
+            }
+            x += kColumnStep;
+            items += 1;
+            if (items == kItemsPerRow) {
+                x = kFirstColumnX;
+                y += kRowStep;
+                items = 0;
+            }
+            item.clear();
+        }
+        // A row whose tenth item already moved the position down takes no
+        // further space; an empty line takes none either.
+        if (items == 0)
+            y -= kRowStep;
+        items = 0;
+        x = kFirstColumnX;
+        y += kRowStep;
+    }
+    line(kDashedGuideX, 0, kDashedGuideX, params.guideBottom, params.guideColour, LineStyle::Dash);
+    line(kSolidGuideX, 0, kSolidGuideX, params.guideBottom, params.guideColour, LineStyle::Solid);
+}
+
+int countRecordRows(QStringView record) {
+    int rows = 0;
+    int counted = 0;
+    const QChar* data = record.data();
+    for (qsizetype i = 0, n = record.size(); i < n; ++i) {
+        if (data[i] != u' ' || (i > 0 && data[i - 1] == u')'))
+            continue;
+        if (++counted == kItemsPerRow) {
+            ++rows;
+            counted = 0;
+        }
+    }
+    return rows + 1;
+}
+
+int HistoryRows::rowsOf(const JobState& job, int slot) {
+    if (cache_.size() <= size_t(slot))
+        cache_.resize(slot + 1);
+    Cached& cached = cache_[slot];
+    const QString& record = job.personRecords[slot];
+    // A record that was replaced holds other data than the shared copy kept
+    // here; the copy keeps its own data alive, so equal data means equal text.
+    if (cached.record.constData() != record.constData() || cached.record.size() != record.size()) {
+        cached.record = record;
+        cached.rows = countRecordRows(record);
+    }
+    return cached.rows;
+}
+
+int HistoryRows::countRows(const JobState& job) {
+    const int persons = std::clamp(int(job.personCount), 0, JobState::kMaxPersons);
+    int rows = 0;
+    for (int p = 1; p <= persons; ++p)
+        rows += rowsOf(job, p);
+    return rows;
+}
+
+int HistoryRows::fillHistoryLines(JobState& job, Number firstRow, std::optional<Number> lastRow,
+                                  int clearCount) {
+    const int lineSlots = JobState::kHistoryLineSlots;
+    for (int i = 1; i <= std::min(clearCount, lineSlots); ++i)
+        job.historyLines[i].clear();
+
+    const int persons = std::clamp(int(job.personCount), 0, JobState::kMaxPersons);
+    int rowCounter = 0;
+    int linesUsed = 0;
+    for (int p = 1; p <= persons; ++p) {
+        // A record whose rows all come before firstRow is only counted.
+        const int rows = rowsOf(job, p);
+        if (rowCounter + rows < firstRow) {
+            rowCounter += rows;
+            continue;
+        }
+        const QString& record = job.personRecords[p];
+        qsizetype rowStart = 0;
+        int counted = 0;
+        // Ends the row made of record[rowStart, end); false once past lastRow.
+        const auto endRow = [&](qsizetype end) {
+            ++rowCounter;
+            if (lastRow && rowCounter > *lastRow)
+                return false;
+            if (rowCounter >= firstRow && linesUsed < lineSlots)
+                job.historyLines[++linesUsed].append(QStringView(record).mid(rowStart, end - rowStart));
+            rowStart = end;
+            counted = 0;
+            return true;
+        };
+        for (qsizetype i = 0, n = record.size(); i < n; ++i) {
+            if (record[i] != u' ' || (i > 0 && record[i - 1] == u')'))
+                continue;
+            if (++counted == kItemsPerRow && !endRow(i + 1))
+                return rowCounter;
+        }
+        if (!endRow(record.size()))
+            return rowCounter;
+    }
+    return rowCounter;
+}

@@ -1,0 +1,213 @@
+#include "domain/report_content.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct SizeSetup {
+    PrintSize size;
+    bool switchedOn;
+    Number start;
+    Number end;
+    Number unitPrice;
+};
+
+QVector<SizeSetup> sizeSetups(const JobState& job) {
+    return {
+        {PrintSize::Large, job.largeMode.value() == 0, job.largeStart.value(), job.largeEnd.value(),
+         job.largeUnitPrice.value()},
+        {PrintSize::Medium, job.mediumMode == 0, job.mediumStart.value(), job.mediumEnd.value(),
+         job.mediumUnitPrice.value()},
+        {PrintSize::Small, true, job.smallStart.value(), Number(job.smallEnd),
+         Number(job.smallUnitPrice)},
+    };
+}
+
+std::optional<PrintSize> sizeOf(const JobState& job, Number photoNumber) {
+    const SizeClass size = sizeClassOf(job, photoNumber);
+    if (size.large)
+        return PrintSize::Large;
+    if (size.medium)
+        return PrintSize::Medium;
+    if (size.small)
+        return PrintSize::Small;
+    return std::nullopt;
+}
+
+// The whole photo numbers of a range that printCounts can hold.
+std::pair<int, int> listedRange(Number start, Number end) {
+    const Number first = std::max<Number>(1, std::ceil(start));
+    const Number last = std::min<Number>(JobState::kMaxPhotoNumber, std::floor(end));
+    return {int(first), int(last)};
+}
+
+Number tokenCount(const QString& entry) {
+    return Number(entry.split(u' ', Qt::SkipEmptyParts).size());
+}
+
+SizeSection sectionOf(const RegisteredOrders& orders, const SizeSummary& summary, bool withZeros) {
+    SizeSection section;
+    section.summary = summary;
+    const auto [first, last] = listedRange(summary.rangeStart, summary.rangeEnd);
+    for (int n = first; n <= last; ++n) {
+        const Number prints = orders.countByPhoto[n];
+        if (withZeros || prints > 0)
+            section.photos.append({n, prints});
+    }
+    return section;
+}
+
+}  // namespace
+
+QVector<Number> recordPhotoNumbers(const QString& record) {
+    qsizetype begin = 0;
+    if (record.startsWith(u'(')) {
+        const qsizetype close = record.indexOf(u')');
+        if (close >= 0)
+            begin = close + 1;
+    }
+    qsizetype end = record.indexOf(kAmountMarker, begin);
+    if (end < 0)
+        end = record.size();
+
+    QVector<Number> numbers;
+    const QStringView tokens = QStringView(record).mid(begin, end - begin);
+    for (const QStringView token : tokens.split(u' ', Qt::SkipEmptyParts)) {
+        const Number value = readNumber(token);
+        if (value != 0)  // a token without a number is no print
+            numbers.append(value);
+    }
+    return numbers;
+}
+
+Number RegisteredOrders::totalPrints() const {
+    Number total = unsizedPrints;
+    for (const SizeSummary& s : sizes)
+        total += s.prints;
+    return total;
+}
+
+const SizeSummary* RegisteredOrders::summaryOf(PrintSize size) const {
+    for (const SizeSummary& s : sizes) {
+        if (s.size == size)
+            return &s;
+    }
+    return nullptr;
+}
+
+RegisteredOrders collectRegisteredOrders(const JobState& job) {
+    RegisteredOrders orders;
+    orders.header = {job.customerName.toText(), job.eventName.toText(), job.shootingDate,
+                     job.photographerName.toText()};
+    orders.countByPhoto = QVector<Number>(JobState::kMaxPhotoNumber + 1, 0);
+    orders.pendingPrints = tokenCount(job.pendingEntry);
+
+    const QVector<SizeSetup> setups = sizeSetups(job);
+    const auto priceOf = [&](PrintSize size) { return setups[int(size)].unitPrice; };
+
+    const int persons =
+        int(std::clamp<Number>(std::floor(job.personCount), 0, JobState::kMaxPersons));
+    orders.pupils.reserve(persons);
+    Number sizePrints[3] = {0, 0, 0};
+    for (int slot = 1; slot <= persons; ++slot) {
+        PupilOrder pupil;
+        pupil.personNumber = slot;
+        const QVector<Number> numbers = recordPhotoNumbers(job.personRecords.value(slot));
+        pupil.prints.reserve(numbers.size());
+        for (const Number n : numbers) {
+            const bool countable = n == std::floor(n) && n >= 1 && n <= JobState::kMaxPhotoNumber;
+            const std::optional<PrintSize> size =
+                countable ? sizeOf(job, n) : std::optional<PrintSize>();
+            pupil.prints.append({int(std::clamp<Number>(n, -1e9, 1e9)), size});
+            if (countable)
+                orders.countByPhoto[int(n)] += 1;
+            if (!size) {
+                pupil.unsizedPrints += 1;
+                continue;
+            }
+            switch (*size) {
+                case PrintSize::Large:
+                    pupil.largePrints += 1;
+                    break;
+                case PrintSize::Medium:
+                    pupil.mediumPrints += 1;
+                    break;
+                case PrintSize::Small:
+                    pupil.smallPrints += 1;
+                    break;
+            }
+            sizePrints[int(*size)] += 1;
+        }
+        pupil.amount = pupil.largePrints * priceOf(PrintSize::Large) +
+                       pupil.mediumPrints * priceOf(PrintSize::Medium) +
+                       pupil.smallPrints * priceOf(PrintSize::Small);
+        orders.unsizedPrints += pupil.unsizedPrints;
+        orders.pupils.append(std::move(pupil));
+    }
+
+    // A size is listed when it is set up; a switched-off size still shows if
+    // a record holds prints of it, so that nothing counted goes missing.
+    for (const SizeSetup& setup : setups) {
+        const Number prints = sizePrints[int(setup.size)];
+        if (!setup.switchedOn && prints == 0)
+            continue;
+        SizeSummary summary;
+        summary.size = setup.size;
+        summary.rangeStart = setup.start;
+        summary.rangeEnd = setup.end;
+        summary.unitPrice = setup.unitPrice;
+        summary.prints = prints;
+        const auto [first, last] = listedRange(setup.start, setup.end);
+        for (int n = first; n <= last; ++n)
+            summary.photosOrdered += orders.countByPhoto[n] > 0 ? 1 : 0;
+        orders.totalAmount += summary.amount();
+        orders.sizes.append(summary);
+    }
+    return orders;
+}
+
+OrderCountReport buildOrderCountReport(const RegisteredOrders& orders) {
+    OrderCountReport report;
+    report.header = orders.header;
+    for (const SizeSummary& summary : orders.sizes)
+        report.sections.append(sectionOf(orders, summary, true));
+    report.personCount = orders.pupils.size();
+    report.unsizedPrints = orders.unsizedPrints;
+    report.pendingPrints = orders.pendingPrints;
+    report.totalAmount = orders.totalAmount;
+    return report;
+}
+
+PupilReport buildPupilReport(const RegisteredOrders& orders) {
+    PupilReport report;
+    report.header = orders.header;
+    report.pupils = orders.pupils;
+    report.sizes = orders.sizes;
+    report.unsizedPrints = orders.unsizedPrints;
+    report.pendingPrints = orders.pendingPrints;
+    report.totalAmount = orders.totalAmount;
+    return report;
+}
+
+ReprintReport buildReprintReport(const RegisteredOrders& orders) {
+    ReprintReport report;
+    report.header = orders.header;
+    for (const SizeSummary& summary : orders.sizes)
+        report.sections.append(sectionOf(orders, summary, false));
+    report.personCount = orders.pupils.size();
+    report.pendingPrints = orders.pendingPrints;
+    return report;
+}
+
+OrderCountReport buildOrderCountReport(const JobState& job) {
+    return buildOrderCountReport(collectRegisteredOrders(job));
+}
+
+PupilReport buildPupilReport(const JobState& job) {
+    return buildPupilReport(collectRegisteredOrders(job));
+}
+
+ReprintReport buildReprintReport(const JobState& job) {
+    return buildReprintReport(collectRegisteredOrders(job));
+}

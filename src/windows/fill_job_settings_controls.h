@@ -1,0 +1,29 @@
+#pragma once
+
+#include "domain/job_state.h"
+
+#include <QStringList>
+
+class QWidget;
+
+// Fills the job-settings controls of a window from the job as it is: the
+// setup screen after a load, the settings view on every activation. The
+// controls are found by their names (tbTokuisaki, Option5, tbDaiStart, ...);
+// a window that lacks one simply goes without it.
+//
+// Setting a box's text runs its change handling when the text really
+// changes, and selecting an option button that was not selected runs its
+// click handling, as the program's own setting of a control does. Each value
+// is read from the job at the moment its control is set, so a handler that
+// changes the job on the way is followed.
+//
+// A size that is switched off has its row hidden (never shown again by the
+// filling); the small row is filled whenever large or medium is set up or
+// switched off.
+void FillJobSettingsControls(QWidget* window, const JobState& job);
+
+// The names of the controls that make up the row of a size that can be
+// switched off, hidden together: large (Option2 "設定しない") or medium
+// (Option3). The row's yen label goes with it.
+QStringList largeRowControlNames();
+QStringList mediumRowControlNames();

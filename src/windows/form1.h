@@ -1,0 +1,86 @@
+#pragma once
+
+#include "domain/order_entry.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+struct RunContext;
+namespace Ui {
+class Form1;
+}
+
+// The input screen: the operator keys the order slips here. A thin window
+// over the order-entry engine: every key goes to the engine before the
+// control that has the focus sees it, and the window shows the engine's
+// display state.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Form1(RunContext& context);
+    ~Form1() override;
+
+    OrderEntry& engine() { return engine_; }
+
+    // Called by the setup screen when it hands over: the recent-entries list
+    // takes no input method, so that a Japanese input method never swallows
+    // the keypad.
+    void switchOffListInputMethod();
+
+    // The finish button and the quit menu: registers an open entry, then asks
+    // whether to end the program.
+    void finishInput();
+
+    // The exit confirmation.
+    void showExitConfirmation();
+
+    // Opens frmAlert or frmStop over this screen (already disabled); its
+    // closing hands the screen back.
+    void openAlertWindow(AlertWindow window);
+
+    // An alert window over the screen has closed.
+    void alertWindowClosed();
+
+    // Shows the per-size totals again (a correction has changed them).
+    void refreshTotals();
+
+    // The save command (Command2 "データ保存", mnuSave): asks for a file
+    // and writes the registered persons' job there.
+    void saveJob();
+
+    // The settings view (mnuSettei), modeless.
+    void showSettings();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Activate();
+    void handleKey(QKeyEvent* event);
+    void showDisplay();
+    void previewKeysOf(QWidget* widget);
+    void giveKeyingFocusBack();
+
+    std::unique_ptr<Ui::Form1> ui;
+    RunContext& context_;
+    OrderEntry engine_;
+    QStringList shownList_;
+    bool activatedOnce_ = false;
+    QString lastSavedPath_;  // the job file saved last in this run
+};
+
+// The character code a key event stands for on the input screen, the way
+// the classic key-press event gives it: Enter (main or keypad) 13, Back
+// Space 8, Esc 27, printable characters their code; keypad keys act like the
+// main keyboard's. 0 when the key is no character (arrows, Shift, F1 ...).
+int keyAsciiOf(const QKeyEvent& event);
+
+// The classic key code of the arrow keys (Up 38, Down 40); 0 for others.
+int keyCodeOf(const QKeyEvent& event);

@@ -1,0 +1,28 @@
+#include "windows/frm_alert.h"
+
+#include "windows/window_registry.h"
+#include "domain/allowed_range_text.h"
+#include "ui_frm_alert.h"
+
+frmAlert::frmAlert(RunContext& context)
+    : AlertWindowBase(context), ui(std::make_unique<Ui::frmAlert>()) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    setWarningPicture(ui->Image1);
+    Form_Load();
+}
+
+frmAlert::~frmAlert() = default;
+
+void frmAlert::open(QWidget* owner) {
+    openOver(owner, nullptr);
+}
+
+void frmAlert::Form_Load() {
+    ui->lbSuu->setText(AllowedRangeText(context.job));
+}
+
+void frmAlert::unloadFromRegistry() {
+    if (context.windows.find<frmAlert>() == this)
+        context.windows.unload<frmAlert>();
+}

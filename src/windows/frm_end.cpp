@@ -1,0 +1,26 @@
+#include "windows/frm_end.h"
+
+#include "domain/platform.h"
+#include "windows/window_registry.h"
+#include "ui_frm_end.h"
+
+#include <QStyle>
+
+FrmEnd::FrmEnd(RunContext& context) : context_(context), ui(std::make_unique<Ui::FrmEnd>()) {
+    ui->setupUi(this);
+    const int side = ui->Image1->width();
+    ui->Image1->setPixmap(
+        style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(side, side));
+    connect(ui->Command1, &QPushButton::clicked, this, &FrmEnd::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &FrmEnd::Command2_Click);
+}
+
+FrmEnd::~FrmEnd() = default;
+
+void FrmEnd::Command1_Click() {
+    context_.platform.endProgram();
+}
+
+void FrmEnd::Command2_Click() {
+    hide();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "domain/record_correction.h"
+
+#include <memory>
+
+#include <QWidget>
+
+struct RunContext;
+class QLabel;
+class QLineEdit;
+class QWindow;
+namespace Ui {
+class frmTeisei;
+}
+
+// The correction screen: the operator looks up a registered person by number
+// and adds or deletes single photo numbers in that person's record. A thin
+// window over the record correction: it turns events into its calls and
+// shows its display state.
+class frmTeisei : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmTeisei(RunContext& context);
+    ~frmTeisei() override;
+
+    RecordCorrection& correction() { return correction_; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void Form_Activate();
+    void Text1_KeyPress(int keyAscii);
+    void Command2_Click();
+    void Command4_Click();
+    void Command3_Click();
+    void afterEdit(EditOutcome outcome);
+    void openAlertWindow();
+    void alertWindowClosed();
+    void showDisplay();
+    void paintCaptionFromLetterTop(QLabel* caption);
+
+    std::unique_ptr<Ui::frmTeisei> ui;
+    RunContext& context_;
+    RecordCorrection correction_;
+    bool activatedOnce_ = false;
+    bool returningFromAlert_ = false;
+};

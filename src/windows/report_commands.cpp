@@ -1,0 +1,33 @@
+#include "windows/report_commands.h"
+
+#include "domain/report_document.h"
+#include "windows/report_renderer.h"
+
+#include <memory>
+
+#include <QPrinter>
+
+namespace {
+
+void preview(Platform& platform, const QString& title, ReportDocument document) {
+    auto shared = std::make_shared<const ReportDocument>(std::move(document));
+    platform.previewReport(title, [shared](QPrinter* printer) {
+        if (printer)
+            paintReport(*shared, printer);
+    });
+}
+
+}  // namespace
+
+void printOrderCountReport(const JobState& job, Platform& platform) {
+    preview(platform, ReportPreviewTitle::orderCounts,
+            orderCountDocument(buildOrderCountReport(job)));
+}
+
+void printPupilReport(const JobState& job, Platform& platform) {
+    preview(platform, ReportPreviewTitle::pupils, pupilDocument(buildPupilReport(job)));
+}
+
+void printReprintReport(const JobState& job, Platform& platform) {
+    preview(platform, ReportPreviewTitle::reprints, reprintDocument(buildReprintReport(job)));
+}

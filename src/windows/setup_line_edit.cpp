@@ -1,0 +1,46 @@
+#include "windows/setup_line_edit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QPointer>
+
+bool isLeavingFocusReason(Qt::FocusReason reason) {
+    switch (reason) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+        case Qt::OtherFocusReason:
+            return true;
+        case Qt::ActiveWindowFocusReason:
+        case Qt::PopupFocusReason:
+        case Qt::MenuBarFocusReason:
+        case Qt::NoFocusReason:
+            return false;
+    }
+    return false;
+}
+
+void SetupLineEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        emit keyPressed(13);
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        // The handler may move the focus or change the window; the key still
+        // goes to this box, as long as the box exists.
+        QPointer<SetupLineEdit> self(this);
+        emit keyPressed(text.at(0).unicode());
+        if (!self)
+            return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void SetupLineEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (isLeavingFocusReason(event->reason()))
+        emit left();
+}

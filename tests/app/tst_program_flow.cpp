@@ -1,0 +1,84 @@
+#include "app/start.h"
+#include "windows/frm_end.h"
+#include "windows/frm_start.h"
+#include "support/dialogs_fixture.h"
+#include "windows/form1.h"
+#include "windows/frm_film.h"
+
+#include <memory>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+// One run from the start screen through the job setup to the input screen
+// and its exit confirmation.
+class TestProgramFlow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { bench = std::make_unique<DialogsFixture>(); }
+    void cleanup() { bench.reset(); }
+
+    void startThroughSetupToInputScreenAndExit();
+
+private:
+    std::unique_ptr<DialogsFixture> bench;
+};
+
+void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
+    startProgram(bench->context);
+    QTRY_VERIFY_WITH_TIMEOUT(bench->windows.find<FrmFilm>(), 3000);
+    FrmFilm* film = bench->windows.find<FrmFilm>();
+    QVERIFY(QTest::qWaitForWindowActive(film));
+    QVERIFY(!bench->windows.find<frmStart>());
+
+    // Snaps only: small 1 to 50 at 120, then Enter through to the finish
+    // button and Enter on it.
+    QTest::mouseClick(film->findChild<QPushButton*>("Command3"), Qt::LeftButton);
+    for (const char* text : {"1", "50", "120"}) {
+        QTest::keyClicks(QApplication::focusWidget(), QLatin1String(text));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+    Form1* form1 = bench->windows.find<Form1>();
+    QVERIFY(form1);
+    QVERIFY(QTest::qWaitForWindowActive(form1));
+    QVERIFY(!film->isVisible());
+    QCOMPARE(bench->job.smallEnd, 50);
+    QCOMPARE(bench->job.smallUnitPrice, 120);
+
+    // A pupil keyed but not closed is registered by the finish button,
+    // which then asks first; cancel goes back.
+    for (const Qt::Key key : {Qt::Key_2, Qt::Key_3, Qt::Key_Return})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
+    QCOMPARE(bench->job.personRecords[1], QStringLiteral("(1) 23 \\.120 "));
+    FrmEnd* confirmation = bench->windows.find<FrmEnd>();
+    QVERIFY(confirmation);
+    QVERIFY(QTest::qWaitForWindowActive(confirmation));
+    QTest::mouseClick(confirmation->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    QVERIFY(!confirmation->isVisible());
+    QVERIFY(form1->isVisible());
+
+    // OK ends the run.
+    QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(confirmation));
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    QTimer::singleShot(0, confirmation, [confirmation] {
+        QTest::mouseClick(confirmation->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    guard.stop();
+}
+
+QTEST_MAIN(TestProgramFlow)
+#include "tst_program_flow.moc"

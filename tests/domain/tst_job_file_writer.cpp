@@ -1,0 +1,597 @@
+#include "domain/job_state.h"
+#include "domain/order_entry.h"
+#include "domain/cp932.h"
+#include "domain/job_file_loader.h"
+#include "domain/job_file_writer.h"
+#include "support/fake_platform.h"
+#include "support/job_builder.h"
+#include "support/job_checks.h"
+
+#include <cmath>
+#include <limits>
+
+#include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Keys as the operator types them: '\n' is Enter, '<' Back Space.
+void type(OrderEntry& entry, const QString& keys) {
+    for (const QChar c : keys) {
+        const int k = c == u'\n'  ? OrderEntry::kKeyEnter
+                      : c == u'<' ? OrderEntry::kKeyBackSpace
+                                  : c.unicode();
+        entry.Form_KeyPress(k);
+    }
+}
+
+JobState headerJob() {
+    JobState job = makeJob();
+    job.customerName = QStringLiteral("山田写真館");
+    job.eventName = QStringLiteral("運動会①");
+    job.shootingDate = QStringLiteral("令和6年5月1日～2日");
+    job.photographerName = QStringLiteral("表ソ");  // trail bytes 0x5C
+    return job;
+}
+
+// Prints of photo n in the registered records (slots 1 to personCount).
+QVector<int> recordCounts(const JobState& job) {
+    QVector<int> counts(JobState::kMaxPhotoNumber + 1, 0);
+    for (int k = 1; k <= int(job.personCount); ++k) {
+        const QString& record = job.personRecords[k];
+        const QString photos = record.left(record.indexOf(kAmountMarker));
+        for (const int n : photoTokens(photos))
+            counts[n] += 1;
+    }
+    return counts;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray toBytes(const JobState& job) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const JobFileSaveResult result = writeJobFile(&buffer, job);
+    return result.saved ? buffer.data() : QByteArray();
+}
+
+JobFileLoadResult loadBytes(JobState& job, const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return loadJobFile(job, &buffer);
+}
+
+// A device that takes `capacity` bytes, then fails every write.
+class FailingWriteDevice : public QIODevice {
+public:
+    explicit FailingWriteDevice(qint64 capacity) : capacity_(capacity) {
+        open(QIODevice::WriteOnly);
+    }
+    qint64 accepted = 0;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override {
+        if (accepted >= capacity_) {
+            setErrorString(QStringLiteral("device full"));
+            return -1;
+        }
+        const qint64 taken = std::min(size, capacity_ - accepted);
+        accepted += taken;
+        return taken;
+    }
+
+private:
+    qint64 capacity_;
+};
+
+// Every person holds 100 prints of four-digit photo numbers.
+JobState maximalJob() {
+    JobState job = makeJob({1000, 2999, 29999, 3000, 5999, 29999, 6000, 9999, 29999});
+    job.customerName = QString(256, u'写');
+    job.eventName = QString(256, u'真');
+    for (int k = 1; k <= JobState::kMaxPersons; ++k) {
+        QString entry;
+        for (int i = 0; i < JobState::kMaxEntryPrints; ++i) {
+            const int n = 1000 + (k * 37 + i * 91) % 9000;
+            entry += QString::number(n) + u' ';
+            job.printCounts[std::size_t(n)] += 1;
+        }
+        job.personRecords[k] = personRecordText(k, entry, QStringLiteral("2999900 "));
+    }
+    job.personCount = job.lastRecordSlot = JobState::kMaxPersons;
+    job.grandTotalPrints = 150000;
+    return job;
+}
+
+}  // namespace
+
+class TestJobFileWriter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout_isExactlyTheJobFileFormat();
+    void numbers_writtenInPlainDecimal();
+    void unusedSlots_writtenEmpty();
+    void keyedJob_roundTripsThroughSaveAndLoad();
+    void openEntry_leftOutOfCountsAndTotals();
+    void substitutes_data();
+    void substitutes();
+    void manySubstitutions_listedBriefly();
+    void largestJob_withinTheSizeBound();
+    void backup_keepsOneGeneration();
+    void saveFailure_leavesPreviousFileWhole_data();
+    void saveFailure_leavesPreviousFileWhole();
+    void deviceFailingMidWrite_reported_data();
+    void deviceFailingMidWrite_reported();
+    void fileSizeLimitMidWrite_leavesPreviousFileWhole();
+    void defaultName_data();
+    void defaultName();
+};
+
+void TestJobFileWriter::layout_isExactlyTheJobFileFormat() {
+    JobState job = headerJob();
+    FakePlatform platform;
+    OrderEntry entry(job, platform);
+    entry.Form_Load(QDir::tempPath());
+    type(entry, QStringLiteral("5\n5\n150\n400\n/"));
+
+    const QByteArray bytes = toBytes(job);
+    const QString firstLine = QStringLiteral(
+        "\"山田写真館\",\"運動会①\",\"令和6年5月1日～2日\",\"表ソ\","
+        "0,1,100,0,101,300,301,999,800,500,100,4,2,1,1,1,1\r\n");
+    QVERIFY(bytes.startsWith(encodeCp932(firstLine)));
+
+    // CR LF only, one field a line after the header.
+    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+    QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
+    QVERIFY(bytes.endsWith("\r\n"));
+    const QList<QByteArray> lines = bytes.chopped(2).split('\n');
+    QCOMPARE(lines.size(), 1 + 10000 + 1500);
+    for (int n = 1; n <= 10000; ++n) {
+        const QByteArray expected = n == 5 ? "2\r" : n == 150 || n == 400 ? "1\r" : "0\r";
+        if (lines[n] != expected)
+            QFAIL(qPrintable(QStringLiteral("count line %1: %2").arg(n).arg(lines[n])));
+    }
+    QCOMPARE(lines[10001], QByteArray("\"(1) 5 5 150 400 \\.2200 \"\r"));
+    for (int k = 2; k <= 1500; ++k)
+        QCOMPARE(lines[10000 + k], k == 1500 ? QByteArray("\"\"") : QByteArray("\"\"\r"));
+}
+
+void TestJobFileWriter::numbers_writtenInPlainDecimal() {
+    JobState job = makeJob();
+    job.largeUnitPrice = 10.5;
+    job.mediumUnitPrice = -5;
+    job.largeStart = QStringLiteral("0012");  // a text holding a number: its value
+    job.smallUnitPrice = 29999;
+    job.personCount = 0;
+    const QByteArray bytes = toBytes(job);
+    const QByteArray header = bytes.left(bytes.indexOf("\r\n"));
+    const QByteArray numbers = header.mid(header.indexOf("\",0,") + 2);
+    QCOMPARE(numbers, QByteArray("0,12,100,0,101,300,301,999,10.5,-5,29999,0,0,0,0,0,0"));
+
+    JobState loaded;
+    QVERIFY(loadBytes(loaded, bytes).complete());
+    QCOMPARE(loaded.largeUnitPrice.value(), 10.5);
+    QCOMPARE(loaded.mediumUnitPrice.value(), -5.0);
+    QCOMPARE(loaded.largeStart.value(), 12.0);
+}
+
+void TestJobFileWriter::unusedSlots_writtenEmpty() {
+    // After a load the unused slots hold their labels; they go back out empty
+    // and load back as the same labels.
+    JobState job = headerJob();
+    job.personRecords[1] = QStringLiteral("(1) 5 \\.800 ");
+    job.personCount = job.lastRecordSlot = 1;
+    JobState loaded;
+    QVERIFY(loadBytes(loaded, toBytes(job)).complete());
+    QCOMPARE(loaded.personRecords[2], QStringLiteral("(2) "));
+
+    const QByteArray again = toBytes(loaded);
+    QCOMPARE(again, toBytes(job));
+    QVERIFY(again.contains("\r\n\"(1) 5 \\.800 \"\r\n\"\"\r\n\"\"\r\n"));
+}
+
+void TestJobFileWriter::keyedJob_roundTripsThroughSaveAndLoad() {
+    JobState job = headerJob();
+    FakePlatform platform;
+    OrderEntry entry(job, platform);
+    entry.Form_Load(QDir::tempPath());
+    type(entry, QStringLiteral("5\n5\n150\n400\n/"));           // all three sizes
+    type(entry, QStringLiteral("007\n301\n999\n301-\n12\n*"));  // a removal, leading zeros
+    type(entry, QStringLiteral("100\n101\n300\n-300\n="));      // a removal at the front
+    type(entry, QStringLiteral("250"));
+    entry.setVScroll1(3);  // three prints with one Enter
+    type(entry, QStringLiteral("\n/"));
+    for (int i = 0; i < 20; ++i)  // enough persons for the history to page
+        type(entry, QStringLiteral("%1\n%2\n/").arg(301 + i).arg(1 + i));
+    entry.Form_Activate();
+    QCOMPARE(job.personCount, 24);
+    QVERIFY(job.pendingEntry.isEmpty());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("運動会.ptl"));
+    const JobFileSaveResult saved = saveJobFile(path, job);
+    QVERIFY2(saved.saved, qPrintable(saved.message));
+    QVERIFY(saved.message.isEmpty());
+    QVERIFY(saved.substitutions.isEmpty());
+
+    // A fresh run loads it.
+    JobState loaded;
+    const JobFileLoadResult result = LoadJobFile(loaded, path);
+    QVERIFY2(result.complete(), qPrintable(result.message));
+    verifySameJob(loaded, job);
+    if (QTest::currentTestFailed())
+        return;
+
+    // The input screen of the resumed run shows the same totals and history.
+    FakePlatform platform2;
+    OrderEntry resumed(loaded, platform2);
+    resumed.Form_Load(QDir::tempPath());
+    resumed.Form_Activate();
+    QCOMPARE(resumed.display().tbNin, entry.display().tbNin);
+    QCOMPARE(resumed.display().tbDaiNanMai, entry.display().tbDaiNanMai);
+    QCOMPARE(resumed.display().tbChuNanMai, entry.display().tbChuNanMai);
+    QCOMPARE(resumed.display().tbShouNanMai, entry.display().tbShouNanMai);
+    QCOMPARE(loaded.historyRowCount, job.historyRowCount);
+    QCOMPARE(loaded.historyLines, job.historyLines);
+    // The history drawing. A label drawn without a colour of its own takes
+    // the colour the box used last, so both are drawn once more from the
+    // state their own history drawing left.
+    entry.Form_Activate();
+    resumed.Form_Activate();
+    QVERIFY(!entry.display().Pic1.ops.isEmpty());
+    QCOMPARE(resumed.display().Pic1.ops, entry.display().Pic1.ops);
+
+    // And goes on numbering where the saved run stopped.
+    type(resumed, QStringLiteral("5\n/"));
+    QCOMPARE(loaded.personRecords[25], QStringLiteral("(25) 5 \\.800 "));
+}
+
+void TestJobFileWriter::openEntry_leftOutOfCountsAndTotals() {
+    JobState job = headerJob();
+    FakePlatform platform;
+    OrderEntry entry(job, platform);
+    entry.Form_Load(QDir::tempPath());
+    type(entry, QStringLiteral("5\n150\n400\n/"));
+    type(entry, QStringLiteral("5\n5\n0150\n999\n"));  // open, not closed
+    const JobState before = job;
+
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const JobFileSaveResult saved = writeJobFile(&buffer, job);
+    QVERIFY(saved.saved);
+    QCOMPARE(saved.pendingPrintsLeftOut, 4);
+    QVERIFY(saved.message.contains(JobFileSaveMessages::kPendingLeftOut.arg(4)));
+
+    // The open entry stays open, its prints still counted on the screen.
+    QCOMPARE(job.pendingEntry, before.pendingEntry);
+    QCOMPARE(job.printCounts, before.printCounts);
+    QCOMPARE(job.grandTotalPrints, 7);
+
+    JobState loaded;
+    QVERIFY(loadBytes(loaded, buffer.data()).complete());
+    const QVector<int> expected = recordCounts(loaded);
+    for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n)
+        QCOMPARE(int(loaded.printCounts[std::size_t(n)]), expected[n]);
+    QCOMPARE(loaded.printCounts[5], 1);
+    QCOMPARE(loaded.grandTotalPrints, 3);
+    QCOMPARE(loaded.largeTotalPrints, 1);
+    QCOMPARE(loaded.mediumTotalPrints, 1);
+    QCOMPARE(loaded.smallTotalPrints, 1);
+    QCOMPARE(loaded.personCount, 1);
+    QCOMPARE(loaded.pendingEntry, QString());
+}
+
+void TestJobFileWriter::substitutes_data() {
+    QTest::addColumn<int>("section");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("original");
+    QTest::addColumn<QString>("written");
+
+    const int header = int(JobFileSection::Header);
+    const int record = int(JobFileSection::Record);
+    QTest::newRow("double quote") << header << 1 << QStringLiteral("山田\"写真\"館")
+                                  << QStringLiteral("山田＂写真＂館");
+    QTest::newRow("wave dash") << header << 2 << QStringLiteral("春〜夏")
+                               << QStringLiteral("春～夏");
+    QTest::newRow("yen sign") << header << 1 << QStringLiteral("¥500") << QStringLiteral("￥500");
+    QTest::newRow("minus sign") << header << 3 << QStringLiteral("R6−5") << QStringLiteral("R6－5");
+    QTest::newRow("double vertical line")
+        << header << 2 << QStringLiteral("a‖b") << QStringLiteral("a∥b");
+    QTest::newRow("cent pound not")
+        << header << 4 << QStringLiteral("¢£¬") << QStringLiteral("￠￡￢");
+    QTest::newRow("em dash") << header << 2 << QStringLiteral("a—b") << QStringLiteral("a―b");
+    QTest::newRow("accented") << header << 4 << QStringLiteral("José") << QStringLiteral("Jos〓");
+    QTest::newRow("outside the BMP")
+        << header << 4 << QStringLiteral("𠮷野") << QStringLiteral("〓野");
+    QTest::newRow("emoji in the date")
+        << header << 3 << QStringLiteral("R6😀") << QStringLiteral("R6〓");
+    QTest::newRow("lone surrogate")
+        << header << 1 << QString(QChar(0xD800)) + QStringLiteral("x") << QStringLiteral("〓x");
+    QTest::newRow("quote in a record") << record << 2 << QStringLiteral("(2) 5 \"x\" 150 \\.1300 ")
+                                       << QStringLiteral("(2) 5 ＂x＂ 150 \\.1300 ");
+    QTest::newRow("japanese in a record") << record << 2 << QStringLiteral("(2) 5 é 150 \\.1300 ")
+                                          << QStringLiteral("(2) 5 〓 150 \\.1300 ");
+}
+
+void TestJobFileWriter::substitutes() {
+    QFETCH(int, section);
+    QFETCH(int, index);
+    QFETCH(QString, original);
+    QFETCH(QString, written);
+    QVERIFY(cp932Holds(written));
+
+    JobState job = headerJob();
+    FakePlatform platform;
+    OrderEntry entry(job, platform);
+    entry.Form_Load(QDir::tempPath());
+    type(entry, QStringLiteral("5\n/5\n150\n/"));
+    const bool isRecord = section == int(JobFileSection::Record);
+    const auto textOf = [&](const JobState& j) {
+        return isRecord     ? j.personRecords[index]
+               : index == 1 ? j.customerName.toText()
+               : index == 2 ? j.eventName.toText()
+               : index == 3 ? j.shootingDate
+                            : j.photographerName.toText();
+    };
+    if (isRecord)
+        job.personRecords[index] = original;
+    else if (index == 1)
+        job.customerName = original;
+    else if (index == 2)
+        job.eventName = original;
+    else if (index == 3)
+        job.shootingDate = original;
+    else
+        job.photographerName = original;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ptl"));
+    const JobFileSaveResult saved = saveJobFile(path, job);
+    QVERIFY(saved.saved);
+    QCOMPARE(saved.substitutions.size(), 1);
+    const JobFileSubstitution& s = saved.substitutions.first();
+    QCOMPARE(int(s.section), section);
+    QCOMPARE(s.index, index);
+    QCOMPARE(s.original, original);
+    QCOMPARE(s.written, written);
+    QVERIFY(saved.message.contains(QStringLiteral("置き換えて保存しました")));
+    QVERIFY(saved.message.contains(JobFileSaveMessages::substitutionLine(s)));
+
+    // The file loads whole, with the substitute, and the same counts.
+    JobState loaded;
+    QVERIFY(LoadJobFile(loaded, path).complete());
+    const QString loadedText = textOf(loaded);
+    QCOMPARE(loadedText, written);
+    QCOMPARE(loaded.printCounts, job.printCounts);
+    QCOMPARE(loaded.grandTotalPrints, job.grandTotalPrints);
+    QCOMPARE(loaded.personRecords[1], job.personRecords[1]);
+    if (isRecord)
+        QCOMPARE(photoTokens(loadedText), photoTokens(original));
+    else
+        QCOMPARE(loaded.personRecords[2], job.personRecords[2]);
+
+    // The job in memory keeps its text.
+    QCOMPARE(textOf(job), original);
+}
+
+void TestJobFileWriter::manySubstitutions_listedBriefly() {
+    JobState job = headerJob();
+    for (int k = 1; k <= 25; ++k)
+        job.personRecords[k] =
+            QStringLiteral("(%1) 5 \"%2\" \\.800 ").arg(k).arg(QString(60, u'x'));
+    job.personCount = job.lastRecordSlot = 25;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const JobFileSaveResult saved = writeJobFile(&buffer, job);
+    QVERIFY(saved.saved);
+    QCOMPARE(saved.substitutions.size(), 25);  // all listed for the program
+    // ... the operator reads the first ten, each cut short, and a count of the rest.
+    QVERIFY(saved.message.contains(QStringLiteral("10 人目の個人データ")));
+    QVERIFY(!saved.message.contains(QStringLiteral("11 人目の個人データ")));
+    QVERIFY(saved.message.contains(JobFileSaveMessages::kMoreSubstitutions.arg(15)));
+    QVERIFY(!saved.message.contains(QString(60, u'x')));
+    QVERIFY(saved.message.contains(QStringLiteral("…")));
+}
+
+void TestJobFileWriter::largestJob_withinTheSizeBound() {
+    const JobState job = maximalJob();
+    const QByteArray bytes = toBytes(job);
+    QVERIFY(bytes.size() > 700 * 1000);
+    QVERIFY(bytes.size() <= JobFileFormat::kLargestJobFileBytes);
+    JobState loaded;
+    QVERIFY(loadBytes(loaded, bytes).complete());
+    QCOMPARE(loaded.personRecords[1500], job.personRecords[1500]);
+
+    // A number that is not finite cannot be written: 0 instead, and said so.
+    JobState odd = makeJob();
+    odd.largeUnitPrice = std::numeric_limits<double>::infinity();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const JobFileSaveResult saved = writeJobFile(&buffer, odd);
+    QCOMPARE(saved.substitutions.size(), 1);
+    QCOMPARE(saved.substitutions.first().index, 13);
+    QVERIFY(saved.message.contains(QStringLiteral("写真（大）の単価")));
+    JobState reloaded;
+    QVERIFY(loadBytes(reloaded, buffer.data()).complete());
+    QCOMPARE(reloaded.largeUnitPrice.value(), 0.0);
+}
+
+void TestJobFileWriter::backup_keepsOneGeneration() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("運動会.ptl"));
+    const QString bak = path + QStringLiteral(".bak");
+    QCOMPARE(backupPathFor(path), bak);
+
+    JobState job = headerJob();
+    const JobFileSaveResult first = saveJobFile(path, job);
+    QVERIFY(first.saved);
+    QVERIFY(first.backupPath.isEmpty());
+    QVERIFY(!QFile::exists(bak));
+    const QByteArray firstBytes = fileBytes(path);
+
+    job.customerName = QStringLiteral("二回目");
+    const JobFileSaveResult second = saveJobFile(path, job);
+    QVERIFY(second.saved);
+    QCOMPARE(second.backupPath, bak);
+    QCOMPARE(fileBytes(bak), firstBytes);
+    const QByteArray secondBytes = fileBytes(path);
+    QVERIFY(secondBytes != firstBytes);
+    QCOMPARE(secondBytes, toBytes(job));
+
+    job.customerName = QStringLiteral("三回目");
+    QVERIFY(saveJobFile(path, job).saved);
+    QCOMPARE(fileBytes(bak), secondBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary files left
+}
+
+void TestJobFileWriter::saveFailure_leavesPreviousFileWhole_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("vanished folder") << "vanished";
+    QTest::newRow("read-only folder") << "readonly";
+    QTest::newRow("target is a folder") << "folder";
+    QTest::newRow("backup cannot be written") << "backup";
+#ifdef Q_OS_LINUX
+    QTest::newRow("no permission even for root") << "proc";
+#endif
+}
+
+void TestJobFileWriter::saveFailure_leavesPreviousFileWhole() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("data.ptl"));
+    const QByteArray previous("previous contents");
+    QString expectedText = JobFileSaveMessages::kOpenFailed.left(14);
+
+    if (kind == u"vanished") {
+        path = dir.filePath(QStringLiteral("gone/data.ptl"));
+    } else if (kind == u"readonly") {
+#ifdef Q_OS_UNIX
+        if (geteuid() == 0)
+            QSKIP("folder permissions do not bind the superuser");
+#endif
+        writeFile(path, previous);
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    } else if (kind == u"folder") {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data.ptl")));
+    } else if (kind == u"backup") {
+        writeFile(path, previous);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data.ptl.bak")));
+        expectedText = QStringLiteral("前のファイルの控え data.ptl.bak を作れませんでした");
+    } else if (kind == u"proc") {
+        path = QStringLiteral("/proc/pictor-save-test.ptl");
+    }
+
+    const JobFileSaveResult result = saveJobFile(path, headerJob());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY(!result.saved);
+    QVERIFY(result.message.startsWith(QStringLiteral("データを保存できませんでした。")));
+    QVERIFY2(result.message.contains(expectedText), qPrintable(result.message));
+    QVERIFY(result.message.contains(QStringLiteral("保存先のファイルは書き換えられていません。")));
+    QVERIFY(!result.error.isEmpty());
+    if (kind == u"readonly" || kind == u"backup")
+        QCOMPARE(fileBytes(path), previous);
+    if (kind == u"readonly")
+        QVERIFY(!QFile::exists(path + QStringLiteral(".bak")));
+    if (kind != u"proc") {
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.size() <= 1, qPrintable(left.join(u',')));  // no temporary file left
+    }
+}
+
+void TestJobFileWriter::deviceFailingMidWrite_reported_data() {
+    QTest::addColumn<qint64>("capacity");
+    QTest::newRow("fails at once") << qint64(0);
+    QTest::newRow("fails in the header") << qint64(40);
+    QTest::newRow("fails in the counts") << qint64(20000);
+    QTest::newRow("fails in the records") << qint64(70000);
+}
+
+void TestJobFileWriter::deviceFailingMidWrite_reported() {
+    QFETCH(qint64, capacity);
+    JobState job = maximalJob();
+    FailingWriteDevice device(capacity);
+    const JobFileSaveResult result = writeJobFile(&device, job);
+    QVERIFY(!result.saved);
+    QCOMPARE(device.accepted, capacity);
+    QCOMPARE(result.message, JobFileSaveMessages::kDeviceFailed.arg(QStringLiteral("device full")));
+    QCOMPARE(result.error, QStringLiteral("device full"));
+}
+
+void TestJobFileWriter::fileSizeLimitMidWrite_leavesPreviousFileWhole() {
+#ifndef Q_OS_UNIX
+    QSKIP("needs a per-process file size limit");
+#else
+    // The disk "fills up" part way through: writes past 64 KB fail.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.ptl"));
+    JobState small = headerJob();
+    QVERIFY(saveJobFile(path, small).saved);
+    const QByteArray previous = fileBytes(path);
+    QVERIFY(previous.size() < 64 * 1024);
+
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const JobFileSaveResult result = saveJobFile(path, maximalJob());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!result.saved);
+    QVERIFY(result.message.startsWith(QStringLiteral("データを保存できませんでした。")));
+    QCOMPARE(fileBytes(path), previous);
+    QVERIFY(!QFile::exists(backupPathFor(path)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("data.ptl")});
+#endif
+}
+
+void TestJobFileWriter::defaultName_data() {
+    QTest::addColumn<QString>("customer");
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("both") << QStringLiteral("山田写真館") << QStringLiteral("運動会")
+                          << QStringLiteral("山田写真館_運動会.ptl");
+    QTest::newRow("unsafe characters")
+        << QStringLiteral("A/B:C*") << QString() << QStringLiteral("A_B_C_.ptl");
+    QTest::newRow("blanks and dots trimmed")
+        << QStringLiteral("  x. ") << QStringLiteral("\"y\"") << QStringLiteral("x__y_.ptl");
+    QTest::newRow("nothing") << "" << QString() << QStringLiteral("ピクトル.ptl");
+}
+
+void TestJobFileWriter::defaultName() {
+    QFETCH(QString, customer);
+    QFETCH(QString, event);
+    QFETCH(QString, name);
+    JobState job;
+    job.customerName = customer;
+    job.eventName = event;
+    QCOMPARE(defaultJobFileName(job), name);
+}
+
+QTEST_GUILESS_MAIN(TestJobFileWriter)
+#include "tst_job_file_writer.moc"

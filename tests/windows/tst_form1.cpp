@@ -1,0 +1,356 @@
+#include "app/program.h"
+#include "windows/form1.h"
+#include "windows/picture_box_view.h"
+#include "windows/frm_alert.h"
+#include "windows/frm_nyuuryoku.h"
+#include "windows/frm_stop.h"
+#include "support/fake_platform.h"
+#include "support/job_builder.h"
+#include "support/window_helpers.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Program<FakePlatform>> program;
+    Form1* form = nullptr;
+
+    QString text(const char* name) { return control<QLabel>(form, name)->text(); }
+    QListWidget* list() { return control<QListWidget>(form, "List1"); }
+    JobState& job() { return program->job; }
+
+    void openForm() {
+        form = &program->windows.get<Form1>();
+        form->show();
+        form->switchOffListInputMethod();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+    }
+
+private Q_SLOTS:
+    void init() {
+        program = std::make_unique<Program<FakePlatform>>(QStringLiteral("/opt/pictor"));
+        program->job = makeJob();
+        openForm();
+    }
+    void cleanup() {
+        program.reset();
+        form = nullptr;
+    }
+
+    void controls_carryTheirNamesAndPlaces_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("Pic1") << "Pic1" << QRect(2760, 0, 8055, 5295);
+        QTest::newRow("cbMae") << "cbMae" << QRect(10800, 0, 372, 852);
+        QTest::newRow("cbAto") << "cbAto" << QRect(10800, 4440, 372, 852);
+        QTest::newRow("VScroll1") << "VScroll1" << QRect(240, 1080, 252, 852);
+        QTest::newRow("List1") << "List1" << QRect(960, 840, 1815, 4380);
+        QTest::newRow("Label1") << "Label1" << QRect(600, 5280, 3375, 1335);
+        QTest::newRow("tbHGoukei") << "tbHGoukei" << QRect(6240, 5640, 1335, 495);
+        QTest::newRow("tbNin") << "tbNin" << QRect(11040, 1320, 615, 375);
+        QTest::newRow("Command1") << "Command1" << QRect(5880, 6480, 2295, 615);
+        QTest::newRow("Frame2") << "Frame2" << QRect(10200, 5400, 1455, 1692);
+        QTest::newRow("Command3 in Frame2") << "Command3" << QRect(120, 1200, 1215, 375);
+        QTest::newRow("Label4") << "Label4" << QRect(960, 7080, 2535, 255);
+    }
+    void controls_carryTheirNamesAndPlaces() {
+        QFETCH(QString, name);
+        QFETCH(QRect, twips);
+        auto* widget = form->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        const QRect pixels(qRound(twips.x() / 15.0), qRound(twips.y() / 15.0),
+                           qRound(twips.width() / 15.0), qRound(twips.height() / 15.0));
+        QCOMPARE(widget->geometry(), pixels);
+    }
+
+    void captionsAndMenus() {
+        QCOMPARE(form->windowTitle(),
+                 QStringLiteral("写真番号入力　　　　　　　　　学校写真番号集計ソフト　ピクトル"));
+        QCOMPARE(control<QPushButton>(form, "Command3")->text(), QStringLiteral("終    了"));
+        QCOMPARE(control<QPushButton>(form, "cbMae")->text(), QStringLiteral("↑前へ"));
+        QCOMPARE(text("Label4"), QStringLiteral(" ／ か ＊ で  一人分の登録"));
+        QCOMPARE(text("Label3"), QStringLiteral("1"));  // set on load
+        auto* save = control<QAction>(form, "mnuSave");
+        QCOMPARE(save->text(), QStringLiteral("データ保存(&S)"));
+        QCOMPARE(save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        for (const char* name : {"mnuFile", "mnuPrint"})
+            QVERIFY(form->findChild<QMenu*>(QString::fromLatin1(name)));
+        for (const char* name : {"mnuQuit", "mnuYakimasi", "mnuKojin", "mnuJuchuu", "mnuSettei",
+                                 "mnuNyuu", "mnuVer", "mnuS", "mnuSe", "mnusen"})
+            QVERIFY2(form->findChild<QAction*>(QString::fromLatin1(name)), name);
+        QCOMPARE(control<QAction>(form, "mnuQuit")->text(), QStringLiteral("終了"));
+    }
+
+    void keying_updatesLabelsListAndPicture() {
+        // The activation leaves the focus on the window itself.
+        QCOMPARE(QApplication::focusWidget(), form->centralWidget());
+        typeIntoFocus(QStringLiteral("23"));
+        QCOMPARE(text("Label1"), QStringLiteral("23"));
+        typeIntoFocus(QStringLiteral("\r"));
+        QCOMPARE(text("tbDaiNanMai"), QStringLiteral(" 1"));
+        QCOMPARE(text("tbHGoukei"), QStringLiteral(" 800"));
+        QCOMPARE(text("Label5"), QStringLiteral(" 1枚"));
+        QCOMPARE(list()->count(), 1);
+        QCOMPARE(list()->item(0)->text(), QStringLiteral(" 23"));
+        QCOMPARE(program->platform.sounds,
+                 QStringList({"tap.wav", "tap.wav", "menupop.wav"}));
+
+        typeIntoFocus(QStringLiteral("/"));
+        QCOMPARE(text("tbNin"), QStringLiteral(" 1"));
+        QCOMPARE(job().personRecords[1], QStringLiteral("(1) 23 \\.800 "));
+        // The separator shows the yen sign where the record holds a backslash.
+        QCOMPARE(list()->item(1)->text(), QStringLiteral("---¥.800 "));
+        auto* pic = control<PictureBoxView>(form, "Pic1");
+        bool amountDrawn = false;
+        for (const DrawOp& op : pic->picture().ops)
+            amountDrawn |= op.kind == DrawOp::Kind::Text && op.text == QStringLiteral("\\.800 ");
+        QVERIFY(amountDrawn);
+        QCOMPARE(QApplication::focusWidget(), list());
+    }
+
+    void keypadKeys_actLikeTheMainKeyboard() {
+        const auto keypad = [](Qt::Key key) { QTest::keyClick(keyTarget(), key, Qt::KeypadModifier); };
+        keypad(Qt::Key_1);
+        keypad(Qt::Key_2);
+        keypad(Qt::Key_Enter);
+        QCOMPARE(job().printCounts[12], 1);
+        keypad(Qt::Key_Minus);
+        keypad(Qt::Key_1);
+        keypad(Qt::Key_2);
+        keypad(Qt::Key_Enter);
+        QCOMPARE(job().printCounts[12], 0);
+        keypad(Qt::Key_5);
+        keypad(Qt::Key_Period);  // deletes the 5
+        QCOMPARE(text("Label1"), QString());
+        keypad(Qt::Key_7);
+        keypad(Qt::Key_Enter);
+        keypad(Qt::Key_Asterisk);
+        QCOMPARE(job().personRecords[1], QStringLiteral("(1) 7 \\.800 "));
+        QTest::keyClick(keyTarget(), Qt::Key_8, Qt::KeypadModifier);
+        QTest::keyClick(keyTarget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(keyTarget(), Qt::Key_Slash, Qt::KeypadModifier);
+        QCOMPARE(job().personRecords[2], QStringLiteral("(2) 8 \\.800 "));
+    }
+
+    void keysReachTheEngineWhateverHasTheFocus() {
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("5\r/"));
+        const Number top = job().historyTopRow;
+        QTest::mouseClick(control<QPushButton>(form, "cbMae"), Qt::LeftButton);
+        QCOMPARE(job().historyTopRow, top - 1);
+        // Right after the click: keys still count, once each.
+        typeIntoFocus(QStringLiteral("6\r"));
+        QCOMPARE(job().printCounts[6], 1);
+        QCOMPARE(QApplication::focusWidget(), list());
+
+        // With the focus on a button, a digit is still previewed once.
+        control<QPushButton>(form, "Command3")->setFocus();
+        QTest::keyClick(control<QPushButton>(form, "Command3"), '7');
+        QTest::keyClick(keyTarget(), Qt::Key_Return);
+        QCOMPARE(job().printCounts[7], 1);
+    }
+
+    void arrowKeys_pageTheHistory() {
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("5\r/"));
+        const Number top = job().historyTopRow;
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QCOMPARE(job().historyTopRow, top - 2);
+        QTest::keyClick(keyTarget(), Qt::Key_Down);
+        QCOMPARE(job().historyTopRow, top - 1);
+    }
+
+    void copyCountSelector_changesTheCountWhileANumberIsTyped() {
+        auto* scroll = control<QScrollBar>(form, "VScroll1");
+        scroll->setValue(4);  // nothing typed: snaps back
+        QCOMPARE(scroll->value(), 1);
+        QVERIFY(program->platform.beeps > 0);
+        typeIntoFocus(QStringLiteral("5"));
+        scroll->setValue(3);
+        QCOMPARE(text("Label3"), QStringLiteral(" 3"));
+        typeIntoFocus(QStringLiteral("\r"));
+        QCOMPARE(job().printCounts[5], 3);
+        QCOMPARE(scroll->value(), 1);
+        QCOMPARE(text("Label3"), QStringLiteral("1"));
+    }
+
+    void alert_disablesTheScreenUntilItCloses() {
+        typeIntoFocus(QStringLiteral("0\r"));
+        QCOMPARE(program->platform.alerts, QVector<AlertWindow>({AlertWindow::frmAlert}));
+        QVERIFY(!form->isEnabled());
+        form->alertWindowClosed();
+        QVERIFY(form->isEnabled());
+        typeIntoFocus(QStringLiteral("2-3\r"));
+        QCOMPARE(program->platform.alerts.last(), AlertWindow::frmStop);
+        QCOMPARE(text("Label1"), QStringLiteral("2-3"));
+        QVERIFY(!form->isEnabled());
+    }
+
+    void realAlerts_holdTheScreenAndHandItBack() {
+        program->platform.onAlert = [this](AlertWindow w) { form->openAlertWindow(w); };
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("6\r/"));
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QCOMPARE(job().historyTopRow, 3.0);
+        typeIntoFocus(QStringLiteral("5\r"));
+        typeIntoFocus(QStringLiteral("0\r"));
+        auto* alert = program->windows.find<frmAlert>();
+        QVERIFY(alert && alert->isVisible());
+        QVERIFY(!form->isEnabled());
+        QVERIFY(QTest::qWaitForWindowActive(alert));
+        QCOMPARE(control<QLabel>(alert, "lbSuu")->text(),
+                 QStringLiteral("大（1 ~ 100） と中（101 ~ 300） と 小（301 ~ 999）"));
+        // "/" closes the alert and does not close the open person.
+        QTest::keyClick(alert, '/');
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(form->isEnabled());
+        QCOMPARE(job().personCount, 20.0);
+        QCOMPARE(job().pendingEntry, QStringLiteral("5 "));
+        QCOMPARE(job().historyTopRow, 4.0);  // back at the history's end
+
+        // The input error keeps the typed text for editing; Esc closes it.
+        typeIntoFocus(QStringLiteral("2-3\r"));
+        auto* stop = program->windows.find<frmStop>();
+        QVERIFY(stop && stop->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(stop));
+        QTest::keyClick(stop, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(text("Label1"), QStringLiteral("2-3"));
+        typeIntoFocus(QStringLiteral("\b\b\r/"));
+        QCOMPARE(job().personRecords[21], QStringLiteral("(21) 5 2 \\.1600 "));
+    }
+
+    void helpWindow_returningRefreshesTheHistory() {
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("6\r/"));
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QCOMPARE(job().historyTopRow, 3.0);
+        control<QAction>(form, "mnuNyuu")->trigger();
+        auto* help = program->windows.find<frmNyuuryoku>();
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        help->close();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(job().historyTopRow, 4.0);
+    }
+
+    void printCommands_openTheirPreviews() {
+        QTest::mouseClick(control<QPushButton>(form, "cbPrintAll"), Qt::LeftButton);
+        control<QAction>(form, "mnuKojin")->trigger();
+        QTest::mouseClick(control<QPushButton>(form, "cbPrintYakimasi"), Qt::LeftButton);
+        QCOMPARE(program->platform.reportTitles,
+                 QStringList({"受注数印刷", "個人別印刷", "やきまし数印刷"}));
+    }
+
+    void messageBox_showsTheDisplayAsItIsThen() {
+        // The 101st print empties the typed number before the message comes up.
+        QString label1AtMessage = QStringLiteral("unset");
+        program->platform.onMessage = [&](const QString&) { label1AtMessage = text("Label1"); };
+        for (int i = 0; i < 100; ++i) {
+            form->engine().Form_KeyPress('5');
+            form->engine().Form_KeyPress(OrderEntry::kKeyEnter);
+        }
+        typeIntoFocus(QStringLiteral("302"));
+        QCOMPARE(text("Label1"), QStringLiteral("302"));
+        typeIntoFocus(QStringLiteral("\r"));
+        QCOMPARE(program->platform.messages, QStringList({OrderEntry::kEntryLimitMessage}));
+        QCOMPARE(label1AtMessage, QString());
+    }
+
+    void returningFromAnotherWindow_showsTheHistoryEnd() {
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("5\r/"));
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QTest::keyClick(keyTarget(), Qt::Key_Up);
+        QCOMPARE(job().historyTopRow, 2.0);
+
+        // A modal dialog (like a message box) coming and going keeps the page.
+        {
+            QDialog dialog;
+            dialog.setModal(true);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        }
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(job().historyTopRow, 2.0);
+
+        // Another window of the program: coming back refreshes.
+        job().largeTotalPrints = 42;  // as a correction would have changed it
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QCOMPARE(job().historyTopRow, 4.0);
+        QCOMPARE(text("tbDaiNanMai"), QStringLiteral(" 42"));
+    }
+
+    void picture_isPaintedWithTheSizeColours() {
+        program->job.personCount = 0;
+        typeIntoFocus(QStringLiteral("5\r150\r400\r/"));
+        auto* pic = control<PictureBoxView>(form, "Pic1");
+        const QImage image = pic->grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < image.width(); ++x)
+                colours.insert(image.pixel(x, y) & 0xffffff);
+        QVERIFY(colours.contains(0x0000ff));  // medium number, light blue
+        QVERIFY(colours.contains(0x000080));  // amount, blue
+        QVERIFY(colours.contains(0xffffff));  // large number, white
+        QVERIFY(colours.contains(0x00c0c0));  // background
+    }
+
+    void closeBox_registersTheOpenEntry() {
+        typeIntoFocus(QStringLiteral("7\r9"));
+        form->close();
+        QCOMPARE(job().personRecords[1], QStringLiteral("(1) 7 \\.800 "));
+        QVERIFY(!program->platform.sounds.contains(QStringLiteral("chimes.wav")));
+    }
+
+    void finishButton_registersTheOpenEntry() {
+        typeIntoFocus(QStringLiteral("7\r"));
+        QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+        QCOMPARE(job().personRecords[1], QStringLiteral("(1) 7 \\.800 "));
+        control<QAction>(form, "mnuQuit")->trigger();  // nothing open: nothing more
+        QCOMPARE(job().personCount, 1.0);
+    }
+
+    void keyMapping_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("ascii");
+        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << "\r" << 13;
+        QTest::newRow("keypad Enter, no text") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "" << 13;
+        QTest::newRow("keypad 7, no text") << int(Qt::Key_7) << int(Qt::KeypadModifier) << "" << int('7');
+        QTest::newRow("keypad slash, no text") << int(Qt::Key_Slash) << int(Qt::KeypadModifier) << "" << int('/');
+        QTest::newRow("Back Space") << int(Qt::Key_Backspace) << 0 << "\b" << 8;
+        QTest::newRow("Shift alone") << int(Qt::Key_Shift) << 0 << "" << 0;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 0 << "" << 0;
+        QTest::newRow("letter") << int(Qt::Key_A) << 0 << "a" << int('a');
+    }
+    void keyMapping() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(int, ascii);
+        QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+        QCOMPARE(keyAsciiOf(event), ascii);
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

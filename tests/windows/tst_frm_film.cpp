@@ -1,0 +1,649 @@
+#include "windows/frm_end.h"
+#include "support/program_fixture.h"
+#include "windows/frm_film.h"
+#include "domain/job_setup.h"
+#include "domain/range_overlap.h"
+#include "windows/setup_line_edit.h"
+
+#include <memory>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QString focusName() {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QStringLiteral("(none)");
+}
+
+// A window that counts how often its close handling ran.
+class CloseProbe : public QWidget {
+public:
+    int closes = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        ++closes;
+        QWidget::closeEvent(event);
+    }
+};
+
+}  // namespace
+
+class TestFrmFilm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opens_focusInLargeStartAndFinishHidden();
+    void controls_carryTheirNames();
+    void controlArrays_keepSizeIndices();
+    void startBox_notAboveZero_refused_data();
+    void startBox_notAboveZero_refused();
+    void endBox_refusals_data();
+    void endBox_refusals();
+    void endBox_9999_accepted();
+    void range_oneToHundred_countShownWithBlank();
+    void endTypedBeforeStart_thenEndBelowStart();
+    void prices_29999Stored_30000Refused();
+    void overlap_sharedEndpoint_twoMessagesAllCleared();
+    void overlap_smallInsideLarge_oneMessage();
+    void overlap_storedSmallEndWithEmptyStart();
+    void snapsOnly_switchesBothOffAndFinishes();
+    void snapsOnly_withBothAlreadyOff();
+    void enter_skipsSwitchedOffSizes();
+    void enter_inEmptyBoxDoesNotMove();
+    void optionButtons_focus();
+    void switchOffAndOn_rowComesBackEmpty();
+    void textFields_storedWhenLeft();
+    void focusReasons_leavingOrNot_data();
+    void focusReasons_leavingOrNot();
+    void popupMenu_doesNotLeaveField();
+    void mouseClick_leavesField();
+    void messageBoxTakingFocus_handlerRunsOnce();
+    void otherWindow_doesNotLeaveField_returningAppliesFocusRule();
+    void returning_focusToFinishButton();
+    void mnuEnd_opensExitConfirmation();
+    void closeBox_endsProgramAtOnce();
+
+private:
+    QLineEdit* box(const char* name) const;
+    template <class T = QWidget>
+    T* child(const char* name) const;
+    void typeHere(const QString& text);
+    void key(Qt::Key key);
+    void clickInto(const char* name);
+    bool finishVisible() const;
+
+    std::unique_ptr<ProgramFixture> bench;
+    FrmFilm* film = nullptr;
+};
+
+void TestFrmFilm::init() {
+    bench = std::make_unique<ProgramFixture>();
+    film = &bench->windows.get<FrmFilm>();
+    film->show();
+    QVERIFY(QTest::qWaitForWindowActive(film));
+}
+
+void TestFrmFilm::cleanup() {
+    film = nullptr;
+    bench.reset();
+}
+
+QLineEdit* TestFrmFilm::box(const char* name) const {
+    return child<QLineEdit>(name);
+}
+
+template <class T>
+T* TestFrmFilm::child(const char* name) const {
+    T* widget = film->findChild<T*>(QLatin1String(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+// Types into the control that has the focus, as the keyboard does.
+void TestFrmFilm::typeHere(const QString& text) {
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+void TestFrmFilm::key(Qt::Key k) {
+    QTest::keyClick(QApplication::focusWidget(), k);
+}
+
+void TestFrmFilm::clickInto(const char* name) {
+    QTest::mouseClick(child(name), Qt::LeftButton);
+}
+
+bool TestFrmFilm::finishVisible() const {
+    return child("Command2")->isVisible();
+}
+
+void TestFrmFilm::opens_focusInLargeStartAndFinishHidden() {
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    QVERIFY(!finishVisible());
+    QVERIFY(film->windowTitle().startsWith(QStringLiteral("写真データの設定")));
+    QVERIFY(film->windowTitle().endsWith(QStringLiteral("学校写真番号集計ソフト ピクトル")));
+    QVERIFY(child<QRadioButton>("Option5")->isChecked());
+    QVERIFY(child<QRadioButton>("Option1")->isChecked());
+    QVERIFY(box("tbDaiMai")->isReadOnly());
+    QCOMPARE(box("tbDaiMai")->focusPolicy(), Qt::NoFocus);
+    QVERIFY(bench->platform.messages.isEmpty());
+}
+
+void TestFrmFilm::controls_carryTheirNames() {
+    const char* names[] = {
+        "Label8",      "tbDaiStart",  "tbDaiEnd", "tbDaiMai",    "Label10",    "tbDaiTanka",
+        "Label24",     "Frame2",      "Label21",  "Option5",     "Option2",    "Label20",
+        "tbChuStart",  "tbChuEnd",    "tbChuMai", "Label19",     "tbChuTanka", "Label25",
+        "Frame1",      "Label23",     "Option1",  "Option3",     "Label9",     "tbShouStart",
+        "tbShouEnd",   "tbShouMai",   "Label11",  "tbShouTanka", "Label26",    "Label12",
+        "Label13",     "Label14",     "Label6",   "Label1",      "Label7",     "Label2",
+        "tbTokuisaki", "Label3",      "tbGyouji", "Label4",      "tbSatueibi", "Label18",
+        "Label17",     "tbSatueisha", "Command3", "Command2",    "Command1",   "Label5"};
+    for (const char* name : names)
+        QVERIFY2(film->findChild<QWidget*>(QLatin1String(name)), name);
+    QCOMPARE(child<QPushButton>("Command2")->text(), QStringLiteral("設定終了    （次画面へ）"));
+    QCOMPARE(child<QPushButton>("Command3")->text(), QStringLiteral("スナップのみ設定"));
+    QCOMPARE(child<QGroupBox>("Frame2")->title(), QStringLiteral("大　 設定"));
+    QCOMPARE(child<QLabel>("Label16_0")->text(), QStringLiteral("（　　 　  　　）"));
+    for (const char* button : {"Command1", "Command2", "Command3"})
+        QVERIFY(child<QPushButton>(button)->autoDefault());
+
+    auto* menu = child<QMenu>("mnuFile1");
+    QCOMPARE(menu->title(), QStringLiteral("ファイル(&F)"));
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0]->objectName(), QStringLiteral("sen2"));
+    QVERIFY(actions[0]->isSeparator());
+    QCOMPARE(actions[1]->objectName(), QStringLiteral("mnuEnd"));
+    QCOMPARE(actions[1]->text(), QStringLiteral("終了"));
+}
+
+void TestFrmFilm::controlArrays_keepSizeIndices() {
+    // Index 0 belongs to the large row, 2 to the medium row, 1 to the small.
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    for (const char* name : {"Label22_0", "Label15_0", "Label16_0"})
+        QVERIFY2(child(name)->isHidden(), name);
+    for (const char* name :
+         {"Label22_1", "Label15_1", "Label16_1", "Label22_2", "Label15_2", "Label16_2"})
+        QVERIFY2(!child(name)->isHidden(), name);
+    QTest::mouseClick(child("Option3"), Qt::LeftButton);
+    for (const char* name : {"Label22_2", "Label15_2", "Label16_2"})
+        QVERIFY2(child(name)->isHidden(), name);
+    for (const char* name : {"Label22_1", "Label15_1", "Label16_1"})
+        QVERIFY2(!child(name)->isHidden(), name);
+}
+
+void TestFrmFilm::startBox_notAboveZero_refused_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << "0";
+    QTest::newRow("-5") << "-5";
+    QTest::newRow("abc") << "abc";
+}
+
+void TestFrmFilm::startBox_notAboveZero_refused() {
+    QFETCH(QString, text);
+    typeHere(QStringLiteral("7"));
+    key(Qt::Key_Tab);
+    QCOMPARE(bench->job.largeStart.value(), 7);
+    QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
+
+    key(Qt::Key_Backtab);
+    box("tbDaiStart")->clear();
+    typeHere(text);
+    key(Qt::Key_Tab);
+
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
+    QCOMPARE(box("tbDaiStart")->text(), QString());
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    QCOMPARE(bench->job.largeStart.value(), 0);
+}
+
+void TestFrmFilm::endBox_refusals_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("0") << "0" << JobSetup::kEndNotPositiveMessage;
+    QTest::newRow("-5") << "-5" << JobSetup::kEndNotPositiveMessage;
+    QTest::newRow("abc") << "abc" << JobSetup::kEndNotPositiveMessage;
+    QTest::newRow("10000") << "10000" << JobSetup::kEndTooHighMessage;
+    QTest::newRow("9999.5") << "9999.5" << JobSetup::kEndTooHighMessage;
+}
+
+void TestFrmFilm::endBox_refusals() {
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    clickInto("tbShouEnd");
+    QCOMPARE(focusName(), QStringLiteral("tbShouEnd"));
+    typeHere(QStringLiteral("500"));
+    key(Qt::Key_Return);
+    QCOMPARE(bench->job.smallEnd, 500);
+    QCOMPARE(focusName(), QStringLiteral("tbDaiTanka"));
+
+    clickInto("tbShouEnd");
+    box("tbShouEnd")->clear();
+    typeHere(text);
+    key(Qt::Key_Tab);
+
+    QCOMPARE(bench->platform.messages, QStringList{message});
+    QCOMPARE(box("tbShouEnd")->text(), QString());
+    QCOMPARE(focusName(), QStringLiteral("tbShouEnd"));
+    QCOMPARE(bench->job.smallEnd, 500);
+}
+
+void TestFrmFilm::endBox_9999_accepted() {
+    clickInto("tbChuStart");
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("9999"));
+    key(Qt::Key_Return);
+    QVERIFY(bench->platform.messages.isEmpty());
+    QCOMPARE(bench->job.mediumEnd.value(), 9999);
+    QCOMPARE(box("tbChuMai")->text(), QStringLiteral(" 9999"));
+    QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
+}
+
+void TestFrmFilm::range_oneToHundred_countShownWithBlank() {
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
+    typeHere(QStringLiteral("100"));
+    key(Qt::Key_Return);
+    QCOMPARE(box("tbDaiMai")->text(), QStringLiteral(" 100"));
+    QCOMPARE(bench->job.largeCount, 100);
+    QCOMPARE(bench->job.largeStart.value(), 1);
+    QCOMPARE(bench->job.largeEnd.value(), 100);
+    QCOMPARE(focusName(), QStringLiteral("tbChuStart"));
+}
+
+void TestFrmFilm::endTypedBeforeStart_thenEndBelowStart() {
+    clickInto("tbDaiEnd");
+    typeHere(QStringLiteral("20"));
+    clickInto("tbDaiStart");
+    typeHere(QStringLiteral("50"));
+    key(Qt::Key_Tab);
+    QVERIFY(bench->platform.messages.isEmpty());
+    QCOMPARE(box("tbDaiMai")->text(), QStringLiteral("-29"));
+
+    // Now the end is typed after the start.
+    box("tbDaiEnd")->clear();
+    typeHere(QStringLiteral("20"));
+    key(Qt::Key_Tab);
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kLargeEndBeforeStartMessage});
+    QCOMPARE(box("tbDaiStart")->text(), QString());
+    QCOMPARE(box("tbDaiEnd")->text(), QString());
+    QCOMPARE(box("tbDaiMai")->text(), QString());
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    QCOMPARE(bench->job.largeStart.value(), 50);
+    QCOMPARE(bench->job.largeEnd.value(), 20);
+    QCOMPARE(bench->job.largeCount, 0);
+}
+
+void TestFrmFilm::prices_29999Stored_30000Refused() {
+    clickInto("tbDaiTanka");
+    typeHere(QStringLiteral("29999"));
+    key(Qt::Key_Tab);
+    QCOMPARE(bench->job.largeUnitPrice.value(), 29999);
+    QVERIFY(bench->platform.messages.isEmpty());
+
+    clickInto("tbShouTanka");
+    typeHere(QStringLiteral("30000"));
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(box("tbShouTanka")->text(), QString());
+    QCOMPARE(bench->job.smallUnitPrice, 0);
+    key(Qt::Key_Tab);
+    QCOMPARE(bench->platform.messages.size(), 1);
+    QCOMPARE(bench->job.smallUnitPrice, 0);
+    QCOMPARE(bench->job.largeUnitPrice.value(), 29999);
+}
+
+void TestFrmFilm::overlap_sharedEndpoint_twoMessagesAllCleared() {
+    for (const char* text : {"1", "100", "100"}) {
+        typeHere(QLatin1String(text));
+        key(Qt::Key_Return);
+    }
+    QCOMPARE(focusName(), QStringLiteral("tbChuEnd"));
+    typeHere(QStringLiteral("200"));
+    key(Qt::Key_Return);
+
+    QCOMPARE(bench->platform.messages, QStringList(2, kRangeOverlapMessage));
+    for (const char* name : {"tbDaiStart", "tbDaiEnd", "tbDaiMai", "tbChuStart", "tbChuEnd",
+                             "tbChuMai", "tbShouStart", "tbShouEnd", "tbShouMai"})
+        QVERIFY2(box(name)->text().isEmpty(), name);
+    QCOMPARE(bench->job.largeEnd.value(), 0);
+    QCOMPARE(bench->job.mediumStart.value(), 0);
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    QVERIFY(!finishVisible());
+}
+
+void TestFrmFilm::overlap_smallInsideLarge_oneMessage() {
+    clickInto("tbShouStart");
+    typeHere(QStringLiteral("20"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("30"));
+    key(Qt::Key_Return);
+    clickInto("tbDaiStart");
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("100"));
+    key(Qt::Key_Return);
+    QCOMPARE(bench->platform.messages, QStringList{kRangeOverlapMessage});
+    QCOMPARE(bench->job.smallStart.value(), 0);
+    QCOMPARE(box("tbShouStart")->text(), QString());
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+}
+
+void TestFrmFilm::overlap_storedSmallEndWithEmptyStart() {
+    clickInto("tbShouEnd");
+    typeHere(QStringLiteral("300"));
+    clickInto("tbDaiStart");
+    QCOMPARE(bench->job.smallEnd, 300);
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("100"));
+    key(Qt::Key_Return);
+    QCOMPARE(bench->platform.messages, QStringList{kRangeOverlapMessage});
+    QCOMPARE(bench->job.smallEnd, 0);
+    QCOMPARE(box("tbShouEnd")->text(), QString());
+}
+
+void TestFrmFilm::snapsOnly_switchesBothOffAndFinishes() {
+    QTest::mouseClick(child("Command3"), Qt::LeftButton);
+    QVERIFY(child<QRadioButton>("Option2")->isChecked());
+    QVERIFY(child<QRadioButton>("Option3")->isChecked());
+    QVERIFY(!child<QRadioButton>("Option5")->isChecked());
+    QVERIFY(!child<QRadioButton>("Option1")->isChecked());
+    QCOMPARE(bench->job.largeMode.value(), 1);
+    QCOMPARE(bench->job.mediumMode, 1);
+    for (const char* name : {"Label8", "tbDaiStart", "tbDaiEnd", "tbDaiMai", "Label10",
+                             "tbDaiTanka", "Label24", "Label20", "tbChuTanka", "Label25"})
+        QVERIFY2(child(name)->isHidden(), name);
+    QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
+
+    for (const char* text : {"1", "50", "120"}) {
+        typeHere(QLatin1String(text));
+        key(Qt::Key_Return);
+    }
+    QCOMPARE(focusName(), QStringLiteral("tbTokuisaki"));
+    QVERIFY(finishVisible());
+    QCOMPARE(bench->job.smallCount, 50);
+    QCOMPARE(bench->job.smallUnitPrice, 120);
+    for (int i = 0; i < 4; ++i)
+        key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("Command2"));
+
+    key(Qt::Key_Return);  // presses the finish button
+    QVERIFY(!film->isVisible());
+    QVERIFY(bench->windows.find<FrmFilm>());  // hidden, not unloaded
+    QVERIFY(bench->platform.messages.isEmpty());
+}
+
+void TestFrmFilm::snapsOnly_withBothAlreadyOff() {
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    QTest::mouseClick(child("Option3"), Qt::LeftButton);
+    clickInto("tbShouEnd");
+    QTest::mouseClick(child("Command3"), Qt::LeftButton);
+    QCOMPARE(bench->job.largeMode.value(), 1);
+    QCOMPARE(bench->job.mediumMode, 1);
+    QVERIFY(child<QRadioButton>("Option2")->isChecked());
+    QVERIFY(child<QRadioButton>("Option3")->isChecked());
+    QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
+}
+
+void TestFrmFilm::enter_skipsSwitchedOffSizes() {
+    QTest::mouseClick(child("Option3"), Qt::LeftButton);  // medium off
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    const struct {
+        const char* text;
+        const char* next;
+    } steps[] = {{"1", "tbDaiEnd"},     {"100", "tbShouStart"}, {"101", "tbShouEnd"},
+                 {"200", "tbDaiTanka"}, {"800", "tbShouTanka"}, {"100", "tbTokuisaki"}};
+    for (const auto& step : steps) {
+        typeHere(QLatin1String(step.text));
+        key(Qt::Key_Return);
+        QCOMPARE(focusName(), QLatin1String(step.next));
+    }
+    QVERIFY(finishVisible());
+    QVERIFY(bench->platform.messages.isEmpty());
+
+    // Large off, medium on: from the small end to the medium price.
+    QTest::mouseClick(child("Option1"), Qt::LeftButton);
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    QCOMPARE(focusName(), QStringLiteral("tbChuStart"));
+    clickInto("tbShouEnd");
+    key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("tbChuTanka"));
+}
+
+void TestFrmFilm::enter_inEmptyBoxDoesNotMove() {
+    key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    clickInto("tbShouTanka");
+    typeHere(QStringLiteral("0"));
+    key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("tbShouTanka"));
+    clickInto("tbTokuisaki");
+    key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("tbGyouji"));
+    clickInto("tbSatueisha");
+    key(Qt::Key_Return);
+    QCOMPARE(focusName(), QStringLiteral("tbSatueisha"));  // finish button hidden
+}
+
+void TestFrmFilm::optionButtons_focus() {
+    QTest::mouseClick(child("Option3"), Qt::LeftButton);
+    QTest::mouseClick(child("Option1"), Qt::LeftButton);
+    QCOMPARE(focusName(), QStringLiteral("Option1"));
+    QCOMPARE(bench->job.mediumMode, 0);
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    QCOMPARE(focusName(), QStringLiteral("tbChuStart"));
+    QTest::mouseClick(child("Option5"), Qt::LeftButton);
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    QCOMPARE(bench->job.largeMode.value(), 0);
+
+    // Large off while medium is off: to the small start; and the other way.
+    QTest::mouseClick(child("Option3"), Qt::LeftButton);
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
+    QTest::mouseClick(child("Option5"), Qt::LeftButton);
+    QTest::mouseClick(child("Option1"), Qt::LeftButton);
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    QTest::mouseClick(child("Option3"), Qt::LeftButton);
+    QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
+}
+
+void TestFrmFilm::switchOffAndOn_rowComesBackEmpty() {
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("100"));
+    key(Qt::Key_Return);
+    clickInto("tbDaiTanka");
+    typeHere(QStringLiteral("800"));
+    QTest::mouseClick(child("Option2"), Qt::LeftButton);
+    QCOMPARE(bench->job.largeStart.value(), 0);
+    QCOMPARE(bench->job.largeUnitPrice.value(), 0);
+    QVERIFY(child("tbDaiStart")->isHidden());
+
+    QTest::mouseClick(child("Option5"), Qt::LeftButton);
+    for (const char* name : {"tbDaiStart", "tbDaiEnd", "tbDaiMai", "tbDaiTanka"}) {
+        QVERIFY2(!child(name)->isHidden(), name);
+        QVERIFY2(box(name)->text().isEmpty(), name);
+    }
+    QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
+}
+
+void TestFrmFilm::textFields_storedWhenLeft() {
+    clickInto("tbTokuisaki");
+    box("tbTokuisaki")->setText(QStringLiteral("さくら小学校"));  // typed through the IME
+    QCOMPARE(bench->job.customerName.toText(), QString());       // not stored before it is left
+    key(Qt::Key_Tab);
+    QCOMPARE(bench->job.customerName.toText(), QStringLiteral("さくら小学校"));
+    typeHere(QStringLiteral("Sports day"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("2012-4-25"));
+    key(Qt::Key_Return);
+    box("tbSatueisha")->setText(QStringLiteral("山田"));
+    clickInto("tbDaiStart");
+    QCOMPARE(bench->job.eventName.toText(), QStringLiteral("Sports day"));
+    QCOMPARE(bench->job.shootingDate, QStringLiteral("2012-4-25"));
+    QCOMPARE(bench->job.photographerName.toText(), QStringLiteral("山田"));
+}
+
+void TestFrmFilm::focusReasons_leavingOrNot_data() {
+    QTest::addColumn<Qt::FocusReason>("reason");
+    QTest::addColumn<bool>("leaving");
+    QTest::newRow("mouse") << Qt::MouseFocusReason << true;
+    QTest::newRow("tab") << Qt::TabFocusReason << true;
+    QTest::newRow("backtab") << Qt::BacktabFocusReason << true;
+    QTest::newRow("shortcut") << Qt::ShortcutFocusReason << true;
+    QTest::newRow("program") << Qt::OtherFocusReason << true;
+    QTest::newRow("other window") << Qt::ActiveWindowFocusReason << false;
+    QTest::newRow("popup") << Qt::PopupFocusReason << false;
+    QTest::newRow("menu bar") << Qt::MenuBarFocusReason << false;
+}
+
+void TestFrmFilm::focusReasons_leavingOrNot() {
+    QFETCH(Qt::FocusReason, reason);
+    QFETCH(bool, leaving);
+    QCOMPARE(isLeavingFocusReason(reason), leaving);
+}
+
+void TestFrmFilm::popupMenu_doesNotLeaveField() {
+    typeHere(QStringLiteral("0"));
+    auto* menu = child<QMenu>("mnuFile1");
+    menu->popup(film->mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+    QTRY_COMPARE(focusName(), QStringLiteral("tbDaiStart"));
+    QVERIFY(bench->platform.messages.isEmpty());
+    QCOMPARE(box("tbDaiStart")->text(), QStringLiteral("0"));
+
+    key(Qt::Key_Tab);
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
+}
+
+void TestFrmFilm::mouseClick_leavesField() {
+    clickInto("tbChuEnd");
+    typeHere(QStringLiteral("-1"));
+    clickInto("tbChuTanka");
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
+    QCOMPARE(focusName(), QStringLiteral("tbChuEnd"));
+}
+
+void TestFrmFilm::messageBoxTakingFocus_handlerRunsOnce() {
+    bench->platform.takeFocus = true;
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("0"));
+    key(Qt::Key_Tab);  // to tbChuStart; the message box takes the focus meanwhile
+
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
+    QCOMPARE(bench->platform.boxesActivated, 1);
+    QVERIFY(film->isActiveWindow());
+    // The refused box has the focus back: the window coming back from the
+    // message box did not move it to the first field.
+    QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
+    QCOMPARE(box("tbDaiEnd")->text(), QString());
+    QCOMPARE(bench->job.largeStart.value(), 1);
+
+    // A refused price leaves the focus where it is; the window coming back
+    // from the message box must not apply its activation rule.
+    bench->platform.clear();
+    clickInto("tbShouTanka");
+    typeHere(QStringLiteral("30000"));
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(bench->platform.boxesActivated, 2);
+    QCOMPARE(bench->platform.ownersReactivated, 2);
+    QCOMPARE(focusName(), QStringLiteral("tbShouTanka"));
+    typeHere(QStringLiteral("120"));
+    QCOMPARE(bench->job.smallUnitPrice, 120);
+}
+
+void TestFrmFilm::otherWindow_doesNotLeaveField_returningAppliesFocusRule() {
+    typeHere(QStringLiteral("1"));
+    key(Qt::Key_Return);
+    typeHere(QStringLiteral("0"));
+    QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
+
+    child<QAction>("mnuEnd")->trigger();
+    auto* confirmation = bench->windows.find<FrmEnd>();
+    QVERIFY(confirmation);
+    QVERIFY(QTest::qWaitForWindowActive(confirmation));
+    QVERIFY(bench->platform.messages.isEmpty());  // going to another window is not leaving
+    QCOMPARE(box("tbDaiEnd")->text(), QStringLiteral("0"));
+
+    QTest::mouseClick(confirmation->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    QVERIFY(!confirmation->isVisible());
+    film->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(film));
+
+    // Coming back moves the focus by the activation rule, which leaves the
+    // field that had it: the bad end is refused there and then.
+    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
+    QCOMPARE(box("tbDaiEnd")->text(), QString());
+}
+
+void TestFrmFilm::returning_focusToFinishButton() {
+    QTest::mouseClick(child("Command3"), Qt::LeftButton);
+    for (const char* text : {"1", "50", "120"}) {
+        typeHere(QLatin1String(text));
+        key(Qt::Key_Return);
+    }
+    QVERIFY(finishVisible());
+    QCOMPARE(focusName(), QStringLiteral("tbTokuisaki"));
+
+    child<QAction>("mnuEnd")->trigger();
+    auto* confirmation = bench->windows.find<FrmEnd>();
+    QVERIFY(QTest::qWaitForWindowActive(confirmation));
+    confirmation->hide();
+    film->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(film));
+    QCOMPARE(focusName(), QStringLiteral("Command2"));
+}
+
+void TestFrmFilm::mnuEnd_opensExitConfirmation() {
+    QVERIFY(!bench->windows.find<FrmEnd>());
+    child<QAction>("mnuEnd")->trigger();
+    auto* confirmation = bench->windows.find<FrmEnd>();
+    QVERIFY(confirmation);
+    QVERIFY(confirmation->isVisible());
+    QVERIFY(film->isVisible());
+    QVERIFY(film->isEnabled());
+}
+
+void TestFrmFilm::closeBox_endsProgramAtOnce() {
+    CloseProbe other;
+    other.show();
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool timedOut = false;
+    connect(&guard, &QTimer::timeout, this, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    QTimer::singleShot(0, film, [this] { film->close(); });
+
+    const int code = QCoreApplication::exec();
+    guard.stop();
+
+    QVERIFY(!timedOut);
+    QCOMPARE(code, 0);
+    QCOMPARE(other.closes, 0);  // no other window's close handling ran
+}
+
+QTEST_MAIN(TestFrmFilm)
+#include "tst_frm_film.moc"

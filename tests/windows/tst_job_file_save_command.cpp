@@ -1,0 +1,201 @@
+#include "windows/form1.h"
+#include "support/job_window_fixture.h"
+#include "domain/job_file_commands.h"
+#include "windows/frm_film.h"
+#include "support/window_helpers.h"
+
+#include <memory>
+
+#include <QAction>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The save command of the input screen: the dialog, the file it writes and
+// what the operator is told.
+class TestJobFileSaveCommand : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Program<FakePlatform>> program;
+    Form1* form = nullptr;
+    std::unique_ptr<QTemporaryDir> dir;  // a fresh one for each test
+
+    FakePlatform& platform() { return program->platform; }
+
+    void openForm(const JobState& job) {
+        program->job = job;
+        form = &program->windows.get<Form1>();
+        form->show();
+        form->switchOffListInputMethod();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+    }
+
+    enum class Way { Button, CtrlS, Menu };
+    void save(Way way, const QString& answer) {
+        platform().fileAnswers = {answer};
+        switch (way) {
+            case Way::Button:
+                QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+                break;
+            case Way::CtrlS:
+                QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
+                break;
+            case Way::Menu:
+                control<QAction>(form, "mnuSave")->trigger();
+                break;
+        }
+    }
+
+private Q_SLOTS:
+    void init() {
+        program = std::make_unique<Program<FakePlatform>>();
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+    }
+    void cleanup() {
+        form = nullptr;
+        program.reset();
+        dir.reset();
+    }
+
+    void save_writesFileThatLoadsBack_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("Command2") << int(Way::Button);
+        QTest::newRow("Ctrl+S") << int(Way::CtrlS);
+        QTest::newRow("mnuSave") << int(Way::Menu);
+    }
+    void save_writesFileThatLoadsBack() {
+        QFETCH(int, way);
+        openForm(keyedJob());
+        QVERIFY(control<QPushButton>(form, "Command2")->isEnabled());
+        QVERIFY(control<QAction>(form, "mnuSave")->isEnabled());
+        const QString path = dir->filePath(QStringLiteral("save%1.ptl").arg(way));
+        save(Way(way), path);
+
+        QCOMPARE(platform().fileDialogs.size(), 1);
+        const FileDialogRequest& asked = platform().fileDialogs.constFirst();
+        QCOMPARE(asked.kind, FileDialogRequest::Kind::Save);
+        QCOMPARE(asked.caption, QStringLiteral("データ保存"));
+        QCOMPARE(asked.filters, QStringList{QStringLiteral("標準ファイル(*.ptl)")});
+        QCOMPARE(QFileInfo(asked.suggestedPath).fileName(),
+                 QStringLiteral("さくら小学校_運動会.ptl"));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!documents.isEmpty())
+            QCOMPARE(QFileInfo(asked.suggestedPath).absolutePath(), QDir(documents).absolutePath());
+        QVERIFY2(platform().messages.isEmpty(), qPrintable(platform().messages.join('\n')));
+
+        JobState loaded;
+        const JobFileLoadResult result = LoadJobFile(loaded, path);
+        QVERIFY2(result.complete(), qPrintable(result.message));
+        verifySameJob(loaded, program->job);
+        if (QTest::currentTestFailed())
+            return;
+
+        // Keying goes on: the focus is not left on the save button, where
+        // the next Enter would save again.
+        QCOMPARE(QApplication::focusWidget(), form->centralWidget());
+    }
+
+    void cancelledDialog_writesNothing() {
+        openForm(keyedJob());
+        save(Way::Button, QString());
+        QCOMPARE(platform().fileDialogs.size(), 1);
+        QVERIFY(platform().messages.isEmpty());
+        QVERIFY(QDir(dir->path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void failingSave_toldAndPreviousFileKept_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("previousFile");
+        QTest::newRow("missing folder") << QStringLiteral("nowhere/job.ptl") << false;
+        // The copy of the previous version cannot be made: a folder holds its name.
+        QTest::newRow("backup blocked") << QStringLiteral("job.ptl") << true;
+    }
+    void failingSave_toldAndPreviousFileKept() {
+        QFETCH(QString, name);
+        QFETCH(bool, previousFile);
+        const QString path = dir->filePath(name);
+        const QByteArray previous("previous contents\r\n");
+        if (previousFile) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(previous);
+            file.close();
+            QVERIFY(QDir(dir->path()).mkdir(QFileInfo(backupPathFor(path)).fileName()));
+        }
+        openForm(keyedJob());
+        save(Way::Button, path);
+        QCOMPARE(platform().messages.size(), 1);
+        QVERIFY2(platform().messages.constFirst().startsWith(
+                     QStringLiteral("データを保存できませんでした。")),
+                 qPrintable(platform().messages.constFirst()));
+        if (previousFile)
+            QCOMPARE(fileBytes(path), previous);
+        else
+            QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QApplication::focusWidget(), form->centralWidget());
+    }
+
+    void openEntry_leftOutAndStillOpen() {
+        openForm(keyedJob());
+        typeIntoFocus(QStringLiteral("12\r12\r"));
+        QCOMPARE(program->job.pendingEntry, QStringLiteral("12 12 "));
+        const QString path = dir->filePath(QStringLiteral("open.ptl"));
+        save(Way::CtrlS, path);
+
+        QCOMPARE(platform().messages.size(), 1);
+        QVERIFY(platform().messages.constFirst().contains(QStringLiteral("2 枚")));
+        QCOMPARE(program->job.pendingEntry, QStringLiteral("12 12 "));
+        JobState loaded;
+        QVERIFY(LoadJobFile(loaded, path).complete());
+        QCOMPARE(loaded.printCounts, countsOfRecords(loaded));
+        QCOMPARE(loaded.printCounts[12], program->job.printCounts[12] - 2);
+        QCOMPARE(loaded.grandTotalPrints, program->job.grandTotalPrints - 2);
+        QCOMPARE(loaded.personCount, program->job.personCount);
+
+        // Registered, the person is in the next save.
+        typeIntoFocus(QStringLiteral("/"));
+        platform().clear();
+        save(Way::CtrlS, path);
+        QVERIFY(platform().messages.isEmpty());
+        JobState again;
+        QVERIFY(LoadJobFile(again, path).complete());
+        verifySameJob(again, program->job);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(QFileInfo::exists(backupPathFor(path)), true);
+    }
+
+    void suggestion_followsTheFilesOfTheRun() {
+        // A job loaded on the setup screen: the dialog starts in its folder.
+        const QDir loadDir(dir->filePath(QStringLiteral("loaded")));
+        QVERIFY(loadDir.mkpath(QStringLiteral(".")));
+        const QString loadedPath = loadDir.filePath(QStringLiteral("old name.ptl"));
+        QVERIFY(writeJob(keyedJob(), loadedPath));
+        FrmFilm& film = program->windows.get<FrmFilm>();
+        film.show();
+        QVERIFY(QTest::qWaitForWindowActive(&film));
+        platform().fileAnswers = {loadedPath};
+        QTest::mouseClick(control<QPushButton>(&film, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(&film, "Command2"), Qt::LeftButton);
+        form = program->windows.find<Form1>();
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+
+        const QString savedPath = dir->filePath(QStringLiteral("elsewhere.ptl"));
+        save(Way::Button, savedPath);
+        QCOMPARE(platform().fileDialogs.size(), 2);
+        QCOMPARE(platform().fileDialogs[1].suggestedPath,
+                 loadDir.filePath(QStringLiteral("さくら小学校_運動会.ptl")));
+
+        // Then the folder of the file saved last.
+        save(Way::Button, QString());
+        QCOMPARE(platform().fileDialogs[2].suggestedPath,
+                 QDir(dir->path()).filePath(QStringLiteral("さくら小学校_運動会.ptl")));
+    }
+};
+
+QTEST_MAIN(TestJobFileSaveCommand)
+#include "tst_job_file_save_command.moc"
