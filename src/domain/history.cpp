@@ -1,5 +1,7 @@
 #include "domain/history.h"
 
+#include "domain/record_items.h"
+
 #include <algorithm>
 
 namespace {
@@ -53,18 +55,15 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
     const Number mediumStart = job.mediumStart.value(), mediumEnd = job.mediumEnd.value();
     const Number smallStart = job.smallStart.value(), smallEnd = job.smallEnd;
 
+    // Draws one item (with its blank) and moves to the next column.
     int x = kFirstColumnX;
     int y = 10;
     int items = 0;
-    QString item;  // carries over to the next line when a line does not end in a blank
-    for (const QString& text : lines) {
-        for (const QChar c : text) {
-            item.append(c);
-            if (c != u' ')
-                continue;
-            if (item.contains(u'\\')) {
-                // The amount.
-                if (params.moveLoneAmountUp && text.startsWith(u'\\'))
+    const auto drawItem = [&](const RecordItem& recordItem, const QString& lineText) {
+        const QString item = recordItem.withBlank().toString();
+        switch (recordItem.kind()) {
+            case RecordItem::Kind::Amount:
+                if (params.moveLoneAmountUp && lineText.startsWith(u'\\'))
                     y -= kLoneAmountLift;
                 box.foreColour = params.pointColour;
                 plot(x, y);
@@ -76,8 +75,9 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
                 print(item);
                 line(0, y + kUnderlineDrop, params.underlineRight, y + kUnderlineDrop,
                      params.underlineColour, LineStyle::Solid);
-            } else if (item.contains(u')')) {
-                // The person label: small type at the left margin, taking no column.
+                break;
+            case RecordItem::Kind::Label:
+                // Small type at the left margin, taking no column.
                 fontPoints = kLabelFontPoints;
                 if (params.labelColour)
                     box.foreColour = params.pointColour;
@@ -88,12 +88,13 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
                 fontPoints = kHistoryFontPoints;
                 x -= kColumnStep;
                 items -= 1;
-            } else {
-                // A photo number, coloured by its size; in no size it keeps
-                // the point colour and cannot be seen.
+                break;
+            case RecordItem::Kind::PhotoNumber: {
+                // Coloured by its size; in no size it keeps the point colour
+                // and cannot be seen.
                 box.foreColour = params.pointColour;
                 plot(x, y);
-                const Number v = readNumber(item);
+                const Number v = recordItem.value();
                 if (largeStart <= v && v <= largeEnd)
                     box.foreColour = Palette::white;
                 if (mediumStart <= v && v <= mediumEnd)
@@ -101,16 +102,24 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
                 if (smallStart <= v && v <= smallEnd)
                     box.foreColour = Palette::black;
                 print(item);
+                break;
             }
-            x += kColumnStep;
-            items += 1;
-            if (items == kItemsPerRow) {
-                x = kFirstColumnX;
-                y += kRowStep;
-                items = 0;
-            }
-            item.clear();
         }
+        x += kColumnStep;
+        items += 1;
+        if (items == kItemsPerRow) {
+            x = kFirstColumnX;
+            y += kRowStep;
+            items = 0;
+        }
+    };
+
+    QString carried;  // an item a line did not end goes on into the next line
+    for (const QString& text : lines) {
+        const QString joined = carried.isEmpty() ? QString() : carried + text;
+        const QStringView walked = carried.isEmpty() ? QStringView(text) : QStringView(joined);
+        carried = forEachRecordItem(walked, [&](const RecordItem& item) { drawItem(item, text); })
+                      .toString();
         // A row whose tenth item already moved the position down takes no
         // further space; an empty line takes none either.
         if (items == 0)
@@ -126,15 +135,14 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
 int countRecordRows(QStringView record) {
     int rows = 0;
     int counted = 0;
-    const QChar* data = record.data();
-    for (qsizetype i = 0, n = record.size(); i < n; ++i) {
-        if (data[i] != u' ' || (i > 0 && data[i - 1] == u')'))
-            continue;
+    forEachRecordItem(record, [&](const RecordItem& item) {
+        if (item.endsWithLabelBracket())
+            return;
         if (++counted == kItemsPerRow) {
             ++rows;
             counted = 0;
         }
-    }
+    });
     return rows + 1;
 }
 
@@ -190,13 +198,14 @@ int HistoryRows::fillHistoryLines(JobState& job, Number firstRow, std::optional<
             counted = 0;
             return true;
         };
-        for (qsizetype i = 0, n = record.size(); i < n; ++i) {
-            if (record[i] != u' ' || (i > 0 && record[i - 1] == u')'))
-                continue;
-            if (++counted == kItemsPerRow && !endRow(i + 1))
-                return rowCounter;
-        }
-        if (!endRow(record.size()))
+        bool pastLastRow = false;
+        forEachRecordItem(record, [&](const RecordItem& item) {
+            if (item.endsWithLabelBracket() || ++counted < kItemsPerRow)
+                return true;
+            pastLastRow = !endRow(item.end());
+            return !pastLastRow;
+        });
+        if (pastLastRow || !endRow(record.size()))
             return rowCounter;
     }
     return rowCounter;

@@ -1,6 +1,6 @@
 #include "domain/job_file_writer.h"
 
-#include "domain/order_entry.h"
+#include "domain/record_items.h"
 #include "domain/cp932.h"
 
 #include <algorithm>

@@ -30,26 +30,6 @@ bool isCloseKey(int k) {
 
 }  // namespace
 
-QVector<Number> parseEntryTokens(const QString& entry, int room, bool* overflow) {
-    QVector<Number> values;
-    values.reserve(std::min<qsizetype>(room, entry.size() / 2 + 1));
-    if (overflow)
-        *overflow = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0, n = entry.size(); i < n; ++i) {
-        if (entry[i] != u' ')
-            continue;
-        if (values.size() == room) {
-            if (overflow)
-                *overflow = true;
-            break;
-        }
-        values.append(readNumber(QStringView(entry).mid(start, i - start + 1)));
-        start = i + 1;
-    }
-    return values;
-}
-
 OrderEntry::OrderEntry(JobState& job, Platform& platform) : job_(job), platform_(platform) {
     display_.Label3 = QStringLiteral("１");  // the design caption, until the screen is loaded
 }

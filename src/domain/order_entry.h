@@ -3,6 +3,7 @@
 #include "domain/history.h"
 #include "domain/job_state.h"
 #include "domain/platform.h"
+#include "domain/record_items.h"
 
 #include <QString>
 #include <QStringList>
@@ -118,7 +119,3 @@ private:
     HistoryRows historyRows_;
     std::function<void()> beforeBlocking_;
 };
-
-// The values of the blank-ended tokens of an entry, at most `room` of them;
-// a token beyond that sets *overflow.
-QVector<Number> parseEntryTokens(const QString& entry, int room, bool* overflow = nullptr);

@@ -1,5 +1,7 @@
 #include "domain/record_correction.h"
 
+#include "domain/record_items.h"
+
 #include <limits>
 #include <utility>
 
@@ -35,34 +37,26 @@ bool isPlainDigits(const QString& text) {
 
 int photoNumbersIn(const QString& record) {
     int count = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0, n = record.size(); i < n; ++i) {
-        if (record[i] != u' ')
-            continue;
-        const QStringView item = QStringView(record).mid(start, i - start);
-        if (!item.contains(u')') && !item.contains(u'\\'))
+    forEachRecordItem(record, [&](const RecordItem& item) {
+        if (item.kind() == RecordItem::Kind::PhotoNumber)
             ++count;
-        start = i + 1;
-    }
+    });
     return count;
 }
 
 QString RebuildRecordAmount(const QString& record, const JobState& job) {
+    // Every item counts by its value, the person label too (it reads 0, so
+    // only a switched-off size, whose price is 0, can take it).
     Number large = 0, medium = 0, small = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0, n = record.size(); i < n; ++i) {
-        if (record[i] != u' ')
-            continue;
-        const std::optional<std::int16_t> u =
-            roundToInt16(readNumber(QStringView(record).mid(start, i - start)));
-        start = i + 1;
+    forEachRecordItem(record, [&](const RecordItem& item) {
+        const std::optional<std::int16_t> u = roundToInt16(item.value());
         if (!u)
-            continue;  // beyond every range
+            return;  // beyond every range
         const SizeClass size = sizeClassOf(job, *u);
         large += size.large;
         medium += size.medium;
         small += size.small;
-    }
+    });
     const Number amount = large * job.largeUnitPrice.value() +
                           medium * job.mediumUnitPrice.value() + small * Number(job.smallUnitPrice);
     return record + kAmountMarker + plainDecimal(amount) + u' ';

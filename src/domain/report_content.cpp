@@ -1,5 +1,7 @@
 #include "domain/report_content.h"
 
+#include "domain/record_items.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -43,9 +45,13 @@ std::pair<int, int> listedRange(Number start, Number end) {
 }
 
 Number tokenCount(const QString& entry) {
-    return Number(entry.split(u' ', Qt::SkipEmptyParts).size());
+    Number count = 0;
+    const QStringView unfinished = forEachRecordItem(entry, [&](const RecordItem& item) {
+        if (!item.text().isEmpty())
+            ++count;
+    });
+    return count + (unfinished.isEmpty() ? 0 : 1);
 }
-
 SizeSection sectionOf(const RegisteredOrders& orders, const SizeSummary& summary, bool withZeros) {
     SizeSection section;
     section.summary = summary;
@@ -61,23 +67,29 @@ SizeSection sectionOf(const RegisteredOrders& orders, const SizeSummary& summary
 }  // namespace
 
 QVector<Number> recordPhotoNumbers(const QString& record) {
-    qsizetype begin = 0;
-    if (record.startsWith(u'(')) {
-        const qsizetype close = record.indexOf(u')');
-        if (close >= 0)
-            begin = close + 1;
-    }
-    qsizetype end = record.indexOf(kAmountMarker, begin);
-    if (end < 0)
-        end = record.size();
-
+    // The photo numbers end at the amount; a last item without its blank
+    // still counts, and an item without a number is no print.
     QVector<Number> numbers;
-    const QStringView tokens = QStringView(record).mid(begin, end - begin);
-    for (const QStringView token : tokens.split(u' ', Qt::SkipEmptyParts)) {
-        const Number value = readNumber(token);
-        if (value != 0)  // a token without a number is no print
+    const auto take = [&](Number value) {
+        if (value != 0)
             numbers.append(value);
-    }
+    };
+    bool amountReached = false;
+    const QStringView unfinished = forEachRecordItem(record, [&](const RecordItem& item) {
+        switch (item.kind()) {
+            case RecordItem::Kind::Amount:
+                amountReached = true;
+                return false;
+            case RecordItem::Kind::Label:
+                return true;
+            case RecordItem::Kind::PhotoNumber:
+                break;
+        }
+        take(item.value());
+        return true;
+    });
+    if (!amountReached && !unfinished.contains(u'\\') && !unfinished.contains(u')'))
+        take(readNumber(unfinished));
     return numbers;
 }
 
