@@ -5,18 +5,18 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_form1
 
 #include "app/program.h"
-#include "windows/form1.h"
 #include "support/fake_platform.h"
-
-#include <QApplication>
-#include <QKeyEvent>
-#include <QRandomGenerator>
-#include <QTest>
+#include "windows/form1.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRandomGenerator>
+#include <QTest>
 
 namespace {
 

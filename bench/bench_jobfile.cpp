@@ -2,20 +2,20 @@
 // against merely reading and decoding the same file.
 //   cmake --preset release && ninja -C build-release bench_jobfile
 //   ./build-release/bench/bench_jobfile
-#include "domain/job_state.h"
 #include "domain/cp932.h"
 #include "domain/job_file_loader.h"
 #include "domain/job_file_writer.h"
+#include "domain/job_state.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <algorithm>
-#include <cstdio>
-#include <functional>
 
 namespace {
 

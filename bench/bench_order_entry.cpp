@@ -6,12 +6,12 @@
 
 #include "domain/order_entry.h"
 
-#include <QRandomGenerator>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
+
+#include <QRandomGenerator>
 
 namespace {
 
@@ -45,8 +45,8 @@ struct Timings {
             return;
         std::sort(samples.begin(), samples.end());
         std::printf("%-34s n=%-7zu median %8.2f us   p99 %8.2f us   worst %8.2f us\n", what,
-                    samples.size(), samples[samples.size() / 2],
-                    samples[samples.size() * 99 / 100], samples.back());
+                    samples.size(), samples[samples.size() / 2], samples[samples.size() * 99 / 100],
+                    samples.back());
     }
 };
 

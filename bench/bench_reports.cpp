@@ -8,8 +8,8 @@
 
 #include "domain/report_content.h"
 #include "domain/report_document.h"
-#include "windows/report_renderer.h"
 #include "support/job_builder.h"
+#include "windows/report_renderer.h"
 
 #include <random>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "windows/window_registry.h"
 #include "domain/job_state.h"
+#include "windows/window_registry.h"
 
 #include <QString>
 

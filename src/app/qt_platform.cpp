@@ -1,8 +1,8 @@
 #include "app/qt_platform.h"
 
+#include "windows/form1.h"
 #include "windows/report_preview.h"
 #include "windows/window_registry.h"
-#include "windows/form1.h"
 
 #include <QAbstractButton>
 #include <QApplication>

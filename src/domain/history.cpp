@@ -118,8 +118,9 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
     for (const QString& text : lines) {
         const QString joined = carried.isEmpty() ? QString() : carried + text;
         const QStringView walked = carried.isEmpty() ? QStringView(text) : QStringView(joined);
-        carried = forEachRecordItem(walked, [&](const RecordItem& item) { drawItem(item, text); })
-                      .toString();
+        carried = forEachRecordItem(walked, [&](const RecordItem& item) {
+                      drawItem(item, text);
+                  }).toString();
         // A row whose tenth item already moved the position down takes no
         // further space; an empty line takes none either.
         if (items == 0)
@@ -193,7 +194,8 @@ int HistoryRows::fillHistoryLines(JobState& job, Number firstRow, std::optional<
             if (lastRow && rowCounter > *lastRow)
                 return false;
             if (rowCounter >= firstRow && linesUsed < lineSlots)
-                job.historyLines[++linesUsed].append(QStringView(record).mid(rowStart, end - rowStart));
+                job.historyLines[++linesUsed].append(
+                    QStringView(record).mid(rowStart, end - rowStart));
             rowStart = end;
             counted = 0;
             return true;

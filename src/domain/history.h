@@ -2,12 +2,12 @@
 
 #include "domain/job_state.h"
 
-#include <QString>
-#include <QVector>
-
 #include <optional>
 #include <span>
 #include <vector>
+
+#include <QString>
+#include <QVector>
 
 // ---- Colours ---------------------------------------------------------------
 
@@ -20,12 +20,12 @@ struct Rgb {
 
 // Numbers of the classic 16-colour palette that the drawings use.
 namespace Palette {
-inline constexpr Rgb black{0, 0, 0};         // 0
-inline constexpr Rgb blue{0, 0, 128};        // 1
-inline constexpr Rgb cyan{0, 128, 128};      // 3
-inline constexpr Rgb red{128, 0, 0};         // 4
-inline constexpr Rgb lightBlue{0, 0, 255};   // 9
-inline constexpr Rgb white{255, 255, 255};   // 15
+inline constexpr Rgb black{0, 0, 0};        // 0
+inline constexpr Rgb blue{0, 0, 128};       // 1
+inline constexpr Rgb cyan{0, 128, 128};     // 3
+inline constexpr Rgb red{128, 0, 0};        // 4
+inline constexpr Rgb lightBlue{0, 0, 255};  // 9
+inline constexpr Rgb white{255, 255, 255};  // 15
 }  // namespace Palette
 
 // ---- Drawing operations ----------------------------------------------------
@@ -41,8 +41,8 @@ struct DrawOp {
     int x2 = 0;  // line end
     int y2 = 0;
     Rgb colour;
-    QString text;        // Text only
-    int fontPoints = 0;  // Text only
+    QString text;                        // Text only
+    int fontPoints = 0;                  // Text only
     LineStyle style = LineStyle::Solid;  // Line only
 
     friend bool operator==(const DrawOp&, const DrawOp&) = default;

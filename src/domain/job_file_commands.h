@@ -1,7 +1,7 @@
 #pragma once
 
-#include "domain/job_state.h"
 #include "domain/job_file_writer.h"
+#include "domain/job_state.h"
 
 #include <QString>
 #include <QStringList>

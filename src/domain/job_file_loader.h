@@ -1,8 +1,8 @@
 #pragma once
 
-#include "domain/job_state.h"
 #include "domain/field_reader.h"
 #include "domain/job_file_format.h"
+#include "domain/job_state.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "domain/job_file_writer.h"
 
-#include "domain/record_items.h"
 #include "domain/cp932.h"
+#include "domain/record_items.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "domain/job_state.h"
 #include "domain/job_file_format.h"
+#include "domain/job_state.h"
 
 #include <QByteArray>
 #include <QList>

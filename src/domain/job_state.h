@@ -2,11 +2,11 @@
 
 #include "domain/numbers.h"
 
-#include <QString>
-#include <QVector>
-
 #include <array>
 #include <cstdint>
+
+#include <QString>
+#include <QVector>
 
 // The one record of a run: the job header, the size ranges and prices, the
 // count of every photo number, the totals, one text record per registered

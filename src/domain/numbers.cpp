@@ -1,10 +1,10 @@
 #include "domain/numbers.h"
 
-#include <charconv>
 #include <cfenv>
-#include <string>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 Number readNumber(QStringView text) {
     const auto isBlank = [](QChar c) { return c == u' '; };
@@ -43,8 +43,7 @@ Number readNumber(QStringView text) {
     if (digits.front() == '.')
         digits.insert(digits.begin(), '0');
     double value = 0;
-    const std::errc error =
-        std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
+    const std::errc error = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
     if (error == std::errc::result_out_of_range)
         value = std::numeric_limits<double>::infinity();
     else if (error != std::errc())

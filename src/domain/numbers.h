@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
 #include <cstdint>
 #include <optional>
 #include <variant>
+
+#include <QString>
+#include <QStringView>
 
 // The program's general numeric kind: whole numbers stay exact (up to 2^53,
 // far beyond any count or amount a job reaches) and fractions are kept, since
@@ -36,10 +36,10 @@ QString plainDecimal(Number value);
 class NumberOrText {
 public:
     NumberOrText() = default;
-    NumberOrText(Number number) : value_(number) {}  // NOLINT: implicit on purpose
+    NumberOrText(Number number) : value_(number) {}       // NOLINT: implicit on purpose
     NumberOrText(int number) : value_(Number(number)) {}  // NOLINT
     NumberOrText(const QString& text) : value_(text), textValue_(readNumber(text)) {}  // NOLINT
-    NumberOrText(const char16_t* text) : NumberOrText(QString::fromUtf16(text)) {}  // NOLINT
+    NumberOrText(const char16_t* text) : NumberOrText(QString::fromUtf16(text)) {}     // NOLINT
 
     bool isText() const { return std::holds_alternative<QString>(value_); }
     bool isNumber() const { return !isText(); }

@@ -371,8 +371,7 @@ bool OrderEntry::ClosePerson() {
     job_.personRecords[int(job_.lastRecordSlot)] =
         personRecordText(job_.personCount, job_.pendingEntry, job_.pendingAmountText);
 
-    const QString separator =
-        QStringLiteral("-----") + kAmountMarker + job_.pendingAmountText;
+    const QString separator = QStringLiteral("-----") + kAmountMarker + job_.pendingAmountText;
     display_.List1.append(separator.right(kSeparatorLength));
 
     job_.pendingEntry.clear();
@@ -419,8 +418,8 @@ void OrderEntry::PageHistoryLater() {
     job_.historyTopRow += 1;
     if (job_.historyTopRow >= job_.historyRowCount - 1)
         display_.cbAtoEnabled = false;
-    const int rows =
-        FillHistoryLines(job_.historyTopRow, job_.historyTopRow + kPagingRowSpan, kPagingClearCount);
+    const int rows = FillHistoryLines(job_.historyTopRow, job_.historyTopRow + kPagingRowSpan,
+                                      kPagingClearCount);
     if (rows > kPagingMinimumRows) {
         DrawHistoryList();
         display_.cbMaeEnabled = true;
@@ -435,8 +434,8 @@ void OrderEntry::PageHistoryEarlier() {
         job_.historyTopRow -= 1;
     if (job_.historyTopRow <= 1)
         display_.cbMaeEnabled = false;
-    const int rows =
-        FillHistoryLines(job_.historyTopRow, job_.historyTopRow + kPagingRowSpan, kPagingClearCount);
+    const int rows = FillHistoryLines(job_.historyTopRow, job_.historyTopRow + kPagingRowSpan,
+                                      kPagingClearCount);
     if (rows > kPagingMinimumRows) {
         DrawHistoryList();
         display_.cbAtoEnabled = true;

@@ -5,32 +5,32 @@
 #include "domain/platform.h"
 #include "domain/record_items.h"
 
+#include <functional>
+
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 // Where the keyboard focus of the input screen is.
 enum class InputFocus { Form1, List1 };
 
 // What the input screen shows, as data. The window shows exactly this.
 struct InputDisplay {
-    QString Label1;        // the typed number: the input buffer
-    QString Label3;        // the copy count
+    QString Label1;                                // the typed number: the input buffer
+    QString Label3;                                // the copy count
     QString Label5 = QStringLiteral("枚");         // prints of the open entry
     QString Label13 = QStringLiteral("（人目）");  // number the open person will get
-    QString tbHGoukei;     // amount of the open person
-    QString tbNin;         // persons registered
-    QString tbDaiNanMai;   // large prints
-    QString tbChuNanMai;   // medium prints
-    QString tbShouNanMai;  // small prints
-    QStringList List1;     // the recent entries, at most 11
-    int VScroll1 = 1;      // the copy-count selector, 1 to 50
+    QString tbHGoukei;                             // amount of the open person
+    QString tbNin;                                 // persons registered
+    QString tbDaiNanMai;                           // large prints
+    QString tbChuNanMai;                           // medium prints
+    QString tbShouNanMai;                          // small prints
+    QStringList List1;                             // the recent entries, at most 11
+    int VScroll1 = 1;                              // the copy-count selector, 1 to 50
     bool cbMaeEnabled = true;
     bool cbAtoEnabled = true;
     bool form1Enabled = true;  // false while an alert window is open over the screen
     InputFocus focus = InputFocus::Form1;
-    PictureBox Pic1;       // the history drawing
+    PictureBox Pic1;  // the history drawing
 };
 
 // The order-entry engine behind the input screen: the key interpreter,
@@ -72,7 +72,9 @@ public:
 
     // Runs before anything that blocks or takes the focus away (a message
     // box, an alert window), so the screen shows the display as it is then.
-    void setBeforeBlocking(std::function<void()> callback) { beforeBlocking_ = std::move(callback); }
+    void setBeforeBlocking(std::function<void()> callback) {
+        beforeBlocking_ = std::move(callback);
+    }
 
     // An alert window over the screen has closed.
     void alertClosed();

@@ -2,11 +2,11 @@
 
 #include "domain/numbers.h"
 
+#include <type_traits>
+
 #include <QString>
 #include <QStringView>
 #include <QVector>
-
-#include <type_traits>
 
 // The one reading of a person record («(3) 12 12 45 \.1500 ») and of an
 // open entry («12 12 45 »): a sequence of items, each ended by one blank.

@@ -1,18 +1,19 @@
 #include "windows/form1.h"
 
-#include "windows/window_registry.h"
+#include "domain/job_file_commands.h"
 #include "windows/activation_tracker.h"
-#include "windows/picture_box_view.h"
-#include "windows/frm_teisei.h"
 #include "windows/frm_alert.h"
 #include "windows/frm_appli.h"
 #include "windows/frm_end.h"
-#include "windows/frm_nyuuryoku.h"
-#include "windows/frm_stop.h"
-#include "windows/frm_settei_joho.h"
-#include "domain/job_file_commands.h"
-#include "windows/report_commands.h"
 #include "windows/frm_film.h"
+#include "windows/frm_nyuuryoku.h"
+#include "windows/frm_settei_joho.h"
+#include "windows/frm_stop.h"
+#include "windows/frm_teisei.h"
+#include "windows/picture_box_view.h"
+#include "windows/report_commands.h"
+#include "windows/window_registry.h"
+
 #include "ui_form1.h"
 
 #include <QApplication>
@@ -78,13 +79,12 @@ int keyCodeOf(const QKeyEvent& event) {
 }
 
 Form1::Form1(RunContext& context)
-    : ui(std::make_unique<Ui::Form1>()),
-      context_(context),
-      engine_(context.job, context.platform) {
+    : ui(std::make_unique<Ui::Form1>()), context_(context), engine_(context.job, context.platform) {
     ui->setupUi(this);
 
     QPalette teal = ui->centralwidget->palette();
-    teal.setColor(QPalette::Window, QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
+    teal.setColor(QPalette::Window,
+                  QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
     ui->centralwidget->setPalette(teal);
     ui->Pic1->setBackground(kPic1Background);
     ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
@@ -140,7 +140,8 @@ Form1::Form1(RunContext& context)
     connect(ui->mnuQuit, &QAction::triggered, this, &Form1::finishInput);
     connect(ui->mnuNyuu, &QAction::triggered, this,
             [this] { context_.windows.get<frmNyuuryoku>().show(); });
-    connect(ui->mnuVer, &QAction::triggered, this, [this] { context_.windows.get<frmAppli>().show(); });
+    connect(ui->mnuVer, &QAction::triggered, this,
+            [this] { context_.windows.get<frmAppli>().show(); });
     ActivationTracker::instance();
     engine_.setBeforeBlocking([this] { showDisplay(); });
 
@@ -210,9 +211,11 @@ void Form1::saveJob() {
     if (lastUsed.isEmpty())
         if (const FrmFilm* film = context_.windows.find<FrmFilm>())
             lastUsed = film->loadedFilePath();
-    const QString suggestion = suggestedJobFilePath(
-        context_.job, lastUsed, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    const SaveCommandOutcome outcome = saveJobFileCommand(context_.job, context_.platform, suggestion);
+    const QString suggestion =
+        suggestedJobFilePath(context_.job, lastUsed,
+                             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const SaveCommandOutcome outcome =
+        saveJobFileCommand(context_.job, context_.platform, suggestion);
     if (!outcome.cancelled && outcome.result.saved)
         lastSavedPath_ = outcome.path;
     // Keying goes on where it was, not on the button.
@@ -232,8 +235,8 @@ void Form1::giveKeyingFocusBack() {
     const InputDisplay& d = engine_.display();
     if (!d.form1Enabled)
         return;
-    QWidget* target = d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1)
-                                                    : ui->centralwidget;
+    QWidget* target =
+        d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1) : ui->centralwidget;
     if (focusWidget() != target)
         target->setFocus(Qt::OtherFocusReason);
 }
@@ -313,8 +316,8 @@ void Form1::showDisplay() {
     ui->Pic1->showPicture(d.Pic1);
     setEnabled(d.form1Enabled);
     if (d.form1Enabled && isActiveWindow()) {
-        QWidget* target = d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1)
-                                                        : ui->centralwidget;
+        QWidget* target =
+            d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1) : ui->centralwidget;
         if (QApplication::focusWidget() != target)
             target->setFocus(Qt::OtherFocusReason);
     }

@@ -2,11 +2,11 @@
 
 #include "domain/order_entry.h"
 
+#include <memory>
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
-
-#include <memory>
 
 struct RunContext;
 namespace Ui {

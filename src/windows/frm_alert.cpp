@@ -1,7 +1,8 @@
 #include "windows/frm_alert.h"
 
-#include "windows/window_registry.h"
 #include "domain/allowed_range_text.h"
+#include "windows/window_registry.h"
+
 #include "ui_frm_alert.h"
 
 frmAlert::frmAlert(RunContext& context)

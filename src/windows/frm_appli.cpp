@@ -1,6 +1,7 @@
 #include "windows/frm_appli.h"
 
 #include "windows/window_registry.h"
+
 #include "ui_frm_appli.h"
 
 #include <QCloseEvent>

@@ -2,6 +2,7 @@
 
 #include "domain/platform.h"
 #include "windows/window_registry.h"
+
 #include "ui_frm_end.h"
 
 #include <QStyle>

@@ -1,17 +1,17 @@
 #include "windows/frm_film.h"
 
-#include "windows/window_registry.h"
-#include "domain/job_state.h"
-#include "windows/frm_end.h"
-#include "windows/activation_tracker.h"
-#include "domain/platform.h"
-#include "windows/fill_job_settings_controls.h"
 #include "domain/job_file_commands.h"
 #include "domain/job_file_loader.h"
-#include "windows/setup_line_edit.h"
-#include "ui_frm_film.h"
-
+#include "domain/job_state.h"
+#include "domain/platform.h"
+#include "windows/activation_tracker.h"
+#include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"
+#include "windows/frm_end.h"
+#include "windows/setup_line_edit.h"
+#include "windows/window_registry.h"
+
+#include "ui_frm_film.h"
 
 #include <QCloseEvent>
 
@@ -111,9 +111,9 @@ void FrmFilm::mnuEnd_Click() {
 }
 
 void FrmFilm::Command1_Click() {
-    const QString path = context_.platform.chooseFileToOpen(JobFileDialogTexts::kOpenCaption,
-                                                            jobFileOpenFilters(),
-                                                            JobFileDialogTexts::kJobFilesFilter);
+    const QString path =
+        context_.platform.chooseFileToOpen(JobFileDialogTexts::kOpenCaption, jobFileOpenFilters(),
+                                           JobFileDialogTexts::kJobFilesFilter);
     // Cancelled: the screen stays as it was, open for typing or for a load.
     if (path.isEmpty())
         return;
@@ -135,9 +135,9 @@ void FrmFilm::Command1_Click() {
 // One file per run: the ranges and prices as loaded, the load button off
 // for good, and the finish button next.
 void FrmFilm::lockAfterLoad() {
-    for (QLineEdit* box : {ui->tbDaiStart, ui->tbDaiEnd, ui->tbChuStart, ui->tbChuEnd,
-                           ui->tbShouStart, ui->tbShouEnd, ui->tbDaiTanka, ui->tbChuTanka,
-                           ui->tbShouTanka})
+    for (QLineEdit* box :
+         {ui->tbDaiStart, ui->tbDaiEnd, ui->tbChuStart, ui->tbChuEnd, ui->tbShouStart,
+          ui->tbShouEnd, ui->tbDaiTanka, ui->tbChuTanka, ui->tbShouTanka})
         box->setEnabled(false);
 
     QPalette yellow = ui->Label5->palette();

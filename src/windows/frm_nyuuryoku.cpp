@@ -1,6 +1,7 @@
 #include "windows/frm_nyuuryoku.h"
 
 #include "windows/window_registry.h"
+
 #include "ui_frm_nyuuryoku.h"
 
 #include <QCloseEvent>

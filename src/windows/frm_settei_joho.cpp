@@ -1,9 +1,10 @@
 #include "windows/frm_settei_joho.h"
 
-#include "windows/window_registry.h"
 #include "windows/activation_tracker.h"
-#include "windows/form1.h"
 #include "windows/fill_job_settings_controls.h"
+#include "windows/form1.h"
+#include "windows/window_registry.h"
+
 #include "ui_frm_settei_joho.h"
 
 #include <QApplication>

@@ -1,7 +1,8 @@
 #include "windows/frm_start.h"
 
-#include "windows/window_registry.h"
 #include "windows/frm_film.h"
+#include "windows/window_registry.h"
+
 #include "ui_frm_start.h"
 
 #include <QTimer>

@@ -1,6 +1,7 @@
 #include "windows/frm_stop.h"
 
 #include "windows/window_registry.h"
+
 #include "ui_frm_stop.h"
 
 frmStop::frmStop(RunContext& context)

@@ -1,7 +1,8 @@
 #include "windows/frm_t_alert.h"
 
-#include "windows/window_registry.h"
 #include "domain/allowed_range_text.h"
+#include "windows/window_registry.h"
+
 #include "ui_frm_t_alert.h"
 
 frmTAlert::frmTAlert(RunContext& context)

@@ -1,10 +1,10 @@
 #include "windows/frm_teisei.h"
 
 #include "windows/activation_tracker.h"
-
-#include "windows/window_registry.h"
 #include "windows/form1.h"
 #include "windows/frm_t_alert.h"
+#include "windows/window_registry.h"
+
 #include "ui_frm_teisei.h"
 
 #include <algorithm>

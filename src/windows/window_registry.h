@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QPointer>
-#include <QString>
-#include <QWidget>
-
 #include <map>
 #include <memory>
 #include <typeindex>
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
 
 struct JobState;
 class Platform;

@@ -1,9 +1,9 @@
 #include "app/start.h"
-#include "windows/frm_end.h"
-#include "windows/frm_start.h"
 #include "support/dialogs_fixture.h"
 #include "windows/form1.h"
+#include "windows/frm_end.h"
 #include "windows/frm_film.h"
+#include "windows/frm_start.h"
 
 #include <memory>
 

@@ -1,5 +1,5 @@
-#include "domain/job_state.h"
 #include "domain/allowed_range_text.h"
+#include "domain/job_state.h"
 #include "support/job_builder.h"
 
 #include <QTest>

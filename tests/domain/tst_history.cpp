@@ -4,9 +4,9 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 
-#include <QtTest>
-
 #include <memory>
+
+#include <QtTest>
 
 namespace {
 
@@ -139,8 +139,10 @@ private Q_SLOTS:
 
         const QVector<DrawOp> lines = opsOf(pic, DrawOp::Kind::Line);
         QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], (DrawOp{DrawOp::Kind::Line, 0, 260, 8000, 260, Palette::cyan, {}, 0,
-                                   LineStyle::Solid}));
+        QCOMPARE(
+            lines[0],
+            (DrawOp{
+                DrawOp::Kind::Line, 0, 260, 8000, 260, Palette::cyan, {}, 0, LineStyle::Solid}));
         QCOMPARE(lines[1].style, LineStyle::Dash);
         QCOMPARE(QPoint(lines[1].x, lines[1].x2), QPoint(3700, 3700));
         QCOMPARE(lines[2].style, LineStyle::Solid);
@@ -208,11 +210,12 @@ private Q_SLOTS:
         params.pointColour = Palette::white;
         params.moveLoneAmountUp = false;
         PictureBox box;
-        const QString lines[] = {QStringLiteral("(7) 5 5 5 5 5 5 5 5 5 5 "), QStringLiteral("\\.8000 ")};
+        const QString lines[] = {QStringLiteral("(7) 5 5 5 5 5 5 5 5 5 5 "),
+                                 QStringLiteral("\\.8000 ")};
         drawRecordLines(box, lines, job, params);
         QCOMPARE(textOp(box, QStringLiteral("(7) "))->colour, Palette::red);
         QCOMPARE(textOp(box, QStringLiteral("\\.8000 "))->y, 310);  // not moved up
-        QCOMPARE(box.ops.first().colour, Palette::white);  // the label's point
+        QCOMPARE(box.ops.first().colour, Palette::white);           // the label's point
     }
 
     void paging_withNoPersons_neverRedraws() {
@@ -264,7 +267,7 @@ private Q_SLOTS:
         engine->Form_Activate();
         engine->PageHistoryEarlier();
         engine->PageHistoryEarlier();  // top 2
-        engine->PageHistoryLater();     // top 3
+        engine->PageHistoryLater();    // top 3
         QVERIFY(engine->display().cbMaeEnabled);
         QCOMPARE(job.historyLines[1], recordWith(3, 1));
         QVERIFY(textOp(engine->display().Pic1, QStringLiteral("(3) ")));

@@ -1,6 +1,6 @@
-#include "domain/job_state.h"
 #include "domain/job_file_loader.h"
 #include "domain/job_settings_controls.h"
+#include "domain/job_state.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
+#include "domain/job_setup.h"
 #include "domain/job_state.h"
 #include "support/fake_setup_screen.h"
-#include "domain/job_setup.h"
 
 #include <limits>
 

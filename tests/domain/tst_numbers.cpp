@@ -74,12 +74,18 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("plain");
-        QTest::newRow("zero") << 0.0 << " 0" << "0";
-        QTest::newRow("five") << 5.0 << " 5" << "5";
-        QTest::newRow("negative") << -5.0 << "-5" << "-5";
-        QTest::newRow("no grouping") << 1234567.0 << " 1234567" << "1234567";
-        QTest::newRow("fraction") << 10.5 << " 10.5" << "10.5";
-        QTest::newRow("large whole") << 150000.0 * 29999 << " 4499850000" << "4499850000";
+        QTest::newRow("zero") << 0.0 << " 0"
+                              << "0";
+        QTest::newRow("five") << 5.0 << " 5"
+                              << "5";
+        QTest::newRow("negative") << -5.0 << "-5"
+                                  << "-5";
+        QTest::newRow("no grouping") << 1234567.0 << " 1234567"
+                                     << "1234567";
+        QTest::newRow("fraction") << 10.5 << " 10.5"
+                                  << "10.5";
+        QTest::newRow("large whole") << 150000.0 * 29999 << " 4499850000"
+                                     << "4499850000";
     }
     void forms() {
         QFETCH(double, value);

@@ -3,9 +3,9 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 
-#include <QtTest>
-
 #include <memory>
+
+#include <QtTest>
 
 // Large 1-100 at 800, medium 101-300 at 500, small 301-999 at 100.
 class TestOrderEntry : public QObject {
@@ -284,11 +284,16 @@ private Q_SLOTS:
     void close_separatorIsTheLastNineCharacters_data() {
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("separator");
-        QTest::newRow("0") << "0 " << "-----\\.0 ";
-        QTest::newRow("300") << "300 " << "---\\.300 ";
-        QTest::newRow("1500") << "1500 " << "--\\.1500 ";
-        QTest::newRow("123456") << "123456 " << "\\.123456 ";
-        QTest::newRow("1234567") << "1234567 " << ".1234567 ";
+        QTest::newRow("0") << "0 "
+                           << "-----\\.0 ";
+        QTest::newRow("300") << "300 "
+                             << "---\\.300 ";
+        QTest::newRow("1500") << "1500 "
+                              << "--\\.1500 ";
+        QTest::newRow("123456") << "123456 "
+                                << "\\.123456 ";
+        QTest::newRow("1234567") << "1234567 "
+                                 << ".1234567 ";
     }
     void close_separatorIsTheLastNineCharacters() {
         QFETCH(QString, amount);

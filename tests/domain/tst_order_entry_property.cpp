@@ -2,10 +2,10 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 
+#include <array>
+
 #include <QRandomGenerator>
 #include <QtTest>
-
-#include <array>
 
 // Thousands of random keystrokes against a job: after every one, each
 // photo number's count must equal its prints in the records and the open

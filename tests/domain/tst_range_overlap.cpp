@@ -1,6 +1,6 @@
 #include "domain/job_state.h"
-#include "support/fake_setup_screen.h"
 #include "domain/range_overlap.h"
+#include "support/fake_setup_screen.h"
 #include "support/job_builder.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "windows/window_registry.h"
 #include "domain/job_state.h"
 #include "support/fake_platform.h"
+#include "windows/window_registry.h"
 
 #include <QCloseEvent>
 #include <QWidget>

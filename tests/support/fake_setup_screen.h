@@ -1,7 +1,7 @@
 #pragma once
 
-#include "domain/job_state.h"
 #include "domain/job_setup.h"
+#include "domain/job_state.h"
 #include "domain/setup_screen.h"
 #include "support/fake_platform.h"
 

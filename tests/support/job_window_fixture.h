@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/program.h"
-#include "domain/job_state.h"
-#include "domain/order_entry.h"
 #include "domain/job_file_loader.h"
 #include "domain/job_file_writer.h"
+#include "domain/job_state.h"
+#include "domain/order_entry.h"
 #include "support/fake_platform.h"
-#include "support/job_checks.h"
 #include "support/job_builder.h"
+#include "support/job_checks.h"
 
 #include <QApplication>
 #include <QDir>

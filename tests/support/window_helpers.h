@@ -55,7 +55,24 @@ inline QStringList jobSettingsShown(QWidget* window) {
 
 // The settings of the job that the job file tests save and load.
 inline QStringList sampleJobSettingsShown() {
-    return {QStringLiteral("さくら小学校"), QStringLiteral("運動会"), QStringLiteral("2012-4-25"),
-            QStringLiteral("山田"), "1", "100", "100", "800", "101", "300", "200", "500", "301",
-            "999", "699", "100", "Option1*", "Option2-", "Option3-", "Option5*"};
+    return {QStringLiteral("さくら小学校"),
+            QStringLiteral("運動会"),
+            QStringLiteral("2012-4-25"),
+            QStringLiteral("山田"),
+            "1",
+            "100",
+            "100",
+            "800",
+            "101",
+            "300",
+            "200",
+            "500",
+            "301",
+            "999",
+            "699",
+            "100",
+            "Option1*",
+            "Option2-",
+            "Option3-",
+            "Option5*"};
 }

@@ -1,10 +1,10 @@
-#include "windows/window_registry.h"
 #include "domain/job_state.h"
+#include "support/fake_platform.h"
+#include "support/job_builder.h"
 #include "windows/frm_alert.h"
 #include "windows/frm_stop.h"
 #include "windows/frm_t_alert.h"
-#include "support/fake_platform.h"
-#include "support/job_builder.h"
+#include "windows/window_registry.h"
 
 #include <memory>
 

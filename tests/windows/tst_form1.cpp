@@ -1,12 +1,14 @@
 #include "app/program.h"
-#include "windows/form1.h"
-#include "windows/picture_box_view.h"
-#include "windows/frm_alert.h"
-#include "windows/frm_nyuuryoku.h"
-#include "windows/frm_stop.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_alert.h"
+#include "windows/frm_nyuuryoku.h"
+#include "windows/frm_stop.h"
+#include "windows/picture_box_view.h"
+
+#include <memory>
 
 #include <QAction>
 #include <QDialog>
@@ -16,8 +18,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
-
-#include <memory>
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -102,8 +102,7 @@ private Q_SLOTS:
         QCOMPARE(text("Label5"), QStringLiteral(" 1枚"));
         QCOMPARE(list()->count(), 1);
         QCOMPARE(list()->item(0)->text(), QStringLiteral(" 23"));
-        QCOMPARE(program->platform.sounds,
-                 QStringList({"tap.wav", "tap.wav", "menupop.wav"}));
+        QCOMPARE(program->platform.sounds, QStringList({"tap.wav", "tap.wav", "menupop.wav"}));
 
         typeIntoFocus(QStringLiteral("/"));
         QCOMPARE(text("tbNin"), QStringLiteral(" 1"));
@@ -119,7 +118,9 @@ private Q_SLOTS:
     }
 
     void keypadKeys_actLikeTheMainKeyboard() {
-        const auto keypad = [](Qt::Key key) { QTest::keyClick(keyTarget(), key, Qt::KeypadModifier); };
+        const auto keypad = [](Qt::Key key) {
+            QTest::keyClick(keyTarget(), key, Qt::KeypadModifier);
+        };
         keypad(Qt::Key_1);
         keypad(Qt::Key_2);
         keypad(Qt::Key_Enter);
@@ -334,9 +335,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("ascii");
         QTest::newRow("Return") << int(Qt::Key_Return) << 0 << "\r" << 13;
-        QTest::newRow("keypad Enter, no text") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "" << 13;
-        QTest::newRow("keypad 7, no text") << int(Qt::Key_7) << int(Qt::KeypadModifier) << "" << int('7');
-        QTest::newRow("keypad slash, no text") << int(Qt::Key_Slash) << int(Qt::KeypadModifier) << "" << int('/');
+        QTest::newRow("keypad Enter, no text")
+            << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "" << 13;
+        QTest::newRow("keypad 7, no text")
+            << int(Qt::Key_7) << int(Qt::KeypadModifier) << "" << int('7');
+        QTest::newRow("keypad slash, no text")
+            << int(Qt::Key_Slash) << int(Qt::KeypadModifier) << "" << int('/');
         QTest::newRow("Back Space") << int(Qt::Key_Backspace) << 0 << "\b" << 8;
         QTest::newRow("Shift alone") << int(Qt::Key_Shift) << 0 << "" << 0;
         QTest::newRow("Up") << int(Qt::Key_Up) << 0 << "" << 0;

@@ -1,8 +1,8 @@
-#include "windows/frm_end.h"
-#include "support/program_fixture.h"
-#include "windows/frm_film.h"
 #include "domain/job_setup.h"
 #include "domain/range_overlap.h"
+#include "support/program_fixture.h"
+#include "windows/frm_end.h"
+#include "windows/frm_film.h"
 #include "windows/setup_line_edit.h"
 
 #include <memory>
@@ -488,7 +488,7 @@ void TestFrmFilm::switchOffAndOn_rowComesBackEmpty() {
 void TestFrmFilm::textFields_storedWhenLeft() {
     clickInto("tbTokuisaki");
     box("tbTokuisaki")->setText(QStringLiteral("さくら小学校"));  // typed through the IME
-    QCOMPARE(bench->job.customerName.toText(), QString());       // not stored before it is left
+    QCOMPARE(bench->job.customerName.toText(), QString());        // not stored before it is left
     key(Qt::Key_Tab);
     QCOMPARE(bench->job.customerName.toText(), QStringLiteral("さくら小学校"));
     typeHere(QStringLiteral("Sports day"));

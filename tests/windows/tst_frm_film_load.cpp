@@ -1,8 +1,8 @@
-#include "support/job_window_fixture.h"
-#include "windows/fill_job_settings_controls.h"
 #include "domain/job_file_commands.h"
-#include "windows/frm_film.h"
+#include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
+#include "windows/fill_job_settings_controls.h"
+#include "windows/frm_film.h"
 
 #include <memory>
 

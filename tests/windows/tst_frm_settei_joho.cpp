@@ -1,10 +1,10 @@
-#include "windows/form1.h"
-#include "windows/frm_teisei.h"
 #include "support/job_window_fixture.h"
-#include "windows/fill_job_settings_controls.h"
-#include "windows/frm_settei_joho.h"
-#include "windows/frm_film.h"
 #include "support/window_helpers.h"
+#include "windows/fill_job_settings_controls.h"
+#include "windows/form1.h"
+#include "windows/frm_film.h"
+#include "windows/frm_settei_joho.h"
+#include "windows/frm_teisei.h"
 
 #include <memory>
 

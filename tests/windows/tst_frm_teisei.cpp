@@ -1,11 +1,11 @@
 #include "app/program.h"
-#include "windows/form1.h"
-#include "windows/picture_box_view.h"
-#include "windows/frm_teisei.h"
-#include "windows/frm_t_alert.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_t_alert.h"
+#include "windows/frm_teisei.h"
+#include "windows/picture_box_view.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
+#include "support/dialogs_fixture.h"
 #include "windows/frm_appli.h"
 #include "windows/frm_nyuuryoku.h"
-#include "support/dialogs_fixture.h"
 
 #include <memory>
 

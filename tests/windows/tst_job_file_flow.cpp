@@ -1,7 +1,7 @@
-#include "windows/form1.h"
 #include "support/job_window_fixture.h"
-#include "windows/frm_film.h"
 #include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_film.h"
 
 #include <memory>
 

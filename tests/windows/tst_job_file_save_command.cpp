@@ -1,8 +1,8 @@
-#include "windows/form1.h"
-#include "support/job_window_fixture.h"
 #include "domain/job_file_commands.h"
-#include "windows/frm_film.h"
+#include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_film.h"
 
 #include <memory>
 

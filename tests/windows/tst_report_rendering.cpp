@@ -3,13 +3,13 @@
 // pdftotext. CJK fonts may map characters to radical forms in a PDF, so the
 // text is compared in NFKC form on both sides.
 
-#include "windows/report_preview.h"
 #include "domain/order_entry.h"
-#include "windows/report_commands.h"
-#include "windows/report_fonts.h"
-#include "windows/report_renderer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
+#include "windows/report_commands.h"
+#include "windows/report_fonts.h"
+#include "windows/report_preview.h"
+#include "windows/report_renderer.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

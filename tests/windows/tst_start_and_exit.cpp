@@ -1,8 +1,8 @@
 #include "app/start.h"
-#include "windows/frm_end.h"
-#include "windows/frm_start.h"
 #include "support/dialogs_fixture.h"
+#include "windows/frm_end.h"
 #include "windows/frm_film.h"
+#include "windows/frm_start.h"
 
 #include <memory>
 
