@@ -18,21 +18,21 @@ class TestProgramFlow : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { bench = std::make_unique<DialogsFixture>(); }
-    void cleanup() { bench.reset(); }
+    void init() { fixture = std::make_unique<DialogsFixture>(); }
+    void cleanup() { fixture.reset(); }
 
     void startThroughSetupToInputScreenAndExit();
 
 private:
-    std::unique_ptr<DialogsFixture> bench;
+    std::unique_ptr<DialogsFixture> fixture;
 };
 
 void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
-    startProgram(bench->context);
-    QTRY_VERIFY_WITH_TIMEOUT(bench->windows.find<FrmFilm>(), 3000);
-    FrmFilm* film = bench->windows.find<FrmFilm>();
+    startProgram(fixture->context);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture->windows.find<FrmFilm>(), 3000);
+    FrmFilm* film = fixture->windows.find<FrmFilm>();
     QVERIFY(QTest::qWaitForWindowActive(film));
-    QVERIFY(!bench->windows.find<frmStart>());
+    QVERIFY(!fixture->windows.find<frmStart>());
 
     // Snaps only: small 1 to 50 at 120, then Enter through to the finish
     // button and Enter on it.
@@ -46,20 +46,20 @@ void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command2"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 
-    Form1* form1 = bench->windows.find<Form1>();
+    Form1* form1 = fixture->windows.find<Form1>();
     QVERIFY(form1);
     QVERIFY(QTest::qWaitForWindowActive(form1));
     QVERIFY(!film->isVisible());
-    QCOMPARE(bench->job.smallEnd, 50);
-    QCOMPARE(bench->job.smallUnitPrice, 120);
+    QCOMPARE(fixture->job.smallEnd, 50);
+    QCOMPARE(fixture->job.smallUnitPrice, 120);
 
     // A pupil keyed but not closed is registered by the finish button,
     // which then asks first; cancel goes back.
     for (const Qt::Key key : {Qt::Key_2, Qt::Key_3, Qt::Key_Return})
         QTest::keyClick(QApplication::focusWidget(), key);
     QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
-    QCOMPARE(bench->job.personRecords[1], QStringLiteral("(1) 23 \\.120 "));
-    FrmEnd* confirmation = bench->windows.find<FrmEnd>();
+    QCOMPARE(fixture->job.personRecords[1], QStringLiteral("(1) 23 \\.120 "));
+    FrmEnd* confirmation = fixture->windows.find<FrmEnd>();
     QVERIFY(confirmation);
     QVERIFY(QTest::qWaitForWindowActive(confirmation));
     QTest::mouseClick(confirmation->findChild<QPushButton*>("Command2"), Qt::LeftButton);

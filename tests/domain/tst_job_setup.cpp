@@ -107,34 +107,34 @@ void TestJobSetup::startBox_notAboveZero_refusedAndStartCleared_data() {
 void TestJobSetup::startBox_notAboveZero_refusedAndStartCleared() {
     QFETCH(SizeRow, row);
     QFETCH(QString, text);
-    SetupFixture bench;
+    SetupFixture fixture;
     const RowControls boxes = rowControls(row);
-    bench.enter(boxes.start, QStringLiteral("7"));
-    QCOMPARE(storedStart(bench.job, row), 7);
+    fixture.enter(boxes.start, QStringLiteral("7"));
+    QCOMPARE(storedStart(fixture.job, row), 7);
 
-    bench.type(boxes.start, text);
-    bench.leave(boxes.start);
+    fixture.type(boxes.start, text);
+    fixture.leave(boxes.start);
 
-    QCOMPARE(bench.platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
-    QCOMPARE(storedStart(bench.job, row), 0);
-    QCOMPARE(bench.screen.text(boxes.start), QString());
-    QCOMPARE(bench.screen.focus, boxes.start);
+    QCOMPARE(fixture.platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
+    QCOMPARE(storedStart(fixture.job, row), 0);
+    QCOMPARE(fixture.screen.text(boxes.start), QString());
+    QCOMPARE(fixture.screen.focus, boxes.start);
 }
 
 void TestJobSetup::startBox_leftEmpty_storesZeroAndHidesFinish() {
-    SetupFixture bench;
-    bench.setup.switchOff(SizeRow::Large);
-    bench.setup.switchOff(SizeRow::Medium);
-    bench.enter(tbShouStart, "1");
-    bench.enter(tbShouEnd, "100");
-    bench.type(tbShouTanka, "100");
-    QVERIFY(bench.screen.finishVisible);
+    SetupFixture fixture;
+    fixture.setup.switchOff(SizeRow::Large);
+    fixture.setup.switchOff(SizeRow::Medium);
+    fixture.enter(tbShouStart, "1");
+    fixture.enter(tbShouEnd, "100");
+    fixture.type(tbShouTanka, "100");
+    QVERIFY(fixture.screen.finishVisible);
 
-    bench.enter(tbShouStart, QString());
+    fixture.enter(tbShouStart, QString());
 
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.job.smallStart.value(), 0);
-    QVERIFY(!bench.screen.finishVisible);
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.job.smallStart.value(), 0);
+    QVERIFY(!fixture.screen.finishVisible);
 }
 
 void TestJobSetup::endBox_refusals_keepStoredEnd_data() {
@@ -160,35 +160,35 @@ void TestJobSetup::endBox_refusals_keepStoredEnd() {
     QFETCH(SizeRow, row);
     QFETCH(QString, text);
     QFETCH(QString, message);
-    SetupFixture bench;
+    SetupFixture fixture;
     const RowControls boxes = rowControls(row);
-    bench.enter(boxes.end, QStringLiteral("77"));
+    fixture.enter(boxes.end, QStringLiteral("77"));
 
-    bench.type(boxes.end, text);
-    bench.leave(boxes.end);
+    fixture.type(boxes.end, text);
+    fixture.leave(boxes.end);
 
-    QCOMPARE(bench.platform.messages, QStringList{message});
-    QCOMPARE(storedEnd(bench.job, row), 77);
-    QCOMPARE(bench.screen.text(boxes.end), QString());
-    QCOMPARE(bench.screen.focus, boxes.end);
+    QCOMPARE(fixture.platform.messages, QStringList{message});
+    QCOMPARE(storedEnd(fixture.job, row), 77);
+    QCOMPARE(fixture.screen.text(boxes.end), QString());
+    QCOMPARE(fixture.screen.focus, boxes.end);
 }
 
 void TestJobSetup::endBox_9999_accepted() {
-    SetupFixture bench;
-    bench.enter(tbShouStart, "1");
-    bench.enter(tbShouEnd, "9999");
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.job.smallEnd, 9999);
-    QCOMPARE(bench.screen.text(tbShouMai), QStringLiteral(" 9999"));
-    QCOMPARE(bench.job.smallCount, 9999);
+    SetupFixture fixture;
+    fixture.enter(tbShouStart, "1");
+    fixture.enter(tbShouEnd, "9999");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.job.smallEnd, 9999);
+    QCOMPARE(fixture.screen.text(tbShouMai), QStringLiteral(" 9999"));
+    QCOMPARE(fixture.job.smallCount, 9999);
 }
 
 void TestJobSetup::endBox_leftEmpty_storesZero() {
-    SetupFixture bench;
-    bench.enter(tbDaiEnd, "40");
-    bench.enter(tbDaiEnd, QString());
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.job.largeEnd.value(), 0);
+    SetupFixture fixture;
+    fixture.enter(tbDaiEnd, "40");
+    fixture.enter(tbDaiEnd, QString());
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.job.largeEnd.value(), 0);
 }
 
 void TestJobSetup::count_startOneEndHundred_showsSignedForm_data() {
@@ -200,23 +200,23 @@ void TestJobSetup::count_startOneEndHundred_showsSignedForm_data() {
 
 void TestJobSetup::count_startOneEndHundred_showsSignedForm() {
     QFETCH(SizeRow, row);
-    SetupFixture bench;
+    SetupFixture fixture;
     const RowControls boxes = rowControls(row);
-    bench.enter(boxes.start, "1");
-    QCOMPARE(bench.screen.text(boxes.count), QString());  // no end yet
-    bench.enter(boxes.end, "100");
-    QCOMPARE(bench.screen.text(boxes.count), QStringLiteral(" 100"));
-    QCOMPARE(storedCount(bench.job, row), 100);
-    QVERIFY(bench.platform.messages.isEmpty());
+    fixture.enter(boxes.start, "1");
+    QCOMPARE(fixture.screen.text(boxes.count), QString());  // no end yet
+    fixture.enter(boxes.end, "100");
+    QCOMPARE(fixture.screen.text(boxes.count), QStringLiteral(" 100"));
+    QCOMPARE(storedCount(fixture.job, row), 100);
+    QVERIFY(fixture.platform.messages.isEmpty());
 }
 
 void TestJobSetup::count_endTypedBeforeStart_showsNegativeCount() {
-    SetupFixture bench;
-    bench.enter(tbDaiEnd, "20");
-    bench.enter(tbDaiStart, "50");
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.screen.text(tbDaiMai), QStringLiteral("-29"));
-    QCOMPARE(bench.job.largeCount, -29);
+    SetupFixture fixture;
+    fixture.enter(tbDaiEnd, "20");
+    fixture.enter(tbDaiStart, "50");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.screen.text(tbDaiMai), QStringLiteral("-29"));
+    QCOMPARE(fixture.job.largeCount, -29);
 }
 
 void TestJobSetup::endBeforeStart_refusedWithSizeMessage_data() {
@@ -230,31 +230,31 @@ void TestJobSetup::endBeforeStart_refusedWithSizeMessage_data() {
 void TestJobSetup::endBeforeStart_refusedWithSizeMessage() {
     QFETCH(SizeRow, row);
     QFETCH(QString, message);
-    SetupFixture bench;
+    SetupFixture fixture;
     const RowControls boxes = rowControls(row);
-    bench.enter(boxes.start, "50");
-    bench.enter(boxes.end, "20");
+    fixture.enter(boxes.start, "50");
+    fixture.enter(boxes.end, "20");
 
-    QCOMPARE(bench.platform.messages, QStringList{message});
-    QCOMPARE(bench.screen.text(boxes.start), QString());
-    QCOMPARE(bench.screen.text(boxes.end), QString());
-    QCOMPARE(bench.screen.text(boxes.count), QString());
-    QCOMPARE(storedCount(bench.job, row), 0);
-    QCOMPARE(bench.screen.focus, boxes.start);
-    QCOMPARE(storedStart(bench.job, row), 50);
-    QCOMPARE(storedEnd(bench.job, row), 20);
+    QCOMPARE(fixture.platform.messages, QStringList{message});
+    QCOMPARE(fixture.screen.text(boxes.start), QString());
+    QCOMPARE(fixture.screen.text(boxes.end), QString());
+    QCOMPARE(fixture.screen.text(boxes.count), QString());
+    QCOMPARE(storedCount(fixture.job, row), 0);
+    QCOMPARE(fixture.screen.focus, boxes.start);
+    QCOMPARE(storedStart(fixture.job, row), 50);
+    QCOMPARE(storedEnd(fixture.job, row), 20);
 
     // A new start counts against the empty end box until a new end comes.
-    bench.platform.clear();
-    bench.enter(boxes.start, "10");
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.screen.text(boxes.count), QStringLiteral("-9"));
+    fixture.platform.clear();
+    fixture.enter(boxes.start, "10");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.screen.text(boxes.count), QStringLiteral("-9"));
 }
 
 void TestJobSetup::endBox_accepted_showsPriceOfLargeAndMedium() {
-    SetupFixture bench;
-    bench.fillRanges("1", "10", "11", "20", "21", "30");
-    QCOMPARE(bench.screen.pricesShown, (QStringList{"large", "medium"}));
+    SetupFixture fixture;
+    fixture.fillRanges("1", "10", "11", "20", "21", "30");
+    QCOMPARE(fixture.screen.pricesShown, (QStringList{"large", "medium"}));
 }
 
 void TestJobSetup::smallFields_roundHalvesToEven_data() {
@@ -279,12 +279,12 @@ void TestJobSetup::smallFields_roundHalvesToEven() {
     QFETCH(int, smallEnd);
     QFETCH(QString, countText);
     QFETCH(int, smallCount);
-    SetupFixture bench;
-    bench.enter(tbShouStart, start);
-    bench.enter(tbShouEnd, end);
-    QCOMPARE(bench.job.smallEnd, smallEnd);
-    QCOMPARE(bench.screen.text(tbShouMai), countText);
-    QCOMPARE(bench.job.smallCount, smallCount);
+    SetupFixture fixture;
+    fixture.enter(tbShouStart, start);
+    fixture.enter(tbShouEnd, end);
+    QCOMPARE(fixture.job.smallEnd, smallEnd);
+    QCOMPARE(fixture.screen.text(tbShouMai), countText);
+    QCOMPARE(fixture.job.smallCount, smallCount);
 
     // The large end keeps its fraction.
     SetupFixture other;
@@ -293,11 +293,11 @@ void TestJobSetup::smallFields_roundHalvesToEven() {
 }
 
 void TestJobSetup::smallCount_outsideItsField_keptAtTheLimit() {
-    SetupFixture bench;
-    bench.enter(tbShouEnd, "5");
-    bench.enter(tbShouStart, "100000");
-    QCOMPARE(bench.screen.text(tbShouMai), QStringLiteral("-99994"));
-    QCOMPARE(bench.job.smallCount, std::numeric_limits<std::int16_t>::min());
+    SetupFixture fixture;
+    fixture.enter(tbShouEnd, "5");
+    fixture.enter(tbShouStart, "100000");
+    QCOMPARE(fixture.screen.text(tbShouMai), QStringLiteral("-99994"));
+    QCOMPARE(fixture.job.smallCount, std::numeric_limits<std::int16_t>::min());
 }
 
 void TestJobSetup::price_changes_data() {
@@ -318,96 +318,96 @@ void TestJobSetup::price_changes() {
     QFETCH(SetupControl, box);
     QFETCH(QString, text);
     QFETCH(Number, stored);
-    SetupFixture bench;
-    bench.type(box, text);
-    const Number price = box == tbDaiTanka   ? bench.job.largeUnitPrice.value()
-                         : box == tbChuTanka ? bench.job.mediumUnitPrice.value()
-                                             : Number(bench.job.smallUnitPrice);
+    SetupFixture fixture;
+    fixture.type(box, text);
+    const Number price = box == tbDaiTanka   ? fixture.job.largeUnitPrice.value()
+                         : box == tbChuTanka ? fixture.job.mediumUnitPrice.value()
+                                             : Number(fixture.job.smallUnitPrice);
     QCOMPARE(price, stored);
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.screen.text(box), text);
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.screen.text(box), text);
 }
 
 void TestJobSetup::price_tooLarge_refusedOnceAndStoredAsZero() {
-    SetupFixture bench;
-    bench.type(tbDaiTanka, "2999");
-    QCOMPARE(bench.job.largeUnitPrice.value(), 2999);
-    bench.screen.finishVisible = true;
+    SetupFixture fixture;
+    fixture.type(tbDaiTanka, "2999");
+    QCOMPARE(fixture.job.largeUnitPrice.value(), 2999);
+    fixture.screen.finishVisible = true;
 
-    bench.type(tbDaiTanka, "30000");
+    fixture.type(tbDaiTanka, "30000");
 
-    QCOMPARE(bench.platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
-    QCOMPARE(bench.screen.text(tbDaiTanka), QString());
-    QCOMPARE(bench.job.largeUnitPrice.value(), 0);
-    QVERIFY(!bench.screen.finishVisible);
+    QCOMPARE(fixture.platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(fixture.screen.text(tbDaiTanka), QString());
+    QCOMPARE(fixture.job.largeUnitPrice.value(), 0);
+    QVERIFY(!fixture.screen.finishVisible);
 }
 
 void TestJobSetup::price_leftAtLimit_refused() {
     // The box cannot normally hold 30000 when left; the check on leaving
     // stands on its own all the same.
-    SetupFixture bench;
-    bench.screen.texts[tbShouTanka] = "30000";
-    bench.leave(tbShouTanka);
-    QCOMPARE(bench.platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
-    QCOMPARE(bench.screen.text(tbShouTanka), QString());
-    QCOMPARE(bench.job.smallUnitPrice, 0);
+    SetupFixture fixture;
+    fixture.screen.texts[tbShouTanka] = "30000";
+    fixture.leave(tbShouTanka);
+    QCOMPARE(fixture.platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(fixture.screen.text(tbShouTanka), QString());
+    QCOMPARE(fixture.job.smallUnitPrice, 0);
 
-    bench.platform.clear();
-    bench.screen.texts[tbDaiTanka] = "700";
-    bench.leave(tbDaiTanka);
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.job.largeUnitPrice.value(), 700);
+    fixture.platform.clear();
+    fixture.screen.texts[tbDaiTanka] = "700";
+    fixture.leave(tbDaiTanka);
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.job.largeUnitPrice.value(), 700);
 }
 
 void TestJobSetup::price_typedZero_acceptedForCompleteJob() {
-    SetupFixture bench;
-    bench.fillRanges("1", "100", "101", "200", "201", "300");
-    bench.type(tbDaiTanka, "800");
-    bench.type(tbChuTanka, "500");
-    bench.type(tbShouTanka, "0");
-    QVERIFY(bench.screen.finishVisible);
-    QCOMPARE(bench.job.smallUnitPrice, 0);
+    SetupFixture fixture;
+    fixture.fillRanges("1", "100", "101", "200", "201", "300");
+    fixture.type(tbDaiTanka, "800");
+    fixture.type(tbChuTanka, "500");
+    fixture.type(tbShouTanka, "0");
+    QVERIFY(fixture.screen.finishVisible);
+    QCOMPARE(fixture.job.smallUnitPrice, 0);
 
-    bench.type(tbShouTanka, QString());
-    QVERIFY(!bench.screen.finishVisible);
+    fixture.type(tbShouTanka, QString());
+    QVERIFY(!fixture.screen.finishVisible);
 }
 
 void TestJobSetup::smallPrice_beyondItsField_refused() {
-    SetupFixture bench;
-    bench.type(tbShouTanka, "-5000000000");
-    QCOMPARE(bench.platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
-    QCOMPARE(bench.screen.text(tbShouTanka), QString());
-    QCOMPARE(bench.job.smallUnitPrice, 0);
+    SetupFixture fixture;
+    fixture.type(tbShouTanka, "-5000000000");
+    QCOMPARE(fixture.platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(fixture.screen.text(tbShouTanka), QString());
+    QCOMPARE(fixture.job.smallUnitPrice, 0);
 
     // The large price is a general number and holds it.
-    bench.platform.clear();
-    bench.type(tbDaiTanka, "-5000000000");
-    QVERIFY(bench.platform.messages.isEmpty());
-    QCOMPARE(bench.job.largeUnitPrice.value(), -5000000000.0);
+    fixture.platform.clear();
+    fixture.type(tbDaiTanka, "-5000000000");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QCOMPARE(fixture.job.largeUnitPrice.value(), -5000000000.0);
 }
 
 void TestJobSetup::smallEndEmptied_hidesFinish() {
-    SetupFixture bench;
-    bench.type(tbShouEnd, "40");
-    bench.screen.finishVisible = true;
-    bench.type(tbShouEnd, "4");
-    QVERIFY(bench.screen.finishVisible);
-    bench.type(tbShouEnd, QString());
-    QVERIFY(!bench.screen.finishVisible);
+    SetupFixture fixture;
+    fixture.type(tbShouEnd, "40");
+    fixture.screen.finishVisible = true;
+    fixture.type(tbShouEnd, "4");
+    QVERIFY(fixture.screen.finishVisible);
+    fixture.type(tbShouEnd, QString());
+    QVERIFY(!fixture.screen.finishVisible);
 }
 
 void TestJobSetup::textFields_storedAsTyped() {
-    SetupFixture bench;
-    bench.enter(tbTokuisaki, QStringLiteral("さくら小学校"));
-    bench.enter(tbGyouji, QStringLiteral("12運動会"));
-    bench.enter(tbSatueibi, QStringLiteral("2012-4-25"));
-    bench.enter(tbSatueisha, QStringLiteral("山田"));
-    QCOMPARE(bench.job.customerName.toText(), QStringLiteral("さくら小学校"));
-    QVERIFY(bench.job.eventName.isText());
-    QCOMPARE(bench.job.eventName.toText(), QStringLiteral("12運動会"));
-    QCOMPARE(bench.job.shootingDate, QStringLiteral("2012-4-25"));
-    QCOMPARE(bench.job.photographerName.toText(), QStringLiteral("山田"));
-    QVERIFY(bench.platform.messages.isEmpty());
+    SetupFixture fixture;
+    fixture.enter(tbTokuisaki, QStringLiteral("さくら小学校"));
+    fixture.enter(tbGyouji, QStringLiteral("12運動会"));
+    fixture.enter(tbSatueibi, QStringLiteral("2012-4-25"));
+    fixture.enter(tbSatueisha, QStringLiteral("山田"));
+    QCOMPARE(fixture.job.customerName.toText(), QStringLiteral("さくら小学校"));
+    QVERIFY(fixture.job.eventName.isText());
+    QCOMPARE(fixture.job.eventName.toText(), QStringLiteral("12運動会"));
+    QCOMPARE(fixture.job.shootingDate, QStringLiteral("2012-4-25"));
+    QCOMPARE(fixture.job.photographerName.toText(), QStringLiteral("山田"));
+    QVERIFY(fixture.platform.messages.isEmpty());
 }
 
 void TestJobSetup::enter_movesThroughFields_data() {
@@ -454,30 +454,30 @@ void TestJobSetup::enter_movesThroughFields() {
     QFETCH(QString, text);
     QFETCH(bool, finishVisible);
     QFETCH(int, to);
-    SetupFixture bench;
-    bench.job.largeMode = largeMode;
-    bench.job.mediumMode = std::int16_t(mediumMode);
-    bench.screen.texts[from] = text;
-    bench.screen.finishVisible = finishVisible;
+    SetupFixture fixture;
+    fixture.job.largeMode = largeMode;
+    fixture.job.mediumMode = std::int16_t(mediumMode);
+    fixture.screen.texts[from] = text;
+    fixture.screen.finishVisible = finishVisible;
 
-    bench.setup.keyPress(from, JobSetup::kKeyEnter);
+    fixture.setup.keyPress(from, JobSetup::kKeyEnter);
 
     if (to < 0)
-        QCOMPARE(bench.screen.focus, std::nullopt);
+        QCOMPARE(fixture.screen.focus, std::nullopt);
     else
-        QCOMPARE(bench.screen.focus, SetupControl(to));
+        QCOMPARE(fixture.screen.focus, SetupControl(to));
 }
 
 void TestJobSetup::keyInLargeStart_switchesLargeOn() {
-    SetupFixture bench;
-    bench.job.largeMode = 1;
-    bench.setup.keyPress(tbDaiEnd, '5');
-    QCOMPARE(bench.job.largeMode.value(), 1);
-    bench.setup.keyPress(tbDaiStart, '5');
-    QCOMPARE(bench.job.largeMode.value(), 0);
-    bench.job.largeMode = 1;
-    bench.setup.keyPress(tbDaiStart, JobSetup::kKeyEnter);
-    QCOMPARE(bench.job.largeMode.value(), 0);
+    SetupFixture fixture;
+    fixture.job.largeMode = 1;
+    fixture.setup.keyPress(tbDaiEnd, '5');
+    QCOMPARE(fixture.job.largeMode.value(), 1);
+    fixture.setup.keyPress(tbDaiStart, '5');
+    QCOMPARE(fixture.job.largeMode.value(), 0);
+    fixture.job.largeMode = 1;
+    fixture.setup.keyPress(tbDaiStart, JobSetup::kKeyEnter);
+    QCOMPARE(fixture.job.largeMode.value(), 0);
 }
 
 void TestJobSetup::activationFocus_data() {
@@ -497,78 +497,78 @@ void TestJobSetup::activationFocus() {
     QFETCH(int, mediumMode);
     QFETCH(bool, finishVisible);
     QFETCH(SetupControl, focus);
-    SetupFixture bench;
-    bench.job.largeMode = largeMode;
-    bench.job.mediumMode = std::int16_t(mediumMode);
-    bench.screen.finishVisible = finishVisible;
-    QCOMPARE(bench.setup.activationFocus(), focus);
+    SetupFixture fixture;
+    fixture.job.largeMode = largeMode;
+    fixture.job.mediumMode = std::int16_t(mediumMode);
+    fixture.screen.finishVisible = finishVisible;
+    QCOMPARE(fixture.setup.activationFocus(), focus);
 }
 
 void TestJobSetup::switchOff_large_emptiesRowAndClearsSize() {
-    SetupFixture bench;
-    bench.enter(tbDaiStart, "1");
-    bench.enter(tbDaiEnd, "100");
-    bench.type(tbDaiTanka, "800");
+    SetupFixture fixture;
+    fixture.enter(tbDaiStart, "1");
+    fixture.enter(tbDaiEnd, "100");
+    fixture.type(tbDaiTanka, "800");
 
-    bench.setup.switchOff(SizeRow::Large);
+    fixture.setup.switchOff(SizeRow::Large);
 
-    QCOMPARE(bench.job.largeMode.value(), 1);
-    QVERIFY(!bench.screen.rowVisible[SizeRow::Large]);
+    QCOMPARE(fixture.job.largeMode.value(), 1);
+    QVERIFY(!fixture.screen.rowVisible[SizeRow::Large]);
     for (SetupControl box : {tbDaiStart, tbDaiEnd, tbDaiMai, tbDaiTanka})
-        QCOMPARE(bench.screen.text(box), QString());
-    QCOMPARE(bench.job.largeStart.value(), 0);
-    QCOMPARE(bench.job.largeEnd.value(), 0);
-    QCOMPARE(bench.job.largeCount, 0);
-    QCOMPARE(bench.job.largeUnitPrice.value(), 0);
-    QCOMPARE(bench.screen.focus, tbChuStart);
+        QCOMPARE(fixture.screen.text(box), QString());
+    QCOMPARE(fixture.job.largeStart.value(), 0);
+    QCOMPARE(fixture.job.largeEnd.value(), 0);
+    QCOMPARE(fixture.job.largeCount, 0);
+    QCOMPARE(fixture.job.largeUnitPrice.value(), 0);
+    QCOMPARE(fixture.screen.focus, tbChuStart);
 }
 
 void TestJobSetup::switchOff_secondSize_focusToSmallStart() {
-    SetupFixture bench;
-    bench.setup.switchOff(SizeRow::Medium);
-    QCOMPARE(bench.screen.focus, tbDaiStart);
-    bench.setup.switchOff(SizeRow::Large);
-    QCOMPARE(bench.screen.focus, tbShouStart);
-    bench.screen.focus.reset();
-    bench.setup.switchOff(SizeRow::Medium);
-    QCOMPARE(bench.screen.focus, tbShouStart);
-    QCOMPARE(bench.job.mediumMode, 1);
+    SetupFixture fixture;
+    fixture.setup.switchOff(SizeRow::Medium);
+    QCOMPARE(fixture.screen.focus, tbDaiStart);
+    fixture.setup.switchOff(SizeRow::Large);
+    QCOMPARE(fixture.screen.focus, tbShouStart);
+    fixture.screen.focus.reset();
+    fixture.setup.switchOff(SizeRow::Medium);
+    QCOMPARE(fixture.screen.focus, tbShouStart);
+    QCOMPARE(fixture.job.mediumMode, 1);
 }
 
 void TestJobSetup::switchOff_completesJob_showsFinish() {
     // Emptying the price box of the size switched off runs its change
     // handling, whose check sees the remaining sizes complete.
-    SetupFixture bench;
-    bench.enter(tbDaiStart, "1");
-    bench.enter(tbDaiEnd, "100");
-    bench.enter(tbShouStart, "101");
-    bench.enter(tbShouEnd, "200");
-    bench.type(tbDaiTanka, "800");
-    bench.type(tbShouTanka, "100");
-    bench.type(tbChuTanka, "500");
-    QVERIFY(!bench.screen.finishVisible);  // the medium range is missing
+    SetupFixture fixture;
+    fixture.enter(tbDaiStart, "1");
+    fixture.enter(tbDaiEnd, "100");
+    fixture.enter(tbShouStart, "101");
+    fixture.enter(tbShouEnd, "200");
+    fixture.type(tbDaiTanka, "800");
+    fixture.type(tbShouTanka, "100");
+    fixture.type(tbChuTanka, "500");
+    QVERIFY(!fixture.screen.finishVisible);  // the medium range is missing
 
-    bench.setup.switchOff(SizeRow::Medium);
+    fixture.setup.switchOff(SizeRow::Medium);
 
-    QVERIFY(bench.screen.finishVisible);
-    QVERIFY(bench.platform.messages.isEmpty());
+    QVERIFY(fixture.screen.finishVisible);
+    QVERIFY(fixture.platform.messages.isEmpty());
 }
 
 void TestJobSetup::switchOn_showsRowWithEmptyBoxes() {
-    SetupFixture bench;
-    bench.enter(tbChuStart, "5");
-    bench.setup.switchOff(SizeRow::Medium);
-    bench.screen.focus.reset();
-    bench.setup.switchOn(SizeRow::Medium);
-    QCOMPARE(bench.job.mediumMode, 0);
-    QVERIFY(bench.screen.rowVisible[SizeRow::Medium]);
-    QCOMPARE(bench.screen.text(tbChuStart), QString());
-    QCOMPARE(bench.screen.focus, std::nullopt);
+    SetupFixture fixture;
+    fixture.enter(tbChuStart, "5");
+    fixture.setup.switchOff(SizeRow::Medium);
+    fixture.screen.focus.reset();
+    fixture.setup.switchOn(SizeRow::Medium);
+    QCOMPARE(fixture.job.mediumMode, 0);
+    QVERIFY(fixture.screen.rowVisible[SizeRow::Medium]);
+    QCOMPARE(fixture.screen.text(tbChuStart), QString());
+    QCOMPARE(fixture.screen.focus, std::nullopt);
 
-    bench.setup.switchOff(SizeRow::Large);
-    bench.setup.switchOn(SizeRow::Large);
-    QCOMPARE(bench.job.largeMode.value(), 0);
-    QCOMPARE(bench.screen.focus, tbDaiStart);
+    fixture.setup.switchOff(SizeRow::Large);
+    fixture.setup.switchOn(SizeRow::Large);
+    QCOMPARE(fixture.job.largeMode.value(), 0);
+    QCOMPARE(fixture.screen.focus, tbDaiStart);
 }
 
 QTEST_GUILESS_MAIN(TestJobSetup)

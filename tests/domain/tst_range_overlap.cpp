@@ -62,44 +62,44 @@ void TestRangeOverlap::hits() {
 }
 
 void TestRangeOverlap::completeJob_showsFinishWithoutMessage() {
-    SetupFixture bench;
-    bench.fillRanges("1", "100", "101", "200", "201", "300");
-    bench.type(tbDaiTanka, "800");
-    bench.type(tbChuTanka, "500");
-    QVERIFY(!bench.screen.finishVisible);
-    bench.type(tbShouTanka, "100");
-    QVERIFY(bench.screen.finishVisible);
-    QVERIFY(bench.platform.messages.isEmpty());
+    SetupFixture fixture;
+    fixture.fillRanges("1", "100", "101", "200", "201", "300");
+    fixture.type(tbDaiTanka, "800");
+    fixture.type(tbChuTanka, "500");
+    QVERIFY(!fixture.screen.finishVisible);
+    fixture.type(tbShouTanka, "100");
+    QVERIFY(fixture.screen.finishVisible);
+    QVERIFY(fixture.platform.messages.isEmpty());
 }
 
 void TestRangeOverlap::sharedEndpoint_twoMessagesAndAllRangesCleared() {
-    SetupFixture bench;
-    bench.type(tbDaiTanka, "800");
-    bench.type(tbChuTanka, "500");
-    bench.type(tbShouTanka, "100");
-    bench.enter(tbShouStart, "201");
-    bench.enter(tbShouEnd, "300");
-    bench.enter(tbDaiStart, "1");
-    bench.enter(tbDaiEnd, "100");
-    bench.enter(tbChuStart, "100");
-    QVERIFY(bench.platform.messages.isEmpty());
-    bench.screen.finishVisible = true;
+    SetupFixture fixture;
+    fixture.type(tbDaiTanka, "800");
+    fixture.type(tbChuTanka, "500");
+    fixture.type(tbShouTanka, "100");
+    fixture.enter(tbShouStart, "201");
+    fixture.enter(tbShouEnd, "300");
+    fixture.enter(tbDaiStart, "1");
+    fixture.enter(tbDaiEnd, "100");
+    fixture.enter(tbChuStart, "100");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    fixture.screen.finishVisible = true;
 
-    bench.enter(tbChuEnd, "200");
+    fixture.enter(tbChuEnd, "200");
 
-    QCOMPARE(bench.platform.messages, QStringList(2, kRangeOverlapMessage));
-    QVERIFY(!bench.screen.finishVisible);
+    QCOMPARE(fixture.platform.messages, QStringList(2, kRangeOverlapMessage));
+    QVERIFY(!fixture.screen.finishVisible);
     for (SetupControl box : {tbDaiStart, tbDaiEnd, tbDaiMai, tbChuStart, tbChuEnd, tbChuMai,
                              tbShouStart, tbShouEnd, tbShouMai})
-        QCOMPARE(bench.screen.text(box), QString());
-    const JobState& job = bench.job;
+        QCOMPARE(fixture.screen.text(box), QString());
+    const JobState& job = fixture.job;
     for (Number field : {job.largeStart.value(), job.largeEnd.value(), job.largeCount,
                          job.mediumStart.value(), job.mediumEnd.value(), job.mediumCount,
                          job.smallStart.value(), Number(job.smallEnd), Number(job.smallCount)})
         QCOMPARE(field, 0);
-    QCOMPARE(bench.screen.focus, tbDaiStart);
+    QCOMPARE(fixture.screen.focus, tbDaiStart);
     // Prices and modes stay.
-    QCOMPARE(bench.screen.text(tbDaiTanka), QStringLiteral("800"));
+    QCOMPARE(fixture.screen.text(tbDaiTanka), QStringLiteral("800"));
     QCOMPARE(job.largeUnitPrice.value(), 800);
     QCOMPARE(job.mediumUnitPrice.value(), 500);
     QCOMPARE(job.smallUnitPrice, 100);
@@ -108,28 +108,28 @@ void TestRangeOverlap::sharedEndpoint_twoMessagesAndAllRangesCleared() {
 }
 
 void TestRangeOverlap::smallInsideLarge_oneMessageFromSmallSide() {
-    SetupFixture bench;
-    bench.setup.switchOff(SizeRow::Medium);
-    bench.enter(tbDaiStart, "1");
-    bench.enter(tbDaiEnd, "100");
-    bench.enter(tbShouStart, "20");
-    QVERIFY(bench.platform.messages.isEmpty());
-    bench.enter(tbShouEnd, "30");
-    QCOMPARE(bench.platform.messages, QStringList{kRangeOverlapMessage});
-    QCOMPARE(bench.job.largeEnd.value(), 0);
-    QCOMPARE(bench.job.smallEnd, 0);
-    QCOMPARE(bench.screen.text(tbDaiStart), QString());
+    SetupFixture fixture;
+    fixture.setup.switchOff(SizeRow::Medium);
+    fixture.enter(tbDaiStart, "1");
+    fixture.enter(tbDaiEnd, "100");
+    fixture.enter(tbShouStart, "20");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    fixture.enter(tbShouEnd, "30");
+    QCOMPARE(fixture.platform.messages, QStringList{kRangeOverlapMessage});
+    QCOMPARE(fixture.job.largeEnd.value(), 0);
+    QCOMPARE(fixture.job.smallEnd, 0);
+    QCOMPARE(fixture.screen.text(tbDaiStart), QString());
 }
 
 void TestRangeOverlap::storedSmallEndWithEmptyStart_oneMessageFromLargeSide() {
-    SetupFixture bench;
-    bench.enter(tbShouEnd, "300");
-    bench.enter(tbDaiStart, "1");
-    QVERIFY(bench.platform.messages.isEmpty());
-    bench.enter(tbDaiEnd, "100");
-    QCOMPARE(bench.platform.messages, QStringList{kRangeOverlapMessage});
-    QCOMPARE(bench.job.smallEnd, 0);
-    QCOMPARE(bench.screen.text(tbShouEnd), QString());
+    SetupFixture fixture;
+    fixture.enter(tbShouEnd, "300");
+    fixture.enter(tbDaiStart, "1");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    fixture.enter(tbDaiEnd, "100");
+    QCOMPARE(fixture.platform.messages, QStringList{kRangeOverlapMessage});
+    QCOMPARE(fixture.job.smallEnd, 0);
+    QCOMPARE(fixture.screen.text(tbShouEnd), QString());
 }
 
 void TestRangeOverlap::overlap_focusGoesToFirstSizeInUse_data() {
@@ -158,16 +158,16 @@ void TestRangeOverlap::overlap_focusGoesToFirstSizeInUse() {
 }
 
 void TestRangeOverlap::largeOff_mediumAndSmallComplete_showsFinish() {
-    SetupFixture bench;
-    bench.setup.switchOff(SizeRow::Large);
-    bench.enter(tbChuStart, "1");
-    bench.enter(tbChuEnd, "50");
-    bench.enter(tbShouStart, "51");
-    bench.enter(tbShouEnd, "99");
-    bench.type(tbChuTanka, "500");
-    bench.type(tbShouTanka, "100");
-    QVERIFY(bench.platform.messages.isEmpty());
-    QVERIFY(bench.screen.finishVisible);
+    SetupFixture fixture;
+    fixture.setup.switchOff(SizeRow::Large);
+    fixture.enter(tbChuStart, "1");
+    fixture.enter(tbChuEnd, "50");
+    fixture.enter(tbShouStart, "51");
+    fixture.enter(tbShouEnd, "99");
+    fixture.type(tbChuTanka, "500");
+    fixture.type(tbShouTanka, "100");
+    QVERIFY(fixture.platform.messages.isEmpty());
+    QVERIFY(fixture.screen.finishVisible);
 }
 
 void TestRangeOverlap::finishButton_showAndHideRules_data() {

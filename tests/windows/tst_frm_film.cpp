@@ -87,20 +87,20 @@ private:
     void clickInto(const char* name);
     bool finishVisible() const;
 
-    std::unique_ptr<ProgramFixture> bench;
+    std::unique_ptr<ProgramFixture> fixture;
     FrmFilm* film = nullptr;
 };
 
 void TestFrmFilm::init() {
-    bench = std::make_unique<ProgramFixture>();
-    film = &bench->windows.get<FrmFilm>();
+    fixture = std::make_unique<ProgramFixture>();
+    film = &fixture->windows.get<FrmFilm>();
     film->show();
     QVERIFY(QTest::qWaitForWindowActive(film));
 }
 
 void TestFrmFilm::cleanup() {
     film = nullptr;
-    bench.reset();
+    fixture.reset();
 }
 
 QLineEdit* TestFrmFilm::box(const char* name) const {
@@ -141,7 +141,7 @@ void TestFrmFilm::opens_focusInLargeStartAndFinishHidden() {
     QVERIFY(child<QRadioButton>("Option1")->isChecked());
     QVERIFY(box("tbDaiMai")->isReadOnly());
     QCOMPARE(box("tbDaiMai")->focusPolicy(), Qt::NoFocus);
-    QVERIFY(bench->platform.messages.isEmpty());
+    QVERIFY(fixture->platform.messages.isEmpty());
 }
 
 void TestFrmFilm::controls_carryTheirNames() {
@@ -199,7 +199,7 @@ void TestFrmFilm::startBox_notAboveZero_refused() {
     QFETCH(QString, text);
     typeHere(QStringLiteral("7"));
     key(Qt::Key_Tab);
-    QCOMPARE(bench->job.largeStart.value(), 7);
+    QCOMPARE(fixture->job.largeStart.value(), 7);
     QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
 
     key(Qt::Key_Backtab);
@@ -207,10 +207,10 @@ void TestFrmFilm::startBox_notAboveZero_refused() {
     typeHere(text);
     key(Qt::Key_Tab);
 
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
     QCOMPARE(box("tbDaiStart")->text(), QString());
     QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
-    QCOMPARE(bench->job.largeStart.value(), 0);
+    QCOMPARE(fixture->job.largeStart.value(), 0);
 }
 
 void TestFrmFilm::endBox_refusals_data() {
@@ -230,7 +230,7 @@ void TestFrmFilm::endBox_refusals() {
     QCOMPARE(focusName(), QStringLiteral("tbShouEnd"));
     typeHere(QStringLiteral("500"));
     key(Qt::Key_Return);
-    QCOMPARE(bench->job.smallEnd, 500);
+    QCOMPARE(fixture->job.smallEnd, 500);
     QCOMPARE(focusName(), QStringLiteral("tbDaiTanka"));
 
     clickInto("tbShouEnd");
@@ -238,10 +238,10 @@ void TestFrmFilm::endBox_refusals() {
     typeHere(text);
     key(Qt::Key_Tab);
 
-    QCOMPARE(bench->platform.messages, QStringList{message});
+    QCOMPARE(fixture->platform.messages, QStringList{message});
     QCOMPARE(box("tbShouEnd")->text(), QString());
     QCOMPARE(focusName(), QStringLiteral("tbShouEnd"));
-    QCOMPARE(bench->job.smallEnd, 500);
+    QCOMPARE(fixture->job.smallEnd, 500);
 }
 
 void TestFrmFilm::endBox_9999_accepted() {
@@ -250,8 +250,8 @@ void TestFrmFilm::endBox_9999_accepted() {
     key(Qt::Key_Return);
     typeHere(QStringLiteral("9999"));
     key(Qt::Key_Return);
-    QVERIFY(bench->platform.messages.isEmpty());
-    QCOMPARE(bench->job.mediumEnd.value(), 9999);
+    QVERIFY(fixture->platform.messages.isEmpty());
+    QCOMPARE(fixture->job.mediumEnd.value(), 9999);
     QCOMPARE(box("tbChuMai")->text(), QStringLiteral(" 9999"));
     QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
 }
@@ -263,9 +263,9 @@ void TestFrmFilm::range_oneToHundred_countShownWithBlank() {
     typeHere(QStringLiteral("100"));
     key(Qt::Key_Return);
     QCOMPARE(box("tbDaiMai")->text(), QStringLiteral(" 100"));
-    QCOMPARE(bench->job.largeCount, 100);
-    QCOMPARE(bench->job.largeStart.value(), 1);
-    QCOMPARE(bench->job.largeEnd.value(), 100);
+    QCOMPARE(fixture->job.largeCount, 100);
+    QCOMPARE(fixture->job.largeStart.value(), 1);
+    QCOMPARE(fixture->job.largeEnd.value(), 100);
     QCOMPARE(focusName(), QStringLiteral("tbChuStart"));
 }
 
@@ -275,39 +275,39 @@ void TestFrmFilm::endTypedBeforeStart_thenEndBelowStart() {
     clickInto("tbDaiStart");
     typeHere(QStringLiteral("50"));
     key(Qt::Key_Tab);
-    QVERIFY(bench->platform.messages.isEmpty());
+    QVERIFY(fixture->platform.messages.isEmpty());
     QCOMPARE(box("tbDaiMai")->text(), QStringLiteral("-29"));
 
     // Now the end is typed after the start.
     box("tbDaiEnd")->clear();
     typeHere(QStringLiteral("20"));
     key(Qt::Key_Tab);
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kLargeEndBeforeStartMessage});
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kLargeEndBeforeStartMessage});
     QCOMPARE(box("tbDaiStart")->text(), QString());
     QCOMPARE(box("tbDaiEnd")->text(), QString());
     QCOMPARE(box("tbDaiMai")->text(), QString());
     QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
-    QCOMPARE(bench->job.largeStart.value(), 50);
-    QCOMPARE(bench->job.largeEnd.value(), 20);
-    QCOMPARE(bench->job.largeCount, 0);
+    QCOMPARE(fixture->job.largeStart.value(), 50);
+    QCOMPARE(fixture->job.largeEnd.value(), 20);
+    QCOMPARE(fixture->job.largeCount, 0);
 }
 
 void TestFrmFilm::prices_29999Stored_30000Refused() {
     clickInto("tbDaiTanka");
     typeHere(QStringLiteral("29999"));
     key(Qt::Key_Tab);
-    QCOMPARE(bench->job.largeUnitPrice.value(), 29999);
-    QVERIFY(bench->platform.messages.isEmpty());
+    QCOMPARE(fixture->job.largeUnitPrice.value(), 29999);
+    QVERIFY(fixture->platform.messages.isEmpty());
 
     clickInto("tbShouTanka");
     typeHere(QStringLiteral("30000"));
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
     QCOMPARE(box("tbShouTanka")->text(), QString());
-    QCOMPARE(bench->job.smallUnitPrice, 0);
+    QCOMPARE(fixture->job.smallUnitPrice, 0);
     key(Qt::Key_Tab);
-    QCOMPARE(bench->platform.messages.size(), 1);
-    QCOMPARE(bench->job.smallUnitPrice, 0);
-    QCOMPARE(bench->job.largeUnitPrice.value(), 29999);
+    QCOMPARE(fixture->platform.messages.size(), 1);
+    QCOMPARE(fixture->job.smallUnitPrice, 0);
+    QCOMPARE(fixture->job.largeUnitPrice.value(), 29999);
 }
 
 void TestFrmFilm::overlap_sharedEndpoint_twoMessagesAllCleared() {
@@ -319,12 +319,12 @@ void TestFrmFilm::overlap_sharedEndpoint_twoMessagesAllCleared() {
     typeHere(QStringLiteral("200"));
     key(Qt::Key_Return);
 
-    QCOMPARE(bench->platform.messages, QStringList(2, kRangeOverlapMessage));
+    QCOMPARE(fixture->platform.messages, QStringList(2, kRangeOverlapMessage));
     for (const char* name : {"tbDaiStart", "tbDaiEnd", "tbDaiMai", "tbChuStart", "tbChuEnd",
                              "tbChuMai", "tbShouStart", "tbShouEnd", "tbShouMai"})
         QVERIFY2(box(name)->text().isEmpty(), name);
-    QCOMPARE(bench->job.largeEnd.value(), 0);
-    QCOMPARE(bench->job.mediumStart.value(), 0);
+    QCOMPARE(fixture->job.largeEnd.value(), 0);
+    QCOMPARE(fixture->job.mediumStart.value(), 0);
     QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
     QVERIFY(!finishVisible());
 }
@@ -340,8 +340,8 @@ void TestFrmFilm::overlap_smallInsideLarge_oneMessage() {
     key(Qt::Key_Return);
     typeHere(QStringLiteral("100"));
     key(Qt::Key_Return);
-    QCOMPARE(bench->platform.messages, QStringList{kRangeOverlapMessage});
-    QCOMPARE(bench->job.smallStart.value(), 0);
+    QCOMPARE(fixture->platform.messages, QStringList{kRangeOverlapMessage});
+    QCOMPARE(fixture->job.smallStart.value(), 0);
     QCOMPARE(box("tbShouStart")->text(), QString());
     QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
 }
@@ -350,13 +350,13 @@ void TestFrmFilm::overlap_storedSmallEndWithEmptyStart() {
     clickInto("tbShouEnd");
     typeHere(QStringLiteral("300"));
     clickInto("tbDaiStart");
-    QCOMPARE(bench->job.smallEnd, 300);
+    QCOMPARE(fixture->job.smallEnd, 300);
     typeHere(QStringLiteral("1"));
     key(Qt::Key_Return);
     typeHere(QStringLiteral("100"));
     key(Qt::Key_Return);
-    QCOMPARE(bench->platform.messages, QStringList{kRangeOverlapMessage});
-    QCOMPARE(bench->job.smallEnd, 0);
+    QCOMPARE(fixture->platform.messages, QStringList{kRangeOverlapMessage});
+    QCOMPARE(fixture->job.smallEnd, 0);
     QCOMPARE(box("tbShouEnd")->text(), QString());
 }
 
@@ -366,8 +366,8 @@ void TestFrmFilm::snapsOnly_switchesBothOffAndFinishes() {
     QVERIFY(child<QRadioButton>("Option3")->isChecked());
     QVERIFY(!child<QRadioButton>("Option5")->isChecked());
     QVERIFY(!child<QRadioButton>("Option1")->isChecked());
-    QCOMPARE(bench->job.largeMode.value(), 1);
-    QCOMPARE(bench->job.mediumMode, 1);
+    QCOMPARE(fixture->job.largeMode.value(), 1);
+    QCOMPARE(fixture->job.mediumMode, 1);
     for (const char* name : {"Label8", "tbDaiStart", "tbDaiEnd", "tbDaiMai", "Label10",
                              "tbDaiTanka", "Label24", "Label20", "tbChuTanka", "Label25"})
         QVERIFY2(child(name)->isHidden(), name);
@@ -379,16 +379,16 @@ void TestFrmFilm::snapsOnly_switchesBothOffAndFinishes() {
     }
     QCOMPARE(focusName(), QStringLiteral("tbTokuisaki"));
     QVERIFY(finishVisible());
-    QCOMPARE(bench->job.smallCount, 50);
-    QCOMPARE(bench->job.smallUnitPrice, 120);
+    QCOMPARE(fixture->job.smallCount, 50);
+    QCOMPARE(fixture->job.smallUnitPrice, 120);
     for (int i = 0; i < 4; ++i)
         key(Qt::Key_Return);
     QCOMPARE(focusName(), QStringLiteral("Command2"));
 
     key(Qt::Key_Return);  // presses the finish button
     QVERIFY(!film->isVisible());
-    QVERIFY(bench->windows.find<FrmFilm>());  // hidden, not unloaded
-    QVERIFY(bench->platform.messages.isEmpty());
+    QVERIFY(fixture->windows.find<FrmFilm>());  // hidden, not unloaded
+    QVERIFY(fixture->platform.messages.isEmpty());
 }
 
 void TestFrmFilm::snapsOnly_withBothAlreadyOff() {
@@ -396,8 +396,8 @@ void TestFrmFilm::snapsOnly_withBothAlreadyOff() {
     QTest::mouseClick(child("Option3"), Qt::LeftButton);
     clickInto("tbShouEnd");
     QTest::mouseClick(child("Command3"), Qt::LeftButton);
-    QCOMPARE(bench->job.largeMode.value(), 1);
-    QCOMPARE(bench->job.mediumMode, 1);
+    QCOMPARE(fixture->job.largeMode.value(), 1);
+    QCOMPARE(fixture->job.mediumMode, 1);
     QVERIFY(child<QRadioButton>("Option2")->isChecked());
     QVERIFY(child<QRadioButton>("Option3")->isChecked());
     QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
@@ -417,7 +417,7 @@ void TestFrmFilm::enter_skipsSwitchedOffSizes() {
         QCOMPARE(focusName(), QLatin1String(step.next));
     }
     QVERIFY(finishVisible());
-    QVERIFY(bench->platform.messages.isEmpty());
+    QVERIFY(fixture->platform.messages.isEmpty());
 
     // Large off, medium on: from the small end to the medium price.
     QTest::mouseClick(child("Option1"), Qt::LeftButton);
@@ -447,12 +447,12 @@ void TestFrmFilm::optionButtons_focus() {
     QTest::mouseClick(child("Option3"), Qt::LeftButton);
     QTest::mouseClick(child("Option1"), Qt::LeftButton);
     QCOMPARE(focusName(), QStringLiteral("Option1"));
-    QCOMPARE(bench->job.mediumMode, 0);
+    QCOMPARE(fixture->job.mediumMode, 0);
     QTest::mouseClick(child("Option2"), Qt::LeftButton);
     QCOMPARE(focusName(), QStringLiteral("tbChuStart"));
     QTest::mouseClick(child("Option5"), Qt::LeftButton);
     QCOMPARE(focusName(), QStringLiteral("tbDaiStart"));
-    QCOMPARE(bench->job.largeMode.value(), 0);
+    QCOMPARE(fixture->job.largeMode.value(), 0);
 
     // Large off while medium is off: to the small start; and the other way.
     QTest::mouseClick(child("Option3"), Qt::LeftButton);
@@ -473,8 +473,8 @@ void TestFrmFilm::switchOffAndOn_rowComesBackEmpty() {
     clickInto("tbDaiTanka");
     typeHere(QStringLiteral("800"));
     QTest::mouseClick(child("Option2"), Qt::LeftButton);
-    QCOMPARE(bench->job.largeStart.value(), 0);
-    QCOMPARE(bench->job.largeUnitPrice.value(), 0);
+    QCOMPARE(fixture->job.largeStart.value(), 0);
+    QCOMPARE(fixture->job.largeUnitPrice.value(), 0);
     QVERIFY(child("tbDaiStart")->isHidden());
 
     QTest::mouseClick(child("Option5"), Qt::LeftButton);
@@ -488,18 +488,18 @@ void TestFrmFilm::switchOffAndOn_rowComesBackEmpty() {
 void TestFrmFilm::textFields_storedWhenLeft() {
     clickInto("tbTokuisaki");
     box("tbTokuisaki")->setText(QStringLiteral("さくら小学校"));  // typed through the IME
-    QCOMPARE(bench->job.customerName.toText(), QString());        // not stored before it is left
+    QCOMPARE(fixture->job.customerName.toText(), QString());      // not stored before it is left
     key(Qt::Key_Tab);
-    QCOMPARE(bench->job.customerName.toText(), QStringLiteral("さくら小学校"));
+    QCOMPARE(fixture->job.customerName.toText(), QStringLiteral("さくら小学校"));
     typeHere(QStringLiteral("Sports day"));
     key(Qt::Key_Return);
     typeHere(QStringLiteral("2012-4-25"));
     key(Qt::Key_Return);
     box("tbSatueisha")->setText(QStringLiteral("山田"));
     clickInto("tbDaiStart");
-    QCOMPARE(bench->job.eventName.toText(), QStringLiteral("Sports day"));
-    QCOMPARE(bench->job.shootingDate, QStringLiteral("2012-4-25"));
-    QCOMPARE(bench->job.photographerName.toText(), QStringLiteral("山田"));
+    QCOMPARE(fixture->job.eventName.toText(), QStringLiteral("Sports day"));
+    QCOMPARE(fixture->job.shootingDate, QStringLiteral("2012-4-25"));
+    QCOMPARE(fixture->job.photographerName.toText(), QStringLiteral("山田"));
 }
 
 void TestFrmFilm::focusReasons_leavingOrNot_data() {
@@ -528,48 +528,48 @@ void TestFrmFilm::popupMenu_doesNotLeaveField() {
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
     QTRY_COMPARE(focusName(), QStringLiteral("tbDaiStart"));
-    QVERIFY(bench->platform.messages.isEmpty());
+    QVERIFY(fixture->platform.messages.isEmpty());
     QCOMPARE(box("tbDaiStart")->text(), QStringLiteral("0"));
 
     key(Qt::Key_Tab);
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kStartNotPositiveMessage});
 }
 
 void TestFrmFilm::mouseClick_leavesField() {
     clickInto("tbChuEnd");
     typeHere(QStringLiteral("-1"));
     clickInto("tbChuTanka");
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
     QCOMPARE(focusName(), QStringLiteral("tbChuEnd"));
 }
 
 void TestFrmFilm::messageBoxTakingFocus_handlerRunsOnce() {
-    bench->platform.takeFocus = true;
+    fixture->platform.takeFocus = true;
     typeHere(QStringLiteral("1"));
     key(Qt::Key_Return);
     typeHere(QStringLiteral("0"));
     key(Qt::Key_Tab);  // to tbChuStart; the message box takes the focus meanwhile
 
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
-    QCOMPARE(bench->platform.boxesActivated, 1);
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
+    QCOMPARE(fixture->platform.boxesActivated, 1);
     QVERIFY(film->isActiveWindow());
     // The refused box has the focus back: the window coming back from the
     // message box did not move it to the first field.
     QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
     QCOMPARE(box("tbDaiEnd")->text(), QString());
-    QCOMPARE(bench->job.largeStart.value(), 1);
+    QCOMPARE(fixture->job.largeStart.value(), 1);
 
     // A refused price leaves the focus where it is; the window coming back
     // from the message box must not apply its activation rule.
-    bench->platform.clear();
+    fixture->platform.clear();
     clickInto("tbShouTanka");
     typeHere(QStringLiteral("30000"));
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
-    QCOMPARE(bench->platform.boxesActivated, 2);
-    QCOMPARE(bench->platform.ownersReactivated, 2);
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kPriceTooLargeMessage});
+    QCOMPARE(fixture->platform.boxesActivated, 2);
+    QCOMPARE(fixture->platform.ownersReactivated, 2);
     QCOMPARE(focusName(), QStringLiteral("tbShouTanka"));
     typeHere(QStringLiteral("120"));
-    QCOMPARE(bench->job.smallUnitPrice, 120);
+    QCOMPARE(fixture->job.smallUnitPrice, 120);
 }
 
 void TestFrmFilm::otherWindow_doesNotLeaveField_returningAppliesFocusRule() {
@@ -579,10 +579,10 @@ void TestFrmFilm::otherWindow_doesNotLeaveField_returningAppliesFocusRule() {
     QCOMPARE(focusName(), QStringLiteral("tbDaiEnd"));
 
     child<QAction>("mnuEnd")->trigger();
-    auto* confirmation = bench->windows.find<FrmEnd>();
+    auto* confirmation = fixture->windows.find<FrmEnd>();
     QVERIFY(confirmation);
     QVERIFY(QTest::qWaitForWindowActive(confirmation));
-    QVERIFY(bench->platform.messages.isEmpty());  // going to another window is not leaving
+    QVERIFY(fixture->platform.messages.isEmpty());  // going to another window is not leaving
     QCOMPARE(box("tbDaiEnd")->text(), QStringLiteral("0"));
 
     QTest::mouseClick(confirmation->findChild<QPushButton*>("Command2"), Qt::LeftButton);
@@ -592,7 +592,7 @@ void TestFrmFilm::otherWindow_doesNotLeaveField_returningAppliesFocusRule() {
 
     // Coming back moves the focus by the activation rule, which leaves the
     // field that had it: the bad end is refused there and then.
-    QCOMPARE(bench->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
+    QCOMPARE(fixture->platform.messages, QStringList{JobSetup::kEndNotPositiveMessage});
     QCOMPARE(box("tbDaiEnd")->text(), QString());
 }
 
@@ -606,7 +606,7 @@ void TestFrmFilm::returning_focusToFinishButton() {
     QCOMPARE(focusName(), QStringLiteral("tbTokuisaki"));
 
     child<QAction>("mnuEnd")->trigger();
-    auto* confirmation = bench->windows.find<FrmEnd>();
+    auto* confirmation = fixture->windows.find<FrmEnd>();
     QVERIFY(QTest::qWaitForWindowActive(confirmation));
     confirmation->hide();
     film->activateWindow();
@@ -615,9 +615,9 @@ void TestFrmFilm::returning_focusToFinishButton() {
 }
 
 void TestFrmFilm::mnuEnd_opensExitConfirmation() {
-    QVERIFY(!bench->windows.find<FrmEnd>());
+    QVERIFY(!fixture->windows.find<FrmEnd>());
     child<QAction>("mnuEnd")->trigger();
-    auto* confirmation = bench->windows.find<FrmEnd>();
+    auto* confirmation = fixture->windows.find<FrmEnd>();
     QVERIFY(confirmation);
     QVERIFY(confirmation->isVisible());
     QVERIFY(film->isVisible());

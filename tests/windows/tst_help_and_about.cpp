@@ -36,8 +36,8 @@ class TestHelpAndAbout : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { bench = std::make_unique<DialogsFixture>(); }
-    void cleanup() { bench.reset(); }
+    void init() { fixture = std::make_unique<DialogsFixture>(); }
+    void cleanup() { fixture.reset(); }
 
     void help_texts_data();
     void help_texts();
@@ -50,7 +50,7 @@ private slots:
     void about_enterOnButtonUnloads();
 
 private:
-    std::unique_ptr<DialogsFixture> bench;
+    std::unique_ptr<DialogsFixture> fixture;
 };
 
 void TestHelpAndAbout::help_texts_data() {
@@ -98,7 +98,7 @@ void TestHelpAndAbout::help_texts_data() {
 void TestHelpAndAbout::help_texts() {
     QFETCH(QString, name);
     QFETCH(QString, text);
-    auto& help = bench->windows.get<frmNyuuryoku>();
+    auto& help = fixture->windows.get<frmNyuuryoku>();
     QCOMPARE(help.windowTitle(), QStringLiteral("写真番号を入力・訂正するには"));
     auto* control = help.findChild<QWidget*>(name);
     QVERIFY(control);
@@ -109,7 +109,7 @@ void TestHelpAndAbout::help_texts() {
 }
 
 void TestHelpAndAbout::help_labelsWrapUnclippedInOrder() {
-    auto& help = bench->windows.get<frmNyuuryoku>();
+    auto& help = fixture->windows.get<frmNyuuryoku>();
     help.show();
     int bottom = 0;
     for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label7", "Label5", "Label6",
@@ -139,7 +139,7 @@ void TestHelpAndAbout::help_blankRunsBreakLines_data() {
 void TestHelpAndAbout::help_blankRunsBreakLines() {
     QFETCH(QString, name);
     QFETCH(QStringList, starts);
-    auto& help = bench->windows.get<frmNyuuryoku>();
+    auto& help = fixture->windows.get<frmNyuuryoku>();
     auto* label = help.findChild<QLabel*>(name);
     const QFontMetrics metrics(label->font());
     if (2 * metrics.horizontalAdvance(u' ') != metrics.horizontalAdvance(QChar(0x3000)))
@@ -148,29 +148,29 @@ void TestHelpAndAbout::help_blankRunsBreakLines() {
 }
 
 void TestHelpAndAbout::help_buttonUnloads() {
-    QPointer<frmNyuuryoku> help = &bench->windows.get<frmNyuuryoku>();
+    QPointer<frmNyuuryoku> help = &fixture->windows.get<frmNyuuryoku>();
     help->show();
     QTest::mouseClick(help->findChild<QPushButton*>("Command1"), Qt::LeftButton);
-    QVERIFY(!bench->windows.find<frmNyuuryoku>());
+    QVERIFY(!fixture->windows.find<frmNyuuryoku>());
     QTRY_VERIFY(!help);
-    frmNyuuryoku& again = bench->windows.get<frmNyuuryoku>();
+    frmNyuuryoku& again = fixture->windows.get<frmNyuuryoku>();
     QVERIFY(!again.isVisible());
 }
 
 void TestHelpAndAbout::help_closeBoxUnloads() {
     CloseProbe owner;  // the input screen stays open behind the help
     owner.show();
-    QPointer<frmNyuuryoku> help = &bench->windows.get<frmNyuuryoku>();
+    QPointer<frmNyuuryoku> help = &fixture->windows.get<frmNyuuryoku>();
     help->show();
     QVERIFY(help->close());
-    QVERIFY(!bench->windows.find<frmNyuuryoku>());
+    QVERIFY(!fixture->windows.find<frmNyuuryoku>());
     QTRY_VERIFY(!help);
     QVERIFY(owner.isVisible());
     QVERIFY(owner.isEnabled());
 }
 
 void TestHelpAndAbout::about_texts() {
-    auto& about = bench->windows.get<frmAppli>();
+    auto& about = fixture->windows.get<frmAppli>();
     QCOMPARE(about.windowTitle(), QStringLiteral("　　　　このアプリケーションについて　　"));
     QCOMPARE(about.findChild<QLabel*>("Label2")->text(), QStringLiteral("ピクトル"));
     const QString features = about.findChild<QLabel*>("Label1")->text();
@@ -186,13 +186,13 @@ void TestHelpAndAbout::about_texts() {
 }
 
 void TestHelpAndAbout::about_enterOnButtonUnloads() {
-    QPointer<frmAppli> about = &bench->windows.get<frmAppli>();
+    QPointer<frmAppli> about = &fixture->windows.get<frmAppli>();
     about->show();
     QVERIFY(QTest::qWaitForWindowActive(about));
     auto* close = about->findChild<QPushButton*>("Command1");
     close->setFocus(Qt::TabFocusReason);
     QTest::keyClick(close, Qt::Key_Return);
-    QVERIFY(!bench->windows.find<frmAppli>());
+    QVERIFY(!fixture->windows.find<frmAppli>());
     QTRY_VERIFY(!about);
 }
 

@@ -20,8 +20,8 @@ class TestStartAndExit : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { bench = std::make_unique<DialogsFixture>(); }
-    void cleanup() { bench.reset(); }
+    void init() { fixture = std::make_unique<DialogsFixture>(); }
+    void cleanup() { fixture.reset(); }
 
     void startScreen_texts();
     void startProgram_opensSetupAfterTwoSecondsAndGoes();
@@ -35,7 +35,7 @@ private:
     // returns the exit code, or -1 when it timed out.
     int runUntilProgramEnds(const std::function<void()>& action);
 
-    std::unique_ptr<DialogsFixture> bench;
+    std::unique_ptr<DialogsFixture> fixture;
 };
 
 int TestStartAndExit::runUntilProgramEnds(const std::function<void()>& action) {
@@ -54,7 +54,7 @@ int TestStartAndExit::runUntilProgramEnds(const std::function<void()>& action) {
 }
 
 void TestStartAndExit::startScreen_texts() {
-    auto& start = bench->windows.get<frmStart>();
+    auto& start = fixture->windows.get<frmStart>();
     QCOMPARE(start.windowTitle(), QStringLiteral("学校写真　番号集計ソフト ピクトル"));
     QCOMPARE(start.findChild<QLabel*>("Label2")->text(), QStringLiteral("ピクトル"));
     QCOMPARE(start.findChild<QLabel*>("Label5")->text(),
@@ -66,8 +66,8 @@ void TestStartAndExit::startScreen_texts() {
 void TestStartAndExit::startProgram_opensSetupAfterTwoSecondsAndGoes() {
     QElapsedTimer clock;
     clock.start();
-    startProgram(bench->context);
-    QPointer<frmStart> start = bench->windows.find<frmStart>();
+    startProgram(fixture->context);
+    QPointer<frmStart> start = fixture->windows.find<frmStart>();
     QVERIFY(start);
     QVERIFY(start->isVisible());
     auto* timer = start->findChild<QTimer*>("Timer1");
@@ -76,21 +76,21 @@ void TestStartAndExit::startProgram_opensSetupAfterTwoSecondsAndGoes() {
     QVERIFY(timer->isActive());
 
     QTest::qWait(1500);
-    QVERIFY(!bench->windows.find<FrmFilm>());
+    QVERIFY(!fixture->windows.find<FrmFilm>());
     QVERIFY(start);
 
-    QTRY_VERIFY_WITH_TIMEOUT(bench->windows.find<FrmFilm>(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture->windows.find<FrmFilm>(), 2000);
     QVERIFY(clock.elapsed() >= 1900);
-    FrmFilm* film = bench->windows.find<FrmFilm>();
+    FrmFilm* film = fixture->windows.find<FrmFilm>();
     QVERIFY(film->isVisible());
-    QVERIFY(!bench->windows.find<frmStart>());
+    QVERIFY(!fixture->windows.find<frmStart>());
     QTRY_VERIFY(!start);  // destroyed, not just hidden
     QVERIFY(QTest::qWaitForWindowActive(film));
     QCOMPARE(QApplication::focusWidget(), film->findChild<QWidget*>("tbDaiStart"));
 }
 
 void TestStartAndExit::exitConfirmation_texts() {
-    auto& confirmation = bench->windows.get<FrmEnd>();
+    auto& confirmation = fixture->windows.get<FrmEnd>();
     QCOMPARE(confirmation.windowTitle(),
              QStringLiteral("学校写真番号集計ソフト  ピクトルの終了確認"));
     QCOMPARE(confirmation.findChild<QLabel*>("Label3")->text(), QStringLiteral("ピクトル"));
@@ -108,34 +108,34 @@ void TestStartAndExit::exitConfirmation_texts() {
 }
 
 void TestStartAndExit::cancel_hidesAndLeavesEverythingAsItWas() {
-    auto& film = bench->windows.get<FrmFilm>();
+    auto& film = fixture->windows.get<FrmFilm>();
     film.show();
     QVERIFY(QTest::qWaitForWindowActive(&film));
     QTest::keyClicks(QApplication::focusWidget(), "12");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     film.findChild<QAction*>("mnuEnd")->trigger();
-    FrmEnd* confirmation = bench->windows.find<FrmEnd>();
+    FrmEnd* confirmation = fixture->windows.find<FrmEnd>();
     QVERIFY(QTest::qWaitForWindowActive(confirmation));
 
     QTest::mouseClick(confirmation->findChild<QPushButton*>("Command2"), Qt::LeftButton);
 
     QVERIFY(!confirmation->isVisible());
-    QCOMPARE(bench->windows.find<FrmEnd>(), confirmation);  // hidden, not unloaded
+    QCOMPARE(fixture->windows.find<FrmEnd>(), confirmation);  // hidden, not unloaded
     QVERIFY(film.isVisible());
-    QCOMPARE(bench->job.largeStart.value(), 12);
+    QCOMPARE(fixture->job.largeStart.value(), 12);
     QCOMPARE(film.findChild<QLineEdit*>("tbDaiStart")->text(), QStringLiteral("12"));
-    QVERIFY(bench->platform.calls.isEmpty());
+    QVERIFY(fixture->platform.calls.isEmpty());
 
     // Asking again shows the same window.
     film.findChild<QAction*>("mnuEnd")->trigger();
-    QCOMPARE(bench->windows.find<FrmEnd>(), confirmation);
+    QCOMPARE(fixture->windows.find<FrmEnd>(), confirmation);
     QVERIFY(confirmation->isVisible());
 }
 
 void TestStartAndExit::closeBox_hidesConfirmation() {
-    auto& film = bench->windows.get<FrmFilm>();
+    auto& film = fixture->windows.get<FrmFilm>();
     film.show();
-    auto& confirmation = bench->windows.get<FrmEnd>();
+    auto& confirmation = fixture->windows.get<FrmEnd>();
     confirmation.show();
     QVERIFY(QTest::qWaitForWindowActive(&confirmation));
     QVERIFY(confirmation.close());
@@ -146,7 +146,7 @@ void TestStartAndExit::closeBox_hidesConfirmation() {
 void TestStartAndExit::ok_byEnter_endsProgramAtOnce() {
     CloseProbe other;
     other.show();
-    auto& confirmation = bench->windows.get<FrmEnd>();
+    auto& confirmation = fixture->windows.get<FrmEnd>();
     confirmation.show();
     QVERIFY(QTest::qWaitForWindowActive(&confirmation));
     auto* ok = confirmation.findChild<QPushButton*>("Command1");
