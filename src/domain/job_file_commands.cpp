@@ -1,6 +1,9 @@
 #include "domain/job_file_commands.h"
 
+#include "domain/file_replacement.h"
 #include "domain/platform.h"
+
+#include <algorithm>
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,12 +18,12 @@ QStringList jobFileSaveFilters() {
 
 QString suggestedJobFilePath(const JobState& job, const QString& lastUsedPath,
                              const QString& fallbackFolder) {
-    const QString name = defaultJobFileName(job);
     if (!lastUsedPath.isEmpty())
-        return QFileInfo(lastUsedPath).absoluteDir().filePath(name);
-    if (!fallbackFolder.isEmpty())
-        return QDir(fallbackFolder).filePath(name);
-    return name;
+        return QFileInfo(lastUsedPath).absoluteFilePath();
+    if (fallbackFolder.isEmpty())
+        return defaultJobFileName(job);
+    const int longest = std::min(longestFileName(fallbackFolder), 255);
+    return QDir(fallbackFolder).filePath(defaultJobFileName(job, longest - 4));
 }
 
 SaveCommandOutcome saveJobFileCommand(const JobState& job, Platform& platform,

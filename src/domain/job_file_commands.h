@@ -22,9 +22,11 @@ QStringList jobFileOpenFilters();
 // The save dialog's filter list: job files.
 QStringList jobFileSaveFilters();
 
-// Where the save dialog starts: defaultJobFileName(job) in the folder of the
-// job file last loaded or saved in this run, or in fallbackFolder when there
-// was none.
+// What the save dialog proposes: the job file last loaded or saved in this
+// run (lastUsedPath, as a full path), so that saving again writes back to
+// the file being worked on; for a job never loaded or saved,
+// defaultJobFileName(job) in fallbackFolder, kept within the longest name
+// that folder's file system holds.
 QString suggestedJobFilePath(const JobState& job, const QString& lastUsedPath,
                              const QString& fallbackFolder);
 

@@ -9,35 +9,82 @@
 #include <limits>
 #include <utility>
 
+#include <QDir>
 #include <QFile>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace JobFileSaveMessages {
 
-const QString kOpenFailed = QStringLiteral(
-    "データを保存できませんでした。\n%1\n"
-    "ファイルを作れません。書き込みが許可されていないか、保存先のフォルダーがありません。（%2）\n"
-    "保存先のファイルは書き換えられていません。");
-const QString kWriteFailed = QStringLiteral(
-    "データを保存できませんでした。\n%1\n"
-    "書き込みの途中でエラーが起きました。ディスクの空きが足りない可能性があります。（%2）\n"
-    "保存先のファイルは書き換えられていません。");
-const QString kBackupFailed = QStringLiteral(
-    "データを保存できませんでした。\n%1\n"
-    "前のファイルの控え %2 を作れませんでした。（%3）\n"
-    "保存先のファイルは書き換えられていません。");
-const QString kCommitFailed = QStringLiteral(
-    "データを保存できませんでした。\n%1\n"
-    "書き込んだデータでファイルを置き換えられませんでした。（%2）\n"
-    "保存先のファイルは書き換えられていません。");
+const QString kSaveFailed = QStringLiteral("データを保存できませんでした。\n%1\n%2\n%3\n");
+const QString kNotReplaced = QStringLiteral("保存先のファイルは書き換えられていません。");
+const QString kBackupUntouched = QStringLiteral("前の控えのファイルもそのまま残っています。");
+const QString kNotConfirmed = QStringLiteral(
+    "データを保存しましたが、ディスクに書き込まれたことを確かめられませんでした。\n%1\n%2\n"
+    "もう一度保存してください。");
 const QString kEncodeFailed = QStringLiteral(
     "データを保存できませんでした。\n%1\n"
     "データをファイルの文字コードに変換できませんでした。\n"
     "保存先のファイルは書き換えられていません。");
-const QString kDeviceFailed =
-    QStringLiteral("データを書き込めませんでした。途中でエラーが起きました。（%1）");
+const QString kDeviceFailed = QStringLiteral("データを書き込めませんでした。%1");
+
+const QString kCreateFailed = QStringLiteral("保存先に新しいファイルを作れませんでした。");
+const QString kWriteFailed = QStringLiteral("ファイルを書いている途中で止まりました。");
+const QString kSyncFailed = QStringLiteral("書き込んだデータをディスクに確定できませんでした。");
+const QString kReadPreviousFailed =
+    QStringLiteral("前のファイルを読めなかったため、その控え %1 を作れませんでした。");
+const QString kBackupFailed = QStringLiteral("前のファイルの控え %1 を作れませんでした。");
+const QString kReplaceFailed =
+    QStringLiteral("書き込んだデータで保存先のファイルを置き換えられませんでした。");
+
+const QString kDiskFull = QStringLiteral("ディスクの空きが足りません。");
+const QString kQuotaExceeded = QStringLiteral("ディスクの使用量が上限に達しています。");
+const QString kTooLarge = QStringLiteral("ファイルが大きすぎて、この保存先には書き込めません。");
+const QString kNoPermission = QStringLiteral("この場所に書き込む権限がありません。");
+const QString kReadOnly = QStringLiteral("保存先は読み取り専用です。");
+const QString kNameTooLong = QStringLiteral("ファイル名が長すぎます。短い名前にしてください。");
+const QString kFolderMissing = QStringLiteral("保存先のフォルダーがありません。");
+const QString kIsFolder = QStringLiteral("同じ名前のフォルダーがあります。");
+const QString kNotAFile =
+    QStringLiteral("同じ名前で、ファイルではないもの（装置など）があります。");
+const QString kLinkLoop =
+    QStringLiteral("シンボリックリンクが輪になっていて、保存先をたどれません。");
+const QString kDeviceError = QStringLiteral("ディスクの読み書きでエラーが起きました。");
+const QString kOtherError = QStringLiteral("予期しないエラーが起きました（エラー番号 %1）。");
+const QString kDeviceRefused = QStringLiteral("書き込み先がデータを最後まで受け付けませんでした。");
+
+QString causeText(FileFault fault, int systemError) {
+    switch (fault) {
+        case FileFault::DiskFull:
+            return kDiskFull;
+        case FileFault::QuotaExceeded:
+            return kQuotaExceeded;
+        case FileFault::TooLarge:
+            return kTooLarge;
+        case FileFault::NoPermission:
+            return kNoPermission;
+        case FileFault::ReadOnly:
+            return kReadOnly;
+        case FileFault::NameTooLong:
+            return kNameTooLong;
+        case FileFault::FolderMissing:
+            return kFolderMissing;
+        case FileFault::IsFolder:
+            return kIsFolder;
+        case FileFault::NotAFile:
+            return kNotAFile;
+        case FileFault::LinkLoop:
+            return kLinkLoop;
+        case FileFault::DeviceError:
+            return kDeviceError;
+        case FileFault::None:
+        case FileFault::Other:
+            break;
+    }
+    return kOtherError.arg(systemError);
+}
+
 const QString kSubstituted = QStringLiteral(
     "次の項目にはデータファイルに書けない文字があったため、代わりの文字に置き換えて保存しました。\n"
     "%1");
@@ -62,6 +109,8 @@ const QString kMoreSubstitutions = QStringLiteral("・ほか %1 件");
 }  // namespace JobFileSaveMessages
 
 namespace {
+
+const QString kBackupSuffix = QStringLiteral(".bak");
 
 // Look-alikes that CP932 holds for characters it lacks (the usual strays
 // from text typed on other systems); anything else becomes "〓".
@@ -147,39 +196,52 @@ JobFileSaveResult failure(const QString& message, const QString& error) {
     return result;
 }
 
-// Copies the file at path over backupPath, replacing it only when the copy is whole.
-bool copyToBackup(const QString& path, const QString& backupPath, QString* error) {
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly)) {
-        *error = source.errorString();
-        return false;
-    }
-    QSaveFile backup(backupPath);
-    if (!backup.open(QIODevice::WriteOnly)) {
-        *error = backup.errorString();
-        return false;
-    }
-    QByteArray piece(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = source.read(piece.data(), piece.size());
-        if (got < 0) {
-            *error = source.errorString();
-            backup.cancelWriting();
-            return false;
-        }
-        if (got == 0)
+// Whether a file device's buffer reached the file (other devices hold none).
+bool flushed(QIODevice* device) {
+    auto* file = qobject_cast<QFileDevice*>(device);
+    return !file || (file->flush() && file->error() == QFileDevice::NoError);
+}
+
+// Why writing to a device failed: a file tells a full disk apart.
+FileFault deviceFault(QIODevice* device) {
+    const auto* file = qobject_cast<QFileDevice*>(device);
+    return file && file->error() == QFileDevice::ResourceError ? FileFault::DiskFull
+                                                               : FileFault::Other;
+}
+
+QString failureMessage(const FileWriteOutcome& outcome, const QString& shownPath) {
+    using namespace JobFileSaveMessages;
+    const QString cause = causeText(outcome.fault, outcome.systemError);
+    if (outcome.step == FileStep::ConfirmReplace)
+        return kNotConfirmed.arg(shownPath, cause);
+    const QString backupName = QFileInfo(backupPathFor(outcome.finalPath)).fileName();
+    QString step;
+    switch (outcome.step) {
+        case FileStep::None:
+        case FileStep::Create:
+            step = kCreateFailed;
             break;
-        if (!writeAll(&backup, QByteArray::fromRawData(piece.constData(), qsizetype(got)))) {
-            *error = backup.errorString();
-            backup.cancelWriting();
-            return false;
-        }
+        case FileStep::Write:
+            step = kWriteFailed;
+            break;
+        case FileStep::Sync:
+            step = kSyncFailed;
+            break;
+        case FileStep::ReadPrevious:
+            step = kReadPreviousFailed.arg(backupName);
+            break;
+        case FileStep::Backup:
+            step = kBackupFailed.arg(backupName);
+            break;
+        case FileStep::Replace:
+        case FileStep::ConfirmReplace:
+            step = kReplaceFailed;
+            break;
     }
-    if (!backup.commit()) {
-        *error = backup.errorString();
-        return false;
-    }
-    return true;
+    QString message = kSaveFailed.arg(shownPath, step, cause) + kNotReplaced;
+    if (outcome.step == FileStep::Backup || outcome.step == FileStep::ReadPrevious)
+        message += u'\n' + kBackupUntouched;
+    return message;
 }
 
 }  // namespace
@@ -236,9 +298,11 @@ JobFileContents jobFileContents(const JobState& job) {
     const QVector<Number> pending =
         parseEntryTokens(job.pendingEntry, int(job.pendingEntry.size()) + 1);
     for (const Number v : pending) {
-        if (v < 1 || v > JobState::kMaxPhotoNumber)
+        // The engine counted int(v); a token outside 1 to 10000 (or not a
+        // number at all) was never counted.
+        if (!(v >= 1 && v < JobState::kMaxPhotoNumber + 1))
             continue;
-        counts[std::size_t(v)] -= 1;
+        counts[std::size_t(int(v))] -= 1;
         grand -= 1;
         const SizeClass size = sizeClassOf(job, v);
         if (size.small)
@@ -318,12 +382,16 @@ JobFileContents jobFileContents(const JobState& job) {
 }
 
 JobFileSaveResult writeJobFile(QIODevice* device, const JobState& job) {
+    using namespace JobFileSaveMessages;
     const JobFileContents contents = jobFileContents(job);
     if (!contents.ok)
-        return failure(JobFileSaveMessages::kEncodeFailed.arg(QString()), QString());
-    if (!writeAll(device, contents.bytes)) {
-        const QString error = device->errorString();
-        return failure(JobFileSaveMessages::kDeviceFailed.arg(error), error);
+        return failure(kEncodeFailed.arg(QString()), QString());
+    if (!writeAll(device, contents.bytes) || !flushed(device)) {
+        const FileFault fault = deviceFault(device);
+        const QString cause = fault == FileFault::Other ? kDeviceRefused : causeText(fault, 0);
+        JobFileSaveResult result = failure(kDeviceFailed.arg(cause), cause);
+        result.fault = fault;
+        return result;
     }
     JobFileSaveResult result;
     result.saved = true;
@@ -334,66 +402,101 @@ JobFileSaveResult writeJobFile(QIODevice* device, const JobState& job) {
 }
 
 JobFileSaveResult saveJobFile(const QString& path, const JobState& job) {
-    using namespace JobFileSaveMessages;
-    const QString shownPath = QFileInfo(path).absoluteFilePath();
+    const QString shownPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     const JobFileContents contents = jobFileContents(job);
     if (!contents.ok)
-        return failure(kEncodeFailed.arg(shownPath), QString());
+        return failure(JobFileSaveMessages::kEncodeFailed.arg(shownPath), QString());
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(kOpenFailed.arg(shownPath, file.errorString()), file.errorString());
-    if (!writeAll(&file, contents.bytes)) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return failure(kWriteFailed.arg(shownPath, error), error);
-    }
-
-    // Keep the file being replaced, one generation.
-    QString backupPath;
-    if (QFileInfo::exists(path)) {
-        backupPath = backupPathFor(path);
-        QString error;
-        if (!copyToBackup(path, backupPath, &error)) {
-            file.cancelWriting();
-            return failure(kBackupFailed.arg(shownPath, QFileInfo(backupPath).fileName(), error),
-                           error);
-        }
-    }
-
-    if (!file.commit()) {
-        const QString error = file.errorString();
-        return failure(kCommitFailed.arg(shownPath, error), error);
+    const FileWriteOutcome outcome = replaceFile(path, contents.bytes, kBackupSuffix);
+    if (!outcome.ok()) {
+        JobFileSaveResult result =
+            failure(failureMessage(outcome, shownPath),
+                    JobFileSaveMessages::causeText(outcome.fault, outcome.systemError));
+        result.fault = outcome.fault;
+        result.systemError = outcome.systemError;
+        return result;
     }
 
     JobFileSaveResult result;
     result.saved = true;
     result.substitutions = contents.substitutions;
     result.pendingPrintsLeftOut = contents.pendingPrintsLeftOut;
-    result.backupPath = backupPath;
+    result.backupPath = outcome.backupPath;
     result.message = remarks(contents);
     return result;
 }
 
 QString backupPathFor(const QString& path) {
-    return path + QStringLiteral(".bak");
+    return path + kBackupSuffix;
 }
 
-QString defaultJobFileName(const JobState& job) {
+namespace {
+
+// Bytes of a name in the file system's encoding.
+qsizetype nameBytes(const QString& name) {
+    return QFile::encodeName(name).size();
+}
+
+// The text cut at whole characters (a surrogate pair stays whole) to at most
+// maxBytes bytes, without blanks or dots left at its end.
+QString cutToBytes(const QString& text, qsizetype maxBytes) {
+    qsizetype end = 0;
+    for (qsizetype bytes = 0; end < text.size();) {
+        const qsizetype length =
+            text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()
+                ? 2
+                : 1;
+        bytes += nameBytes(text.mid(end, length));
+        if (bytes > maxBytes)
+            break;
+        end += length;
+    }
+    QString cut = text.left(end);
+    while (cut.endsWith(u'.') || (!cut.isEmpty() && cut.back().isSpace()))
+        cut.chop(1);
+    return cut.trimmed();
+}
+
+QString safeForFileName(const QString& part) {
+    QString safe;
+    for (const QChar c : part) {
+        const bool unsafe = c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c);
+        safe += unsafe ? QChar(u'_') : c;
+    }
+    return cutToBytes(safe, std::numeric_limits<qsizetype>::max());
+}
+
+}  // namespace
+
+QString defaultJobFileName(const JobState& job, int maxNameBytes) {
+    const QString extension = QStringLiteral(".ptl");
     QStringList parts;
     for (const QString& part : {job.customerName.toText(), job.eventName.toText()}) {
-        QString safe;
-        for (const QChar c : part) {
-            const bool unsafe = c.unicode() < 0x20 || QStringView(u"\\/:*?\"<>|").contains(c);
-            safe += unsafe ? QChar(u'_') : c;
-        }
-        safe = safe.trimmed();
-        while (safe.endsWith(u'.'))
-            safe.chop(1);
+        const QString safe = safeForFileName(part);
         if (!safe.isEmpty())
-            parts << safe.left(60);
+            parts << safe;
     }
     if (parts.isEmpty())
         parts << QStringLiteral("ピクトル");
-    return parts.join(u'_') + QStringLiteral(".ptl");
+
+    // Each part keeps half of the room, and what the other leaves.
+    const qsizetype room = maxNameBytes - nameBytes(extension) - (parts.size() - 1);
+    if (room > 0 && nameBytes(parts.join(QString())) > room) {
+        if (parts.size() == 1) {
+            parts[0] = cutToBytes(parts[0], room);
+        } else {
+            const qsizetype half = room / 2;
+            const qsizetype first = nameBytes(parts[0]);
+            const qsizetype second = nameBytes(parts[1]);
+            const qsizetype firstShare = second < half  ? room - second
+                                         : first < half ? first
+                                                        : room - half;
+            parts[0] = cutToBytes(parts[0], firstShare);
+            parts[1] = cutToBytes(parts[1], room - nameBytes(parts[0]));
+            parts.removeAll(QString());
+        }
+    }
+    if (parts.isEmpty())
+        parts << QStringLiteral("ピクトル");
+    return parts.join(u'_') + extension;
 }

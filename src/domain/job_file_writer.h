@@ -1,5 +1,6 @@
 #pragma once
 
+#include "domain/file_replacement.h"
 #include "domain/job_file_format.h"
 #include "domain/job_state.h"
 
@@ -36,8 +37,10 @@ struct JobFileSaveResult {
     // substitutes, the open entry left out), or empty when there are none.
     QString message;
 
-    // The system's own description of a failure (part of message).
+    // Why a save failed, as the operator reads it (part of message).
     QString error;
+    FileFault fault = FileFault::None;
+    int systemError = 0;  // the error number of the failing call, 0 if none
 
     QList<JobFileSubstitution> substitutions;
     int pendingPrintsLeftOut = 0;
@@ -64,13 +67,18 @@ struct JobFileSaveResult {
 // otherwise) and listed in the substitutions.
 JobFileContents jobFileContents(const JobState& job);
 
-// Writes the job file to an open device, checking every write.
+// Writes the job file to an open device, checking every write (and, for a
+// file, that its buffer reached the file).
 JobFileSaveResult writeJobFile(QIODevice* device, const JobState& job);
 
-// Saves the job file at path through a temporary file that replaces the
-// target only when everything was written. A file already at path is first
-// copied to backupPathFor(path), replacing an older copy. On any failure the
-// file at path is left as it was.
+// Saves the job file at path (replaceFile: the target of a symbolic link
+// there; a temporary file beside it, synced to the disk and given the
+// previous file's permissions and group, replaces the target only when
+// everything was written). A file already at path is first kept as
+// backupPathFor(path), replacing an older backup without following a link
+// there. On any failure the file at path and its backup are left as they
+// were, and the message tells in Japanese which step failed and why. The job
+// is not changed.
 JobFileSaveResult saveJobFile(const QString& path, const JobState& job);
 
 // "NAME.bak" beside the file: the path with ".bak" appended.
@@ -80,21 +88,54 @@ QString backupPathFor(const QString& path);
 // substituted.
 QString writableJobFileText(const QString& text, bool* changed = nullptr);
 
+// The longest file name, in bytes, that the save dialog proposes: what the
+// usual file systems hold (255 bytes) less the backup's ".bak".
+constexpr int kMaxProposedNameBytes = 255 - 4;
+
 // A file name to offer when saving: customer and event name, made safe for
-// file names, with the extension ".ptl" ("ピクトル.ptl" when both are empty).
-QString defaultJobFileName(const JobState& job);
+// file names, with the extension ".ptl" ("ピクトル.ptl" when both are empty),
+// cut (at whole characters, each part keeping its share) so that its file
+// system encoding takes at most maxNameBytes bytes.
+QString defaultJobFileName(const JobState& job, int maxNameBytes = kMaxProposedNameBytes);
 
 // Message texts.
 namespace JobFileSaveMessages {
-extern const QString kOpenFailed;         // %1: path, %2: system error
-extern const QString kWriteFailed;        // %1: path, %2: system error
-extern const QString kBackupFailed;       // %1: path, %2: backup path, %3: system error
-extern const QString kCommitFailed;       // %1: path, %2: system error
-extern const QString kEncodeFailed;       // %1: path
-extern const QString kDeviceFailed;       // %1: system error
+extern const QString kSaveFailed;       // %1: path, %2: the step that failed, %3: the cause
+extern const QString kNotReplaced;      // the closing line of kSaveFailed
+extern const QString kBackupUntouched;  // added when the backup step failed
+extern const QString kNotConfirmed;     // %1: path, %2: the cause (the file was replaced)
+extern const QString kEncodeFailed;     // %1: path
+extern const QString kDeviceFailed;     // %1: the cause
+
+// Steps.
+extern const QString kCreateFailed;
+extern const QString kWriteFailed;
+extern const QString kSyncFailed;
+extern const QString kReadPreviousFailed;  // %1: backup file name
+extern const QString kBackupFailed;        // %1: backup file name
+extern const QString kReplaceFailed;
+
+// Causes.
+extern const QString kDiskFull;
+extern const QString kQuotaExceeded;
+extern const QString kTooLarge;
+extern const QString kNoPermission;
+extern const QString kReadOnly;
+extern const QString kNameTooLong;
+extern const QString kFolderMissing;
+extern const QString kIsFolder;
+extern const QString kNotAFile;
+extern const QString kLinkLoop;
+extern const QString kDeviceError;
+extern const QString kOtherError;     // %1: the error number
+extern const QString kDeviceRefused;  // a device (not a file) that stopped taking data
+
 extern const QString kSubstituted;        // %1: the list of changed fields
 extern const QString kPendingLeftOut;     // %1: prints of the open entry
 extern const QString kMoreSubstitutions;  // %1: substitutions not listed
 constexpr int kListedSubstitutions = 10;  // listed one by one; the rest counted
 QString substitutionLine(const JobFileSubstitution& substitution);
+
+// The cause of a failure in the operator's words.
+QString causeText(FileFault fault, int systemError);
 }  // namespace JobFileSaveMessages

@@ -15,13 +15,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 // Keys as the operator types them: '\n' is Enter, '<' Back Space.
@@ -80,28 +73,35 @@ JobFileLoadResult loadBytes(JobState& job, const QByteArray& bytes) {
     return loadJobFile(job, &buffer);
 }
 
-// A device that takes `capacity` bytes, then fails every write.
-class FailingWriteDevice : public QIODevice {
+// A device that takes at most `piece` bytes a write and `capacity` bytes in
+// all; past that it fails every write, or (stalling) takes nothing without
+// an error.
+class PartialWriteDevice : public QIODevice {
 public:
-    explicit FailingWriteDevice(qint64 capacity) : capacity_(capacity) {
+    PartialWriteDevice(qint64 capacity, qint64 piece, bool stalls)
+        : capacity_(capacity), piece_(piece), stalls_(stalls) {
         open(QIODevice::WriteOnly);
     }
-    qint64 accepted = 0;
+    QByteArray accepted;
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64 size) override {
-        if (accepted >= capacity_) {
+    qint64 writeData(const char* data, qint64 size) override {
+        if (accepted.size() >= capacity_) {
+            if (stalls_)
+                return 0;
             setErrorString(QStringLiteral("device full"));
             return -1;
         }
-        const qint64 taken = std::min(size, capacity_ - accepted);
-        accepted += taken;
+        const qint64 taken = std::min({size, piece_, capacity_ - accepted.size()});
+        accepted.append(data, taken);
         return taken;
     }
 
 private:
     qint64 capacity_;
+    qint64 piece_;
+    bool stalls_;
 };
 
 // Every person holds 100 prints of four-digit photo numbers.
@@ -143,7 +143,6 @@ private slots:
     void saveFailure_leavesPreviousFileWhole();
     void deviceFailingMidWrite_reported_data();
     void deviceFailingMidWrite_reported();
-    void fileSizeLimitMidWrite_leavesPreviousFileWhole();
     void defaultName_data();
     void defaultName();
 };
@@ -467,130 +466,139 @@ void TestJobFileWriter::backup_keepsOneGeneration() {
 
 void TestJobFileWriter::saveFailure_leavesPreviousFileWhole_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("vanished folder") << "vanished";
-    QTest::newRow("read-only folder") << "readonly";
-    QTest::newRow("target is a folder") << "folder";
-    QTest::newRow("backup cannot be written") << "backup";
+    QTest::addColumn<QString>("told");
+    QTest::newRow("vanished folder")
+        << "vanished"
+        << JobFileSaveMessages::kCreateFailed + u'\n' + JobFileSaveMessages::kFolderMissing;
+    QTest::newRow("target is a folder")
+        << "folder" << JobFileSaveMessages::kCreateFailed + u'\n' + JobFileSaveMessages::kIsFolder;
+    QTest::newRow("a folder holds the backup's name")
+        << "backup"
+        << JobFileSaveMessages::kBackupFailed.arg(QStringLiteral("data.ptl.bak")) + u'\n' +
+               JobFileSaveMessages::kIsFolder;
 #ifdef Q_OS_LINUX
-    QTest::newRow("no permission even for root") << "proc";
+    QTest::newRow("target is a device") << "device" << JobFileSaveMessages::kNotAFile;
 #endif
 }
 
 void TestJobFileWriter::saveFailure_leavesPreviousFileWhole() {
     QFETCH(QString, kind);
+    QFETCH(QString, told);
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("data.ptl"));
     const QByteArray previous("previous contents");
-    QString expectedText = JobFileSaveMessages::kOpenFailed.left(14);
 
     if (kind == u"vanished") {
         path = dir.filePath(QStringLiteral("gone/data.ptl"));
-    } else if (kind == u"readonly") {
-#ifdef Q_OS_UNIX
-        if (geteuid() == 0)
-            QSKIP("folder permissions do not bind the superuser");
-#endif
-        writeFile(path, previous);
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
     } else if (kind == u"folder") {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data.ptl")));
     } else if (kind == u"backup") {
         writeFile(path, previous);
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data.ptl.bak")));
-        expectedText = QStringLiteral("前のファイルの控え data.ptl.bak を作れませんでした");
-    } else if (kind == u"proc") {
-        path = QStringLiteral("/proc/pictor-save-test.ptl");
+    } else if (kind == u"device") {
+        path = QStringLiteral("/dev/null");
     }
 
-    const JobFileSaveResult result = saveJobFile(path, headerJob());
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
+    const JobState job = headerJob();
+    const JobFileSaveResult result = saveJobFile(path, job);
     QVERIFY(!result.saved);
-    QVERIFY(result.message.startsWith(QStringLiteral("データを保存できませんでした。")));
-    QVERIFY2(result.message.contains(expectedText), qPrintable(result.message));
-    QVERIFY(result.message.contains(QStringLiteral("保存先のファイルは書き換えられていません。")));
+    QVERIFY(result.message.startsWith(QStringLiteral("データを保存できませんでした。\n") +
+                                      QDir::toNativeSeparators(path) + u'\n'));
+    QVERIFY2(result.message.contains(told), qPrintable(result.message));
+    QVERIFY(result.message.contains(JobFileSaveMessages::kNotReplaced));
     QVERIFY(!result.error.isEmpty());
-    if (kind == u"readonly" || kind == u"backup")
+    QVERIFY(result.message.contains(result.error));
+    if (kind == u"backup") {
         QCOMPARE(fileBytes(path), previous);
-    if (kind == u"readonly")
-        QVERIFY(!QFile::exists(path + QStringLiteral(".bak")));
-    if (kind != u"proc") {
-        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        QVERIFY2(left.size() <= 1, qPrintable(left.join(u',')));  // no temporary file left
+        QVERIFY(result.message.contains(JobFileSaveMessages::kBackupUntouched));
+    }
+    if (kind != u"device") {
+        const QStringList left =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QVERIFY2(left.size() <= 2, qPrintable(left.join(u',')));  // no temporary file left
     }
 }
 
 void TestJobFileWriter::deviceFailingMidWrite_reported_data() {
     QTest::addColumn<qint64>("capacity");
-    QTest::newRow("fails at once") << qint64(0);
-    QTest::newRow("fails in the header") << qint64(40);
-    QTest::newRow("fails in the counts") << qint64(20000);
-    QTest::newRow("fails in the records") << qint64(70000);
+    QTest::addColumn<qint64>("piece");
+    QTest::addColumn<bool>("stalls");
+    QTest::newRow("fails at once") << qint64(0) << qint64(1 << 20) << false;
+    QTest::newRow("fails in the header") << qint64(40) << qint64(1 << 20) << false;
+    QTest::newRow("fails in the counts") << qint64(20000) << qint64(1 << 20) << false;
+    QTest::newRow("fails in the records") << qint64(70000) << qint64(1 << 20) << false;
+    QTest::newRow("takes part of each write, then fails")
+        << qint64(100001) << qint64(4093) << false;
+    QTest::newRow("takes part of each write, then nothing")
+        << qint64(100001) << qint64(4093) << true;
+    QTest::newRow("takes everything, a little at a time")
+        << qint64(1) << qint64(1) << false;  // capacity: the whole job, below
 }
 
 void TestJobFileWriter::deviceFailingMidWrite_reported() {
     QFETCH(qint64, capacity);
-    JobState job = maximalJob();
-    FailingWriteDevice device(capacity);
+    QFETCH(qint64, piece);
+    QFETCH(bool, stalls);
+    const JobState job = maximalJob();
+    const QByteArray whole = jobFileContents(job).bytes;
+    const bool fits = piece == 1;
+    PartialWriteDevice device(fits ? whole.size() : capacity, fits ? 4093 : piece, stalls);
     const JobFileSaveResult result = writeJobFile(&device, job);
+    if (fits) {
+        QVERIFY(result.saved);
+        QCOMPARE(device.accepted, whole);
+        return;
+    }
     QVERIFY(!result.saved);
-    QCOMPARE(device.accepted, capacity);
-    QCOMPARE(result.message, JobFileSaveMessages::kDeviceFailed.arg(QStringLiteral("device full")));
-    QCOMPARE(result.error, QStringLiteral("device full"));
-}
-
-void TestJobFileWriter::fileSizeLimitMidWrite_leavesPreviousFileWhole() {
-#ifndef Q_OS_UNIX
-    QSKIP("needs a per-process file size limit");
-#else
-    // The disk "fills up" part way through: writes past 64 KB fail.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("data.ptl"));
-    JobState small = headerJob();
-    QVERIFY(saveJobFile(path, small).saved);
-    const QByteArray previous = fileBytes(path);
-    QVERIFY(previous.size() < 64 * 1024);
-
-    rlimit old{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = old;
-    limited.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const JobFileSaveResult result = saveJobFile(path, maximalJob());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QVERIFY(!result.saved);
-    QVERIFY(result.message.startsWith(QStringLiteral("データを保存できませんでした。")));
-    QCOMPARE(fileBytes(path), previous);
-    QVERIFY(!QFile::exists(backupPathFor(path)));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("data.ptl")});
-#endif
+    QCOMPARE(device.accepted, whole.left(capacity));
+    QCOMPARE(result.message,
+             JobFileSaveMessages::kDeviceFailed.arg(JobFileSaveMessages::kDeviceRefused));
+    QCOMPARE(result.error, JobFileSaveMessages::kDeviceRefused);
 }
 
 void TestJobFileWriter::defaultName_data() {
     QTest::addColumn<QString>("customer");
     QTest::addColumn<QString>("event");
+    QTest::addColumn<int>("maxBytes");
     QTest::addColumn<QString>("name");
-    QTest::newRow("both") << QStringLiteral("山田写真館") << QStringLiteral("運動会")
+    const int usual = kMaxProposedNameBytes;
+    QTest::newRow("both") << QStringLiteral("山田写真館") << QStringLiteral("運動会") << usual
                           << QStringLiteral("山田写真館_運動会.ptl");
     QTest::newRow("unsafe characters")
-        << QStringLiteral("A/B:C*") << QString() << QStringLiteral("A_B_C_.ptl");
-    QTest::newRow("blanks and dots trimmed")
-        << QStringLiteral("  x. ") << QStringLiteral("\"y\"") << QStringLiteral("x__y_.ptl");
-    QTest::newRow("nothing") << "" << QString() << QStringLiteral("ピクトル.ptl");
+        << QStringLiteral("A/B:C*") << QString() << usual << QStringLiteral("A_B_C_.ptl");
+    QTest::newRow("blanks and dots trimmed") << QStringLiteral("  x. ") << QStringLiteral("\"y\"")
+                                             << usual << QStringLiteral("x__y_.ptl");
+    QTest::newRow("nothing") << "" << QString() << usual << QStringLiteral("ピクトル.ptl");
+    // Cut by bytes, not characters: 3 bytes each in UTF-8.
+    QTest::newRow("both long, shared evenly")
+        << QString(43, u'桜') << QString(43, u'祭') << usual
+        << QString(41, u'桜') + u'_' + QString(41, u'祭') + QStringLiteral(".ptl");
+    QTest::newRow("a short event leaves its room to the customer")
+        << QString(100, u'桜') << QStringLiteral("運動会") << usual
+        << QString(79, u'桜') + QStringLiteral("_運動会.ptl");
+    QTest::newRow("one long part alone")
+        << QString(100, u'桜') << QString() << usual << QString(82, u'桜') + QStringLiteral(".ptl");
+    QTest::newRow("a pair of surrogates kept whole")
+        << QString(3, u'桜') + QStringLiteral("𠮷𠮷") << QString() << 15
+        << QString(3, u'桜') + QStringLiteral(".ptl");
+    QTest::newRow("blanks and dots at the cut dropped")
+        << QStringLiteral("ab. .cd") << QString() << 9 << QStringLiteral("ab.ptl");
+    QTest::newRow("a smaller file system")
+        << QString(100, u'a') << QString(100, u'b') << 139
+        << QString(67, u'a') + u'_' + QString(67, u'b') + QStringLiteral(".ptl");
 }
 
 void TestJobFileWriter::defaultName() {
     QFETCH(QString, customer);
     QFETCH(QString, event);
+    QFETCH(int, maxBytes);
     QFETCH(QString, name);
     JobState job;
     job.customerName = customer;
     job.eventName = event;
-    QCOMPARE(defaultJobFileName(job), name);
+    const QString proposed = defaultJobFileName(job, maxBytes);
+    QCOMPARE(proposed, name);
+    QVERIFY(proposed.toUtf8().size() <= maxBytes);
 }
 
 QTEST_GUILESS_MAIN(TestJobFileWriter)

@@ -1,5 +1,6 @@
 #include "domain/job_file_commands.h"
 #include "support/job_window_fixture.h"
+#include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_film.h"
@@ -45,6 +46,29 @@ class TestJobFileSaveCommand : public QObject {
                 control<QAction>(form, "mnuSave")->trigger();
                 break;
         }
+    }
+
+    // Loads the job file at path on the setup screen and goes on to the
+    // input screen.
+    void loadAndStart(const QString& path) {
+        FrmFilm& film = program->windows.get<FrmFilm>();
+        film.show();
+        QVERIFY(QTest::qWaitForWindowActive(&film));
+        platform().fileAnswers = {path};
+        QTest::mouseClick(control<QPushButton>(&film, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(&film, "Command2"), Qt::LeftButton);
+        form = program->windows.find<Form1>();
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+    }
+
+    // Ctrl+S answered as Enter answers it: the proposed file taken as it is.
+    void saveAsProposed() {
+        platform().onFileDialog = [](const FileDialogRequest& request) {
+            return request.suggestedPath;
+        };
+        QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
+        platform().onFileDialog = nullptr;
     }
 
 private Q_SLOTS:
@@ -109,13 +133,17 @@ private Q_SLOTS:
     void failingSave_toldAndPreviousFileKept_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("previousFile");
-        QTest::newRow("missing folder") << QStringLiteral("nowhere/job.ptl") << false;
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("missing folder")
+            << QStringLiteral("nowhere/job.ptl") << false << JobFileSaveMessages::kFolderMissing;
         // The copy of the previous version cannot be made: a folder holds its name.
-        QTest::newRow("backup blocked") << QStringLiteral("job.ptl") << true;
+        QTest::newRow("backup blocked")
+            << QStringLiteral("job.ptl") << true << JobFileSaveMessages::kIsFolder;
     }
     void failingSave_toldAndPreviousFileKept() {
         QFETCH(QString, name);
         QFETCH(bool, previousFile);
+        QFETCH(QString, cause);
         const QString path = dir->filePath(name);
         const QByteArray previous("previous contents\r\n");
         if (previousFile) {
@@ -131,11 +159,17 @@ private Q_SLOTS:
         QVERIFY2(platform().messages.constFirst().startsWith(
                      QStringLiteral("データを保存できませんでした。")),
                  qPrintable(platform().messages.constFirst()));
+        QVERIFY(platform().messages.constFirst().contains(cause));
         if (previousFile)
             QCOMPARE(fileBytes(path), previous);
         else
             QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(QApplication::focusWidget(), form->centralWidget());
+
+        // Nothing was saved: the next save proposes a new file again.
+        save(Way::CtrlS, QString());
+        QCOMPARE(QFileInfo(platform().fileDialogs.constLast().suggestedPath).fileName(),
+                 QStringLiteral("さくら小学校_運動会.ptl"));
     }
 
     void openEntry_leftOutAndStillOpen() {
@@ -169,31 +203,96 @@ private Q_SLOTS:
     }
 
     void suggestion_followsTheFilesOfTheRun() {
-        // A job loaded on the setup screen: the dialog starts in its folder.
+        // A job loaded on the setup screen: that file itself.
         const QDir loadDir(dir->filePath(QStringLiteral("loaded")));
         QVERIFY(loadDir.mkpath(QStringLiteral(".")));
         const QString loadedPath = loadDir.filePath(QStringLiteral("old name.ptl"));
         QVERIFY(writeJob(keyedJob(), loadedPath));
-        FrmFilm& film = program->windows.get<FrmFilm>();
-        film.show();
-        QVERIFY(QTest::qWaitForWindowActive(&film));
-        platform().fileAnswers = {loadedPath};
-        QTest::mouseClick(control<QPushButton>(&film, "Command1"), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(&film, "Command2"), Qt::LeftButton);
-        form = program->windows.find<Form1>();
-        QVERIFY(form);
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        loadAndStart(loadedPath);
+        if (QTest::currentTestFailed())
+            return;
 
         const QString savedPath = dir->filePath(QStringLiteral("elsewhere.ptl"));
         save(Way::Button, savedPath);
         QCOMPARE(platform().fileDialogs.size(), 2);
-        QCOMPARE(platform().fileDialogs[1].suggestedPath,
-                 loadDir.filePath(QStringLiteral("さくら小学校_運動会.ptl")));
+        QCOMPARE(platform().fileDialogs[1].suggestedPath, loadedPath);
 
-        // Then the folder of the file saved last.
+        // Then the file saved last.
         save(Way::Button, QString());
-        QCOMPARE(platform().fileDialogs[2].suggestedPath,
-                 QDir(dir->path()).filePath(QStringLiteral("さくら小学校_運動会.ptl")));
+        QCOMPARE(platform().fileDialogs[2].suggestedPath, savedPath);
+    }
+
+    void ctrlS_afterLoad_writesBackToTheLoadedFile() {
+        const QString job1 = dir->filePath(QStringLiteral("job1.ptl"));
+        QVERIFY(writeJob(keyedJob(), job1));
+        const QByteArray yesterday = fileBytes(job1);
+        loadAndStart(job1);
+        if (QTest::currentTestFailed())
+            return;
+        typeIntoFocus(QStringLiteral("7\r8\r/"));
+        const Number persons = program->job.personCount;
+
+        saveAsProposed();
+        QCOMPARE(platform().fileDialogs.constLast().suggestedPath, job1);
+        QVERIFY2(platform().messages.isEmpty(), qPrintable(platform().messages.join('\n')));
+        JobState loaded;
+        QVERIFY(LoadJobFile(loaded, job1).complete());
+        QCOMPARE(loaded.personCount, persons);
+        verifySameJob(loaded, program->job);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(fileBytes(backupPathFor(job1)), yesterday);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("job1.ptl"), QStringLiteral("job1.ptl.bak")}));
+
+        // And again after that save.
+        const QByteArray saved = fileBytes(job1);
+        typeIntoFocus(QStringLiteral("9\r/"));
+        saveAsProposed();
+        QCOMPARE(platform().fileDialogs.constLast().suggestedPath, job1);
+        QCOMPARE(fileBytes(backupPathFor(job1)), saved);
+        QVERIFY(LoadJobFile(loaded, job1).complete());
+        QCOMPARE(loaded.personCount, persons + 1);
+    }
+
+    void fullDisk_toldJobKeptAndSavedOnceThereIsRoom() {
+#ifndef Q_OS_LINUX
+        QSKIP("mounts a tmpfs");
+#else
+        SmallFileSystem disk(128 * 1024);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNotMounted()));
+        const QString job1 = disk.filePath(QStringLiteral("job1.ptl"));
+        QVERIFY(writeJob(keyedJob(), job1));
+        const QByteArray yesterday = fileBytes(job1);
+        loadAndStart(job1);
+        if (QTest::currentTestFailed())
+            return;
+        typeIntoFocus(QStringLiteral("7\r8\r/"));
+        const JobState before = program->job;
+        QVERIFY(disk.leaveFree(12 * 1024));
+
+        saveAsProposed();
+        QCOMPARE(platform().messages.size(), 1);
+        const QString told = platform().messages.constFirst();
+        QVERIFY2(told.contains(JobFileSaveMessages::kDiskFull), qPrintable(told));
+        QVERIFY(told.contains(QDir::toNativeSeparators(job1)));
+        QCOMPARE(fileBytes(job1), yesterday);
+        QVERIFY(!QFileInfo::exists(backupPathFor(job1)));
+        QCOMPARE(program->job.personCount, before.personCount);
+        QCOMPARE(program->job.personRecords, before.personRecords);
+        QCOMPARE(program->job.printCounts, before.printCounts);
+
+        QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
+        platform().clear();
+        saveAsProposed();
+        QCOMPARE(platform().fileDialogs.constLast().suggestedPath, job1);
+        QVERIFY2(platform().messages.isEmpty(), qPrintable(platform().messages.join('\n')));
+        QCOMPARE(fileBytes(backupPathFor(job1)), yesterday);
+        JobState loaded;
+        QVERIFY(LoadJobFile(loaded, job1).complete());
+        verifySameJob(loaded, program->job);
+#endif
     }
 };
 

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Replacing a file on disk so that a failure at any point leaves the
+// previous file (and its previous backup) whole, and success is claimed
+// only once every byte is on the disk.
+
+// Why writing failed, as the operator is told it.
+enum class FileFault {
+    None,
+    DiskFull,       // no space left on the device
+    QuotaExceeded,  // the user's share of the disk is used up
+    TooLarge,       // larger than the file system or the process may write
+    NoPermission,   // the folder or the file may not be written
+    ReadOnly,       // a read-only file system
+    NameTooLong,    // a name longer than the file system allows
+    FolderMissing,  // a folder on the way does not exist
+    IsFolder,       // a folder holds the name
+    NotAFile,       // a device, pipe or socket holds the name
+    LinkLoop,       // symbolic links that lead round in a circle
+    DeviceError,    // the disk itself reported an error
+    Other,          // anything else (see the error number)
+};
+
+// Where replacing a file failed.
+enum class FileStep {
+    None,            // it did not fail
+    Create,          // looking at the target or creating the new file beside it
+    Write,           // writing the new contents
+    Sync,            // getting the new contents onto the disk
+    ReadPrevious,    // reading the previous file to copy it
+    Backup,          // keeping the previous file as the backup
+    Replace,         // putting the new file in the target's place
+    ConfirmReplace,  // getting the replacement onto the disk (the target is replaced)
+};
+
+struct FileWriteOutcome {
+    FileStep step = FileStep::None;
+    FileFault fault = FileFault::None;
+    int systemError = 0;  // the error number of the failing call (errno), 0 if none
+    QString finalPath;    // the file written: the target of a symbolic link at the path
+    QString backupPath;   // the backup made; empty when there was no previous file
+
+    bool ok() const { return step == FileStep::None; }
+};
+
+// The fault an error number (errno) stands for.
+FileFault faultOfSystemError(int error);
+
+// Replaces the file at path with bytes. A symbolic link at path is followed
+// and its target replaced. The new contents go to a temporary file beside
+// the target, which is written without buffering, synced to the disk and
+// given the previous file's permissions, owner (when running as root) and
+// group; only then is the previous file kept as finalPath + backupSuffix
+// (when the suffix is not empty) and the temporary file renamed over the
+// target. The backup never follows a symbolic link at its name: whatever is
+// there is replaced, not written through. On failure nothing at path or at
+// the backup's name has changed (unless the step is ConfirmReplace) and no
+// temporary file is left. SIGXFSZ is ignored while it runs, so that a file
+// size limit makes the write fail instead of ending the program.
+//
+// Before writing, removeSaveLeftovers runs on the target's folder.
+FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
+                             const QString& backupSuffix);
+
+// Copies the regular file at source to backupPath through a temporary file
+// that replaces backupPath only when the copy is whole and on the disk, with
+// the source's permissions and group. replaceFile makes its backup this way
+// where the file system cannot give the previous file a second name (a hard
+// link), as on FAT-formatted memory cards.
+FileWriteOutcome copyToBackup(const QString& source, const QString& backupPath);
+
+// Removes from folder what saves of this program left when they were
+// killed: regular files of the current user named as this program's
+// temporary files (".pictor-save-" and six letters or digits), and those of
+// earlier versions ("NAME.ptl.XXXXXX" or "NAME.ptl.bak.XXXXXX" with six
+// letters of mixed case, holding text that begins as a job file does).
+// Returns how many were removed.
+int removeSaveLeftovers(const QString& folder);
+
+// The longest file name, in bytes, that the file system of folder (or of
+// its nearest existing parent) holds; 255 where it cannot be asked.
+int longestFileName(const QString& folder);
+
+// The prefix of this program's temporary files.
+inline const QString kSaveTemporaryPrefix = QStringLiteral(".pictor-save-");
