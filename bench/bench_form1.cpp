@@ -1,11 +1,13 @@
 // Times the input screen from a key event sent to Form1 to the end of its
 // repaint, offscreen, at a maximal job: a digit, an Enter, and a close with
 // its history refresh, for the last 100 of 1500 persons of 100 prints.
+// With --journal the run keeps its journal (in a temporary folder), as the
+// program does.
 //
-//   QT_QPA_PLATFORM=offscreen build/bench/bench_form1
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_form1 [--journal]
 
 #include "app/program.h"
-#include "support/fake_platform.h"
+#include "domain/platform_relay.h"
 #include "windows/form1.h"
 
 #include <algorithm>
@@ -16,18 +18,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A platform that remembers nothing, so a long run does not grow.
-class SilentPlatform : public FakePlatform {
-public:
-    void playSound(const QString&) override {}
-    void beep() override {}
-};
 
 void report(const char* what, std::vector<double>& samples) {
     std::sort(samples.begin(), samples.end());
@@ -55,6 +51,12 @@ double keyToRepaint(Form1& form, Qt::Key key, QChar text) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     Program<SilentPlatform> program(QStringLiteral("."));
+    QTemporaryDir journalFolder;
+    const bool withJournal = app.arguments().contains(QStringLiteral("--journal"));
+    if (withJournal) {
+        program.journal.setPath(journalFolder.filePath(QStringLiteral("run.journal")));
+        program.context.journal = &program.journal;
+    }
     JobState& job = program.job;
     job.largeStart = 1;
     job.largeEnd = 1000;
@@ -101,8 +103,12 @@ int main(int argc, char* argv[]) {
         std::printf("unexpected: %g persons\n", job.personCount);
         return 1;
     }
-    std::printf("input screen at 1400-1500 persons of 100 prints (%g prints in all)\n",
-                job.grandTotalPrints);
+    if (withJournal && (!program.journal.isOpen() || program.journal.failed())) {
+        std::printf("the journal was not written\n");
+        return 1;
+    }
+    std::printf("input screen at 1400-1500 persons of 100 prints (%g prints in all), journal %s\n",
+                job.grandTotalPrints, withJournal ? "on" : "off");
     report("digit", digits);
     report("Enter", enters);
     report("close with history refresh", closes);

@@ -5,6 +5,7 @@
 //   build/bench/bench_order_entry
 
 #include "domain/order_entry.h"
+#include "domain/platform_relay.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,22 +15,6 @@
 #include <QRandomGenerator>
 
 namespace {
-
-class SilentPlatform : public Platform {
-public:
-    void beep() override {}
-    void playSound(const QString&) override {}
-    void showMessage(const QString&) override {}
-    void showAlertWindow(AlertWindow) override {}
-    void previewReport(const QString&, std::function<void(QPrinter*)>) override {}
-    QString chooseFileToOpen(const QString&, const QStringList&, const QString&) override {
-        return {};
-    }
-    QString chooseFileToSave(const QString&, const QString&, const QStringList&) override {
-        return {};
-    }
-    void endProgram() override {}
-};
 
 using Clock = std::chrono::steady_clock;
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "domain/job_state.h"
+#include "domain/journal.h"
 #include "windows/window_registry.h"
 
 #include <QString>
 
-// Everything one run owns: the job, the platform, and the windows. The
-// windows go first when the run ends, while the rest is still there.
+// Everything one run owns: the job, the platform, the journal and the
+// windows. The windows go first when the run ends, while the rest is still
+// there. The journal is used once the composition puts it into the context.
 template <class PlatformType>
 struct Program {
     explicit Program(const QString& programDirectory = QString())
@@ -16,6 +18,7 @@ struct Program {
 
     JobState job;
     PlatformType platform;
+    JournalWriter journal;
     RunContext context;
     WindowRegistry windows{context};
 };

@@ -73,6 +73,15 @@ void QtPlatform::showMessage(const QString& text) {
     box.exec();
 }
 
+bool QtPlatform::askQuestion(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtPlatform::showAlertWindow(AlertWindow window) {
     // The correction screen opens its own alert over itself.
     if (windows_ && window != AlertWindow::frmTAlert)

@@ -21,6 +21,7 @@ public:
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
+    bool askQuestion(const QString& text) override;
     void showAlertWindow(AlertWindow window) override;
     void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,

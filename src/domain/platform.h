@@ -30,6 +30,10 @@ public:
     // when the operator has closed it.
     virtual void showMessage(const QString& text) = 0;
 
+    // A question with the answers yes and no and the application's title;
+    // returns true for yes when the operator has answered.
+    virtual bool askQuestion(const QString& text) = 0;
+
     // Opens one of the alert windows over its (already disabled) owner.
     virtual void showAlertWindow(AlertWindow window) = 0;
 

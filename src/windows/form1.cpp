@@ -1,6 +1,7 @@
 #include "windows/form1.h"
 
 #include "domain/job_file_commands.h"
+#include "domain/journal.h"
 #include "windows/activation_tracker.h"
 #include "windows/frm_alert.h"
 #include "windows/frm_appli.h"
@@ -12,6 +13,7 @@
 #include "windows/frm_teisei.h"
 #include "windows/picture_box_view.h"
 #include "windows/report_commands.h"
+#include "windows/run_journal.h"
 #include "windows/window_registry.h"
 
 #include "ui_form1.h"
@@ -79,7 +81,10 @@ int keyCodeOf(const QKeyEvent& event) {
 }
 
 Form1::Form1(RunContext& context)
-    : ui(std::make_unique<Ui::Form1>()), context_(context), engine_(context.job, context.platform) {
+    : ui(std::make_unique<Ui::Form1>()),
+      context_(context),
+      platform_(context.platform),
+      engine_(context.job, platform_) {
     ui->setupUi(this);
 
     QPalette teal = ui->centralwidget->palette();
@@ -118,15 +123,17 @@ Form1::Form1(RunContext& context)
     connect(ui->mnuYakimasi, &QAction::triggered, this, print(printReprintReport));
 
     connect(ui->cbMae, &QPushButton::clicked, this, [this] {
-        engine_.cbMae_Click();
+        apply({JournalEntry::Kind::PageEarlier});
         showDisplay();
     });
     connect(ui->cbAto, &QPushButton::clicked, this, [this] {
-        engine_.cbAto_Click();
+        apply({JournalEntry::Kind::PageLater});
         showDisplay();
     });
     connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
-        engine_.setVScroll1(value);
+        // The screen showing the engine's own count is no change.
+        if (std::clamp(value, 1, OrderEntry::kCopyCountMax) != engine_.display().VScroll1)
+            apply({JournalEntry::Kind::CopyCount, value});
         showDisplay();
     });
     connect(ui->Command1, &QPushButton::clicked, this, [this] {
@@ -167,7 +174,7 @@ void Form1::switchOffListInputMethod() {
 }
 
 void Form1::finishInput() {
-    engine_.closeOpenEntryForFinish();
+    apply({JournalEntry::Kind::FinishClose});
     showDisplay();
     showExitConfirmation();
 }
@@ -195,7 +202,7 @@ void Form1::alertWindowClosed() {
     // program. The platform may have activated this window while it was
     // still disabled, so the activation is run here; running it twice does
     // no harm.
-    engine_.alertClosed();
+    apply({JournalEntry::Kind::AlertClosed});
     Form_Activate();
 }
 
@@ -216,8 +223,11 @@ void Form1::saveJob() {
                              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     const SaveCommandOutcome outcome =
         saveJobFileCommand(context_.job, context_.platform, suggestion);
-    if (!outcome.cancelled && outcome.result.saved)
+    if (!outcome.cancelled && outcome.result.saved) {
         lastSavedPath_ = outcome.path;
+        // The file holds registered pupils only: an open pupil is not saved yet.
+        markSavedInJournal(context_, context_.job.pendingEntry.isEmpty());
+    }
     // Keying goes on where it was, not on the button.
     giveKeyingFocusBack();
 }
@@ -243,7 +253,7 @@ void Form1::giveKeyingFocusBack() {
 
 void Form1::Form_Activate() {
     activatedOnce_ = true;
-    engine_.Form_Activate();
+    apply({JournalEntry::Kind::Activate});
     showDisplay();
 }
 
@@ -251,7 +261,7 @@ bool Form1::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         // An alert that closed has enabled the screen again already.
         if (isEnabled() && !engine_.display().form1Enabled)
-            engine_.alertClosed();
+            apply({JournalEntry::Kind::AlertClosed});
         const bool becomesActive =
             !activatedOnce_ || ActivationTracker::instance().cameFromProgramWindow(this);
         if (isEnabled() && becomesActive) {
@@ -279,17 +289,38 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::handleKey(QKeyEvent* event) {
     if (const int code = keyCodeOf(*event))
-        engine_.Form_KeyDown(code);
+        apply({JournalEntry::Kind::KeyDown, code});
     if (const int ascii = keyAsciiOf(*event))
-        engine_.Form_KeyPress(ascii);
+        apply({JournalEntry::Kind::KeyPress, ascii});
     showDisplay();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    engine_.closeOpenEntryForFinish();
+    apply({JournalEntry::Kind::FinishClose});
     showDisplay();
     event->accept();
     context_.platform.endProgram();
+}
+
+void Form1::apply(const JournalEntry& entry) {
+    recordInJournal(context_, entry);
+    applyInputEntry(engine_, entry);
+}
+
+void Form1::restoreJournal(const JournalContents& contents) {
+    platform_.setMuted(true);
+    for (const JournalEntry& entry : contents.entries) {
+        if (entry.isCorrection())
+            applyCorrectionEntry(context_.job, platform_, entry);
+        else
+            applyInputEntry(engine_, entry);
+    }
+    // An alert that was open when the run ended is not open now.
+    if (!engine_.display().form1Enabled)
+        engine_.alertClosed();
+    platform_.setMuted(false);
+    resumeJournal(context_, contents);
+    showDisplay();
 }
 
 void Form1::showDisplay() {

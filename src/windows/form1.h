@@ -1,6 +1,7 @@
 #pragma once
 
 #include "domain/order_entry.h"
+#include "domain/platform_relay.h"
 
 #include <memory>
 
@@ -8,6 +9,8 @@
 #include <QPointer>
 #include <QStringList>
 
+struct JournalContents;
+struct JournalEntry;
 struct RunContext;
 namespace Ui {
 class Form1;
@@ -55,6 +58,12 @@ public:
     // The settings view (mnuSettei), modeless.
     void showSettings();
 
+    // Rebuilds the job and this screen from a journal read back after a
+    // crash: the job must hold the journal's start; every entry is handed
+    // to the engine (or the correction) again, silently, and the journal
+    // goes on from there.
+    void restoreJournal(const JournalContents& contents);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,9 +76,12 @@ private:
     void showDisplay();
     void previewKeysOf(QWidget* widget);
     void giveKeyingFocusBack();
+    // Writes what the operator did to the journal, then hands it to the engine.
+    void apply(const JournalEntry& entry);
 
     std::unique_ptr<Ui::Form1> ui;
     RunContext& context_;
+    PlatformRelay platform_;  // muted while a journal is replayed
     OrderEntry engine_;
     QStringList shownList_;
     bool activatedOnce_ = false;

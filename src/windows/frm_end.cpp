@@ -18,6 +18,13 @@ FrmEnd::FrmEnd(RunContext& context) : context_(context), ui(std::make_unique<Ui:
 
 FrmEnd::~FrmEnd() = default;
 
+void FrmEnd::showEvent(QShowEvent* event) {
+    // Opens on "キャンセル（戻る）": an Enter meant for the input screen must
+    // not end the run.
+    ui->Command2->setFocus(Qt::OtherFocusReason);
+    QWidget::showEvent(event);
+}
+
 void FrmEnd::Command1_Click() {
     context_.platform.endProgram();
 }

@@ -18,6 +18,9 @@ public:
     explicit FrmEnd(RunContext& context);
     ~FrmEnd() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Command1_Click();
     void Command2_Click();

@@ -1,8 +1,10 @@
 #include "windows/frm_teisei.h"
 
+#include "domain/journal.h"
 #include "windows/activation_tracker.h"
 #include "windows/form1.h"
 #include "windows/frm_t_alert.h"
+#include "windows/run_journal.h"
 #include "windows/window_registry.h"
 
 #include "ui_frm_teisei.h"
@@ -136,10 +138,14 @@ void frmTeisei::Text1_KeyPress(int keyAscii) {
 }
 
 void frmTeisei::Command2_Click() {
+    const CorrectionDisplay& d = correction_.display();
+    recordInJournal(context_, {JournalEntry::Kind::CorrectionAdd, d.Text1, d.Text2});
     afterEdit(correction_.Command2_Click());
 }
 
 void frmTeisei::Command4_Click() {
+    const CorrectionDisplay& d = correction_.display();
+    recordInJournal(context_, {JournalEntry::Kind::CorrectionDelete, d.Text1, d.Text2});
     afterEdit(correction_.Command4_Click());
 }
 

@@ -9,17 +9,20 @@
 #include <QWidget>
 
 struct JobState;
+class JournalWriter;
 class Platform;
 class WindowRegistry;
 
 // What every window of a run is built with: the one job, the platform seam,
-// the registry through which windows reach each other, and the program's
-// own directory (where the sound files lie).
+// the registry through which windows reach each other, the program's own
+// directory (where the sound files lie) and the run's journal (none in a
+// run that keeps no journal).
 struct RunContext {
     JobState& job;
     Platform& platform;
     WindowRegistry& windows;
     QString programDirectory;
+    JournalWriter* journal = nullptr;
 };
 
 // Creates each window on first use and keeps it for the run; a window that

@@ -33,6 +33,12 @@ void FakePlatform::showMessage(const QString& text) {
         onMessage(text);
 }
 
+bool FakePlatform::askQuestion(const QString& text) {
+    questions << text;
+    calls << QStringLiteral("question:") + text;
+    return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+}
+
 void FakePlatform::showAlertWindow(AlertWindow window) {
     alerts << window;
     calls << QStringLiteral("alert:") + alertWindowName(window);
@@ -91,6 +97,8 @@ void FakePlatform::clear() {
     reportTitles.clear();
     lastReportPaint = nullptr;
     programEnds = 0;
+    questions.clear();
+    questionAnswers.clear();
     fileDialogs.clear();
     fileAnswers.clear();
 }

@@ -34,6 +34,11 @@ public:
     // Runs while a message box would be open.
     std::function<void(const QString&)> onMessage;
 
+    // Questions asked, in order; each is answered with the next of
+    // questionAnswers (none left is a no).
+    QStringList questions;
+    QList<bool> questionAnswers;
+
     // Report previews asked for: their titles, and the paint function of
     // the latest.
     QStringList reportTitles;
@@ -52,6 +57,7 @@ public:
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
+    bool askQuestion(const QString& text) override;
     void showAlertWindow(AlertWindow window) override;
     void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,

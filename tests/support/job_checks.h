@@ -16,10 +16,9 @@ inline QVector<QString> recordsAsLoaded(const JobState& job) {
     return records;
 }
 
-// Checks that a job loaded from a saved file is the job that was saved:
-// header, ranges, prices, counts, totals and records. Callers return when
-// QTest::currentTestFailed() afterwards.
-inline void verifySameJob(const JobState& loaded, const JobState& job) {
+// Checks that two jobs have the same header, ranges, prices, counts and
+// totals. Callers return when QTest::currentTestFailed() afterwards.
+inline void verifySameHeaderAndCounts(const JobState& loaded, const JobState& job) {
     QCOMPARE(loaded.customerName.toText(), job.customerName.toText());
     QCOMPARE(loaded.eventName.toText(), job.eventName.toText());
     QCOMPARE(loaded.shootingDate, job.shootingDate);
@@ -42,5 +41,36 @@ inline void verifySameJob(const JobState& loaded, const JobState& job) {
     QCOMPARE(loaded.smallTotalPrints, job.smallTotalPrints);
     QCOMPARE(loaded.personCount, job.personCount);
     QCOMPARE(loaded.lastRecordSlot, job.lastRecordSlot);
+}
+
+// Checks that a job loaded from a saved file is the job that was saved:
+// header, ranges, prices, counts, totals and records. Callers return when
+// QTest::currentTestFailed() afterwards.
+inline void verifySameJob(const JobState& loaded, const JobState& job) {
+    verifySameHeaderAndCounts(loaded, job);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(loaded.personRecords, recordsAsLoaded(job));
+}
+
+// Checks that two jobs hold the same data, field by field: header, ranges,
+// prices, counts, totals, the records exactly as they stand, and the open
+// pupil. Callers return when QTest::currentTestFailed() afterwards.
+inline void verifySameState(const JobState& actual, const JobState& expected) {
+    verifySameHeaderAndCounts(actual, expected);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(actual.personRecords, expected.personRecords);
+    QCOMPARE(actual.largeCount, expected.largeCount);
+    QCOMPARE(actual.mediumCount, expected.mediumCount);
+    QCOMPARE(actual.smallCount, expected.smallCount);
+    QCOMPARE(actual.pendingEntry, expected.pendingEntry);
+    QCOMPARE(actual.pendingAmountText, expected.pendingAmountText);
+    QCOMPARE(actual.currentPhotoNumber, expected.currentPhotoNumber);
+    QCOMPARE(actual.copyCount, expected.copyCount);
+    QCOMPARE(actual.clearInputOnNextKey, expected.clearInputOnNextKey);
+    QCOMPARE(actual.hasPendingEntries, expected.hasPendingEntries);
+    QCOMPARE(actual.entryOverflow, expected.entryOverflow);
+    QCOMPARE(actual.removalFound, expected.removalFound);
+    QCOMPARE(actual.correctedRecord, expected.correctedRecord);
 }

@@ -1,0 +1,56 @@
+#include "app/run_start.h"
+
+#include "app/start.h"
+#include "domain/journal.h"
+#include "domain/journal_store.h"
+#include "domain/platform.h"
+#include "windows/form1.h"
+#include "windows/window_registry.h"
+
+const QString RunStartTexts::kRestoreQuestion = QStringLiteral(
+    "前回の作業に、保存されていない入力が残っています。\n\n"
+    "得意先名：%1\n"
+    "行事名：%2\n"
+    "登録済みの人数：%3人%4\n"
+    "最後の入力：%5\n\n"
+    "この入力を復元して続けますか？\n"
+    "（「いいえ」のときは、この記録を別の名前で残して新しく始めます。）");
+const QString RunStartTexts::kOpenPupilNote = QStringLiteral("（ほかに入力中の人があります）");
+
+namespace {
+
+QString restoreQuestion(const JournalContents& contents, const QString& programDirectory) {
+    const JobState job = replayJournal(contents, programDirectory);
+    return RunStartTexts::kRestoreQuestion.arg(
+        job.customerName.toText(), job.eventName.toText(), plainDecimal(job.personCount),
+        job.pendingEntry.isEmpty() ? QString() : RunStartTexts::kOpenPupilNote,
+        contents.lastChange.toString(QStringLiteral("yyyy/MM/dd HH:mm")));
+}
+
+}  // namespace
+
+void startRunWithJournal(RunContext& context, JournalStore& store) {
+    const JournalStore::Scan scan = store.scan();
+    for (qsizetype i = 0; i < scan.unreadable.size(); ++i)
+        context.platform.showMessage(
+            JournalStoreTexts::kUnreadable.arg(scan.unreadable[i], scan.unreadableReasons[i]));
+
+    if (scan.restorable) {
+        const JournalStore::Leftover& leftover = *scan.restorable;
+        if (context.platform.askQuestion(
+                restoreQuestion(leftover.contents, context.programDirectory))) {
+            if (context.journal)
+                context.journal->setPath(store.claim(leftover.slot));
+            context.job = leftover.contents.start;
+            Form1& form1 = context.windows.get<Form1>();
+            form1.restoreJournal(leftover.contents);
+            form1.show();
+            form1.switchOffListInputMethod();
+            return;
+        }
+        store.setAside(leftover);
+    }
+    if (context.journal)
+        context.journal->setPath(store.claim());
+    startProgram(context);
+}
