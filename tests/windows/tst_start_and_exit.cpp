@@ -28,6 +28,7 @@ private slots:
     void exitConfirmation_texts();
     void cancel_hidesAndLeavesEverythingAsItWas();
     void closeBox_hidesConfirmation();
+    void confirmation_opensOnCancel_soEnterGoesBack();
     void ok_byEnter_endsProgramAtOnce();
 
 private:
@@ -141,6 +142,23 @@ void TestStartAndExit::closeBox_hidesConfirmation() {
     QVERIFY(confirmation.close());
     QVERIFY(!confirmation.isVisible());
     QVERIFY(film.isVisible());
+}
+
+void TestStartAndExit::confirmation_opensOnCancel_soEnterGoesBack() {
+    auto& confirmation = fixture->windows.get<FrmEnd>();
+    auto* cancel = confirmation.findChild<QPushButton*>("Command2");
+    confirmation.show();
+    QVERIFY(QTest::qWaitForWindowActive(&confirmation));
+    QCOMPARE(confirmation.focusWidget(), cancel);
+    QTest::keyClick(confirmation.focusWidget(), Qt::Key_Return);
+    QVERIFY(!confirmation.isVisible());
+    QCOMPARE(fixture->platform.programEnds, 0);
+
+    // Shown again after the focus was left on OK, it opens on cancel again.
+    confirmation.findChild<QPushButton*>("Command1")->setFocus();
+    confirmation.show();
+    QVERIFY(QTest::qWaitForWindowActive(&confirmation));
+    QCOMPARE(confirmation.focusWidget(), cancel);
 }
 
 void TestStartAndExit::ok_byEnter_endsProgramAtOnce() {

@@ -1,0 +1,204 @@
+#include "app/program.h"
+#include "app/run_start.h"
+#include "domain/journal_store.h"
+#include "domain/order_entry.h"
+#include "support/fake_platform.h"
+#include "support/job_checks.h"
+#include "support/journal_day.h"
+#include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_start.h"
+#include "windows/frm_teisei.h"
+
+#include <memory>
+
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Runs that end without saving, and the next start that restores them:
+// the input screen driven through its real controls, and a real run killed
+// in the middle of a keyed day.
+class TestJournalRestore : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> folder;
+
+    struct Run {
+        explicit Run(const QString& folder) : store(folder) {
+            program.context.journal = &program.journal;
+        }
+        JournalStore store;
+        Program<FakePlatform> program{QStringLiteral("/x")};
+    };
+
+    // A run that sets up the job and keys on the input screen.
+    static Form1& startKeying(Run& run) {
+        run.program.job = journalDayJob();
+        run.program.journal.setPath(run.store.claim());
+        Form1& form = run.program.windows.get<Form1>();
+        form.show();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(&form)); }();
+        return form;
+    }
+
+    static QStringList listItems(Form1& form) {
+        QStringList items;
+        auto* list = control<QListWidget>(&form, "List1");
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+
+    // The job a day's first keys give, keyed straight into an engine.
+    static JobState keyedStraight(const QString& keys) {
+        JobState job = journalDayJob();
+        FakePlatform platform;
+        OrderEntry engine(job, platform);
+        engine.Form_Load(QStringLiteral("/x"));
+        for (const QChar c : keys)
+            engine.Form_KeyPress(c.unicode());
+        return job;
+    }
+
+private Q_SLOTS:
+    void init() { folder = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { folder.reset(); }
+
+    void restoredRun_isTheRunThatEnded_silently() {
+        JobState before;
+        QStringList listBefore;
+        {
+            Run first(folder->path());
+            Form1& form = startKeying(first);
+            typeIntoFocus(QStringLiteral("12\r12\r301\r/150\r/"));
+            // A correction adds photo 45 to pupil 1.
+            QTest::mouseClick(control<QPushButton>(&form, "Command1"), Qt::LeftButton);
+            auto* teisei = first.program.windows.find<frmTeisei>();
+            QVERIFY(teisei && QTest::qWaitForWindowActive(teisei));
+            control<QLineEdit>(teisei, "Text1")->setText(QStringLiteral("1"));
+            control<QLineEdit>(teisei, "Text2")->setText(QStringLiteral("45"));
+            QTest::mouseClick(control<QPushButton>(teisei, "Command2"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(teisei, "Command3"), Qt::LeftButton);
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            typeIntoFocus(QStringLiteral("77\r7"));  // an open pupil, a number typed
+            QVERIFY(first.program.job.personRecords[1].contains(QStringLiteral(" 45 ")));
+            before = first.program.job;
+            listBefore = listItems(form);
+            // The run ends here without saving, as in a crash.
+        }
+
+        Run second(folder->path());
+        second.program.platform.questionAnswers = {true};
+        startRunWithJournal(second.program.context, second.store);
+        QCOMPARE(second.program.platform.questions.size(), 1);
+        const QString question = second.program.platform.questions.first();
+        QVERIFY(question.contains(QStringLiteral("桜ヶ丘小学校")));
+        QVERIFY(
+            question.contains(QStringLiteral("登録済みの人数：2人（ほかに入力中の人があります）")));
+        // Nothing but the question: the replay is silent.
+        QCOMPARE(second.program.platform.calls.size(), 1);
+
+        Form1* form = second.program.windows.find<Form1>();
+        QVERIFY(form && form->isVisible());
+        verifySameState(second.program.job, before);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(listItems(*form), listBefore);
+        QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral("7"));
+
+        // Keying goes on, into the same journal.
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        typeIntoFocus(QStringLiteral("\r/"));
+        QCOMPARE(second.program.job.personCount, 3);
+        const std::optional<JournalContents> contents =
+            readJournalFile(second.program.journal.path());
+        QVERIFY(contents);
+        verifySameState(replayJournal(*contents, QStringLiteral("/x")), second.program.job);
+    }
+
+    void no_setsTheJournalAsideAndStartsAfresh() {
+        {
+            Run first(folder->path());
+            startKeying(first);
+            typeIntoFocus(QStringLiteral("12\r/"));
+        }
+        Run second(folder->path());
+        second.program.platform.questionAnswers = {false};
+        startRunWithJournal(second.program.context, second.store);
+        QCOMPARE(second.program.platform.questions.size(), 1);
+        QVERIFY(second.program.windows.find<frmStart>());
+        QVERIFY(!second.program.windows.find<Form1>());
+        QCOMPARE(second.program.job.personCount, 0);
+        QVERIFY(QFile::exists(folder->filePath(QStringLiteral("run-0.previous.journal"))));
+    }
+
+    void savedRun_leavesNothingToRestore() {
+        {
+            Run first(folder->path());
+            Form1& form = startKeying(first);
+            typeIntoFocus(QStringLiteral("12\r/"));
+            first.program.platform.fileAnswers = {folder->filePath(QStringLiteral("day.ptl"))};
+            QTest::mouseClick(control<QPushButton>(&form, "Command2"), Qt::LeftButton);
+            QVERIFY(QFile::exists(folder->filePath(QStringLiteral("day.ptl"))));
+            first.program.journal.finish();
+        }
+        Run second(folder->path());
+        startRunWithJournal(second.program.context, second.store);
+        QVERIFY(second.program.platform.questions.isEmpty());
+    }
+
+    void killedRun_isRestoredToWhatWasKeyed() {
+        QRandomGenerator random(2026);
+        for (int round = 0; round < 6; ++round) {
+            QTemporaryDir journals;
+            const quint32 seed = 100 + round;
+            const QString keys = journalDayKeys(seed);
+            QProcess child;
+            child.start(QStringLiteral(JOURNAL_DAY_CHILD),
+                        {journals.path(), QString::number(seed)});
+            QVERIFY(child.waitForStarted());
+            // Killed after a random number of keys.
+            const int killAfter = 1 + random.bounded(int(keys.size()) - 1);
+            QByteArray printed;
+            int handled = 0;
+            while (handled < killAfter && child.waitForReadyRead(10000)) {
+                printed += child.readAllStandardOutput();
+                const QList<QByteArray> lines = printed.trimmed().split('\n');
+                handled = lines.last().toInt();
+            }
+            child.kill();
+            QVERIFY(child.waitForFinished());
+            // What was printed after the last look and before the kill.
+            printed += child.readAllStandardOutput();
+            handled = printed.trimmed().split('\n').last().toInt();
+            QVERIFY2(handled >= killAfter, qPrintable(QString::fromLocal8Bit(printed.right(80))));
+
+            Run restart(journals.path());
+            restart.program.platform.questionAnswers = {true};
+            startRunWithJournal(restart.program.context, restart.store);
+            QCOMPARE(restart.program.platform.questions.size(), 1);
+            // Every key handled is there; the one being handled when the run
+            // was killed may be there too.
+            const std::optional<JournalContents> journal =
+                readJournalFile(restart.program.journal.path());
+            QVERIFY(journal);
+            int keysInJournal = 0;
+            for (const JournalEntry& entry : journal->entries)
+                keysInJournal += entry.kind == JournalEntry::Kind::KeyPress;
+            QVERIFY2(keysInJournal >= handled && keysInJournal <= handled + 1,
+                     qPrintable(QStringLiteral("%1 keys in the journal, %2 handled")
+                                    .arg(keysInJournal)
+                                    .arg(handled)));
+            verifySameState(restart.program.job, keyedStraight(keys.left(keysInJournal)));
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+};
+
+QTEST_MAIN(TestJournalRestore)
+#include "tst_journal_restore.moc"
