@@ -12,13 +12,20 @@
 // text codec library lacks that alias.
 const char* cp932CodecName();
 
-// The bytes as text; bytes that are not CP932 become U+FFFD.
-QString decodeCp932(QByteArrayView bytes);
+// What stands in the text for bytes that are no CP932 character.
+inline constexpr char16_t kCp932Replacement = u'\uFFFD';
 
-// The text as CP932 bytes. *ok is false when the encoder reported an error;
-// a character without a CP932 form may still pass unnoticed (some are
-// mapped to a look-alike), so callers that must keep the text whole check
-// it with cp932Holds().
+// The bytes as text. The bytes 0x00 to 0x7F are the ASCII characters as
+// they are; a byte that CP932 does not use (0x80, 0xA0, 0xFD to 0xFF), a lead
+// byte whose next byte cannot follow it (the byte after it is then read on
+// its own), a lead byte at the very end, and a byte pair to which CP932
+// assigns no character each become one U+FFFD, counted in *replaced.
+QString decodeCp932(QByteArrayView bytes, qsizetype* replaced = nullptr);
+
+// The text as CP932 bytes, ASCII characters as they are. *ok is false when
+// the encoder reported an error; a character without a CP932 form may still
+// pass unnoticed (some are mapped to a look-alike), so callers that must
+// keep the text whole check it with cp932Holds().
 QByteArray encodeCp932(QStringView text, bool* ok = nullptr);
 
 // True when the text comes back unchanged after encoding to CP932 and

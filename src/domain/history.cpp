@@ -3,6 +3,7 @@
 #include "domain/record_items.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -17,6 +18,16 @@ constexpr int kAmountXShort = 7280;  // amount items of 4 to 6 characters
 constexpr int kLabelX = 20;
 constexpr int kDashedGuideX = 3700;
 constexpr int kSolidGuideX = 7050;
+
+// The registered persons whose records the history reads: 1..personCount,
+// within the slots personRecords has.
+int registeredSlots(const JobState& job) {
+    const Number last = std::floor(job.personCount);
+    const int lastSlot = int(job.personRecords.size()) - 1;
+    if (!(last >= 0))
+        return 0;
+    return last >= lastSlot ? lastSlot : int(last);
+}
 
 }  // namespace
 
@@ -154,15 +165,19 @@ int HistoryRows::rowsOf(const JobState& job, int slot) {
     const QString& record = job.personRecords[slot];
     // A record that was replaced holds other data than the shared copy kept
     // here; the copy keeps its own data alive, so equal data means equal text.
-    if (cached.record.constData() != record.constData() || cached.record.size() != record.size()) {
+    // An empty record has no data of its own (every empty text shares one),
+    // so a slot not yet counted is counted whatever it holds.
+    if (!cached.counted || cached.record.constData() != record.constData() ||
+        cached.record.size() != record.size()) {
         cached.record = record;
         cached.rows = countRecordRows(record);
+        cached.counted = true;
     }
     return cached.rows;
 }
 
 int HistoryRows::countRows(const JobState& job) {
-    const int persons = std::clamp(int(job.personCount), 0, JobState::kMaxPersons);
+    const int persons = registeredSlots(job);
     int rows = 0;
     for (int p = 1; p <= persons; ++p)
         rows += rowsOf(job, p);
@@ -175,7 +190,7 @@ int HistoryRows::fillHistoryLines(JobState& job, Number firstRow, std::optional<
     for (int i = 1; i <= std::min(clearCount, lineSlots); ++i)
         job.historyLines[i].clear();
 
-    const int persons = std::clamp(int(job.personCount), 0, JobState::kMaxPersons);
+    const int persons = registeredSlots(job);
     int rowCounter = 0;
     int linesUsed = 0;
     for (int p = 1; p <= persons; ++p) {

@@ -116,6 +116,7 @@ private:
     struct Cached {
         QString record;  // a shared copy: the same data means the same text
         int rows = 0;
+        bool counted = false;
     };
     std::vector<Cached> cache_;
 };

@@ -32,6 +32,38 @@ constexpr qint64 kLargestJobFileBytes =
 // and long header texts, and far below what would strain memory.
 constexpr qint64 kMaxJobFileBytes = 8 * kLargestJobFileBytes;
 
+// What the loader takes beyond the layout, so that every job it loads can
+// be shown, and saved again within kMaxJobFileBytes.
+
+// A header text (customer, event, date, photographer): at most as long as
+// the setup screen's boxes take.
+constexpr int kMaxHeaderTextLength = 32767;
+
+// A registered person's record: at most 100 photo numbers, as the input and
+// correction screens allow; besides them the person label and the amount
+// and nothing else; each photo number or label at most kMaxRecordItemBytes
+// bytes as written (its blank included), the amount item (the amount of any
+// price the setup screen takes, up to 310 digits) at most
+// kMaxAmountItemBytes.
+constexpr int kMaxRecordPhotoNumbers = JobState::kMaxEntryPrints;
+constexpr int kMaxRecordOtherItems = 2;
+constexpr int kMaxRecordItemBytes = 24;
+constexpr int kMaxAmountItemBytes = 330;
+constexpr qint64 kLargestRecordFieldBytes =
+    2 + kMaxRecordOtherItems * qint64(kMaxAmountItemBytes) +
+    qint64(kMaxRecordPhotoNumbers + 1) * kMaxRecordItemBytes + 2;  // quotes, items, CR LF
+
+// The largest file the writer makes of a job the loader took: the header
+// texts at their longest in double-byte characters, every number in up to
+// 311 characters, counts of up to six characters and every record at its
+// longest.
+constexpr qint64 kLargestLoadableJobFileBytes =
+    kTextHeaderFields * (2 * qint64(kMaxHeaderTextLength) + 3) +
+    (kHeaderFields - kTextHeaderFields) * (311 + 1) + 2 + kLargestCountBytes +
+    qint64(kRecordFields) * kLargestRecordFieldBytes;
+static_assert(kLargestLoadableJobFileBytes <= kMaxJobFileBytes,
+              "a job the loader takes must save within the size the loader reads");
+
 }  // namespace JobFileFormat
 
 // Where in a job file a field lies.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 const QString OrderEntry::kNoDataMessage = QStringLiteral("データがありません！");
 const QString OrderEntry::kEntryLimitMessage = QStringLiteral(
@@ -26,6 +27,27 @@ constexpr int kDrawnLines = 18;
 
 bool isCloseKey(int k) {
     return k == u'*' || k == u'/' || k == u'=';
+}
+
+// A photo number that indexes printCounts (1..10000), or none.
+std::optional<int> countIndex(Number n) {
+    if (!(n >= 1 && n <= JobState::kMaxPhotoNumber))
+        return std::nullopt;
+    return int(n);
+}
+
+// The slot of personRecords that the next close writes (lastRecordSlot + 1),
+// or none when that is not one of its slots 1..1500.
+std::optional<int> nextRecordSlot(const JobState& job) {
+    const Number slot = job.lastRecordSlot + 1;
+    if (!(slot >= 1 && slot <= JobState::kMaxPersons) || slot != std::floor(slot))
+        return std::nullopt;
+    return int(slot);
+}
+
+// The 32-bit small total one print lower, kept at its lowest value.
+std::int32_t oneLess(std::int32_t total) {
+    return total == std::numeric_limits<std::int32_t>::min() ? total : total - 1;
 }
 
 }  // namespace
@@ -189,8 +211,7 @@ void OrderEntry::refuseNumber() {
 }
 
 bool OrderEntry::jobIsFull() const {
-    return job_.personCount >= JobState::kMaxPersons ||
-           job_.lastRecordSlot >= JobState::kMaxPersons;
+    return job_.personCount >= JobState::kMaxPersons || !nextRecordSlot(job_);
 }
 
 bool OrderEntry::additionWouldOverflowCounts(int n, int copies) const {
@@ -221,8 +242,14 @@ void OrderEntry::appendRecentEntry(const QString& item) {
 }
 
 void OrderEntry::AddPrint() {
-    const int n = int(job_.currentPhotoNumber);
     const int c = job_.copyCount;
+    const std::optional<int> index = countIndex(job_.currentPhotoNumber);
+    if (!index) {
+        // Not a photo number that has a count: nothing to count it in.
+        dropTrailingTokens(c);
+        return;
+    }
+    const int n = *index;
 
     // A count that would leave its field is refused as a whole, like an
     // entry past 100 prints: the appended tokens go, nothing is counted.
@@ -264,9 +291,10 @@ void OrderEntry::AddPrint() {
 }
 
 void OrderEntry::RemovePrint() {
-    const int n = int(std::fabs(job_.currentPhotoNumber));
+    const std::optional<int> index = countIndex(std::fabs(job_.currentPhotoNumber));
+    const int n = index.value_or(0);
 
-    if (job_.printCounts[n] < 1) {
+    if (!index || job_.printCounts[n] < 1) {
         platform_.beep();
         showMessage(kNoDataMessage);
         job_.hasPendingEntries = false;
@@ -299,7 +327,7 @@ void OrderEntry::RemovePrint() {
         job_.grandTotalPrints -= 1;
         const SizeClass size = sizeClassOf(job_, n);
         if (size.small) {
-            job_.smallTotalPrints -= 1;
+            job_.smallTotalPrints = oneLess(job_.smallTotalPrints);
             display_.tbShouNanMai = signedDisplay(job_.smallTotalPrints);
         }
         if (size.medium) {
@@ -366,9 +394,10 @@ bool OrderEntry::ClosePerson() {
         showMessage(kJobFullMessage);
         return false;
     }
+    const int slot = *nextRecordSlot(job_);  // a slot of personRecords: the job is not full
     job_.personCount += 1;
-    job_.lastRecordSlot += 1;
-    job_.personRecords[int(job_.lastRecordSlot)] =
+    job_.lastRecordSlot = slot;
+    job_.personRecords[slot] =
         personRecordText(job_.personCount, job_.pendingEntry, job_.pendingAmountText);
 
     const QString separator = QStringLiteral("-----") + kAmountMarker + job_.pendingAmountText;

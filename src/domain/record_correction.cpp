@@ -2,6 +2,7 @@
 
 #include "domain/record_items.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -15,13 +16,21 @@ namespace {
 constexpr int kUnderlineRight = 8300;
 constexpr int kGuideBottom = 4400;
 
+// The 32-bit small total one print higher or lower, kept within its field.
+std::int32_t oneMore(std::int32_t total) {
+    return total == std::numeric_limits<std::int32_t>::max() ? total : total + 1;
+}
+std::int32_t oneLess(std::int32_t total) {
+    return total == std::numeric_limits<std::int32_t>::min() ? total : total - 1;
+}
+
 }  // namespace
 
 // ---- Record text helpers ----------------------------------------------------
 
 int personNumberOf(const QString& text, const JobState& job) {
     const std::optional<std::int16_t> n = roundToInt16(readNumber(text));
-    if (!n || *n < 1 || *n > job.personCount)
+    if (!n || *n < 1 || *n > job.personCount || *n >= job.personRecords.size())
         return 0;
     return *n;
 }
@@ -159,8 +168,10 @@ void RecordCorrection::DrawCorrectedRecord() {
 }
 
 std::optional<EditOutcome> RecordCorrection::startEdit(int& person) {
+    // A number beyond the photo numbers that have a count lies in no range
+    // the job can take.
     const Number v = readNumber(display_.Text2);
-    if (!sizeClassOf(job_, v).any()) {
+    if (!sizeClassOf(job_, v).any() || !(v <= JobState::kMaxPhotoNumber)) {
         display_.frmTeiseiEnabled = false;
         return EditOutcome::OutOfRange;
     }
@@ -206,7 +217,7 @@ EditOutcome RecordCorrection::AddPhotoNumber() {
         refuse(kRecordFullMessage);
         return EditOutcome::RecordFull;
     }
-    const int k = int(readNumber(display_.Text2));  // whole: digits only, within a range
+    const int k = int(readNumber(display_.Text2));  // whole: digits only, 1..10000
     if (job_.printCounts[k] == std::numeric_limits<std::int16_t>::max()) {
         refuse(kPhotoCountLimitMessage.arg(k));
         return EditOutcome::CountLimit;
@@ -217,7 +228,7 @@ EditOutcome RecordCorrection::AddPhotoNumber() {
     job_.printCounts[k] = std::int16_t(job_.printCounts[k] + 1);
     const SizeClass size = sizeClassOf(job_, k);
     if (size.small)
-        job_.smallTotalPrints += 1;
+        job_.smallTotalPrints = oneMore(job_.smallTotalPrints);
     if (size.medium)
         job_.mediumTotalPrints += 1;
     if (size.large)
@@ -252,11 +263,13 @@ EditOutcome RecordCorrection::DeletePhotoNumber() {
     record.truncate(record.indexOf(u'\\'));
     job_.correctedRecord = RebuildRecordAmount(record, job_);
     job_.personRecords[person] = job_.correctedRecord;
-    const int k = int(readNumber(typed));
-    job_.printCounts[k] = std::int16_t(job_.printCounts[k] - 1);
+    const int k = int(readNumber(typed));  // whole: digits only, 1..10000
+    // A count the file gave too low (below the prints in the records) stays
+    // at 0, so that the job saves as a file the loader takes.
+    job_.printCounts[k] = std::int16_t(std::max(job_.printCounts[k] - 1, 0));
     const SizeClass size = sizeClassOf(job_, k);
     if (size.small)
-        job_.smallTotalPrints -= 1;
+        job_.smallTotalPrints = oneLess(job_.smallTotalPrints);
     if (size.medium)
         job_.mediumTotalPrints -= 1;
     if (size.large)

@@ -37,11 +37,24 @@ std::optional<PrintSize> sizeOf(const JobState& job, Number photoNumber) {
     return std::nullopt;
 }
 
-// The whole photo numbers of a range that printCounts can hold.
+// The whole photo numbers of a range that printCounts can hold (first above
+// last when there are none).
 std::pair<int, int> listedRange(Number start, Number end) {
-    const Number first = std::max<Number>(1, std::ceil(start));
-    const Number last = std::min<Number>(JobState::kMaxPhotoNumber, std::floor(end));
-    return {int(first), int(last)};
+    constexpr Number kHighest = JobState::kMaxPhotoNumber;
+    const Number first = std::ceil(start);
+    const Number last = std::floor(end);
+    return {first >= 1 ? int(std::min(first, kHighest + 1)) : 1,
+            last <= kHighest ? int(std::max<Number>(last, 0)) : int(kHighest)};
+}
+
+// The registered persons the reports cover: slots 1..personCount that
+// personRecords has.
+int registeredSlots(const JobState& job) {
+    const Number last = std::floor(job.personCount);
+    const Number lastSlot = Number(job.personRecords.size() - 1);
+    if (!(last >= 0))
+        return 0;
+    return int(std::min(last, lastSlot));
 }
 
 Number tokenCount(const QString& entry) {
@@ -118,8 +131,7 @@ RegisteredOrders collectRegisteredOrders(const JobState& job) {
     const QVector<SizeSetup> setups = sizeSetups(job);
     const auto priceOf = [&](PrintSize size) { return setups[int(size)].unitPrice; };
 
-    const int persons =
-        int(std::clamp<Number>(std::floor(job.personCount), 0, JobState::kMaxPersons));
+    const int persons = registeredSlots(job);
     orders.pupils.reserve(persons);
     Number sizePrints[3] = {0, 0, 0};
     for (int slot = 1; slot <= persons; ++slot) {

@@ -135,8 +135,10 @@ ReportDocument pupilDocument(const PupilReport& report) {
                                                         {PrintSize::Medium, pupil.mediumPrints},
                                                         {PrintSize::Small, pupil.smallPrints}};
         for (const auto& [size, prints] : perSize) {
-            const bool listed = std::any_of(report.sizes.begin(), report.sizes.end(),
-                                            [&](const SizeSummary& s) { return s.size == size; });
+            const PrintSize wanted = size;  // clang 14 captures no structured binding
+            const bool listed =
+                std::any_of(report.sizes.begin(), report.sizes.end(),
+                            [wanted](const SizeSummary& s) { return s.size == wanted; });
             if (listed)
                 parts << ReportText::sizeName(size) + QStringLiteral(" ") + printsText(prints);
         }

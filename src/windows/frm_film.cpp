@@ -119,17 +119,23 @@ void FrmFilm::Command1_Click() {
         return;
 
     const JobFileLoadResult result = LoadJobFile(context_.job, path);
-    if (result.status == JobFileLoadResult::Status::NothingRead) {
-        // Nothing of the file reached the job: the screen stays open, so the
-        // job can still be typed or another file loaded.
+    if (!result.loaded()) {
+        // Refused (not a job file, damaged, or a value the job cannot take):
+        // the job and the screen stay as they were, open for typing or for
+        // another file.
         context_.platform.showMessage(result.message);
         return;
     }
     loadedFilePath_ = path;
+    showLoadedJob();
+    // Where a partial load stopped, or which fields hold unreadable bytes.
+    if (!result.message.isEmpty())
+        context_.platform.showMessage(result.message);
+}
+
+void FrmFilm::showLoadedJob() {
     FillJobSettingsControls(this, context_.job);
     lockAfterLoad();
-    if (!result.complete())
-        context_.platform.showMessage(result.message);
 }
 
 // One file per run: the ranges and prices as loaded, the load button off

@@ -34,8 +34,10 @@ public:
     // The load button: asks for a job file, loads it into the job, fills
     // the screen from the job and locks the ranges and prices, the button
     // itself and the way to another file for the rest of the run. A
-    // cancelled dialog, or a file of which nothing could be read, leaves the
-    // screen as it was; a load that stopped early is reported.
+    // cancelled dialog leaves the screen as it was; a refused file (one that
+    // cannot be read, or holds a value the job cannot take) is reported and
+    // leaves the job and the screen as they were, open; a load that stopped
+    // among the unused slots, or replaced unreadable bytes, is reported.
     void Command1_Click();
 
     // The job file loaded in this run; empty when none was.
@@ -85,6 +87,8 @@ private:
     QLineEdit* box(SetupControl box) const;
     QList<QWidget*> rowWidgets(SizeRow row) const;
     void connectFields();
+    // The screen as after a load: filled from the job, then locked.
+    void showLoadedJob();
     void lockAfterLoad();
 
     RunContext& context_;

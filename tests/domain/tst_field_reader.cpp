@@ -66,6 +66,9 @@ private slots:
     void countConversion_data();
     void countConversion();
     void cp932_decodesCp932OnlyCharacters();
+    void cp932_badBytesReadAsReplacement_data();
+    void cp932_badBytesReadAsReplacement();
+    void cp932_everyCharacterComesBack();
     void cp932Holds_data();
     void cp932Holds();
     void readBounded_data();
@@ -254,6 +257,70 @@ void TestFieldReader::cp932_decodesCp932OnlyCharacters() {
     bool ok = false;
     QCOMPARE(encodeCp932(QStringLiteral("①～表ソ\\.ﾃｽﾄ"), &ok), bytes);
     QVERIFY(ok);
+}
+
+void TestFieldReader::cp932_badBytesReadAsReplacement_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("replaced");
+
+    const QString r = QString(QChar(kCp932Replacement));
+    QTest::newRow("clean") << QByteArray("\x82\xa0(1) 5 \\.0 ") << QStringLiteral("あ(1) 5 \\.0 ")
+                           << 0;
+    QTest::newRow("bytes CP932 does not use") << QByteArray(
+                                                     "a\x80"
+                                                     "b\xa0"
+                                                     "c\xfd\xfe\xff")
+                                              << "a" + r + "b" + r + "c" + r + r + r << 5;
+    QTest::newRow("lead byte at the very end") << QByteArray("ab\x82") << "ab" + r << 1;
+    QTest::newRow("lead byte before a blank") << QByteArray("\x82 5") << r + " 5" << 1;
+    QTest::newRow("lead byte before a quote") << QByteArray("\"\x82\",") << "\"" + r + "\"," << 1;
+    QTest::newRow("lead byte before DEL") << QByteArray("\x82\x7f") << r + "\x7f" << 1;
+    QTest::newRow("pair CP932 leaves unassigned") << QByteArray("\x85\x40x") << r + "x" << 1;
+    QTest::newRow("control bytes as they are")
+        << QByteArray("\x1a\x1c\x7f\x00", 4) << QString::fromLatin1("\x1a\x1c\x7f\x00", 4) << 0;
+    QTest::newRow("user-defined area") << QByteArray("\xf0\x40") << QStringLiteral("\uE000") << 0;
+}
+
+void TestFieldReader::cp932_badBytesReadAsReplacement() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(int, replaced);
+    qsizetype count = -1;
+    QCOMPARE(decodeCp932(bytes, &count), text);
+    QCOMPARE(count, replaced);
+    // Saved again, the text gives the bytes back where they were
+    // characters; a replacement is no character of CP932 and is refused.
+    bool ok = false;
+    const QByteArray again = encodeCp932(text, &ok);
+    QCOMPARE(ok, replaced == 0);
+    if (ok)
+        QCOMPARE(again, bytes);
+}
+
+void TestFieldReader::cp932_everyCharacterComesBack() {
+    // Every byte and every pair that reads as a character encodes to a
+    // sequence that reads as the same character (for the pairs CP932 gives
+    // two codes, such as the NEC and IBM forms of 纊, either serves).
+    int characters = 0;
+    for (int lead = 0; lead < 0x100; ++lead) {
+        for (int trail = -1; trail < 0x100; ++trail) {
+            QByteArray bytes(1, char(lead));
+            if (trail >= 0)
+                bytes += char(trail);
+            qsizetype replaced = 0;
+            const QString text = decodeCp932(bytes, &replaced);
+            if (replaced > 0 || text.size() != 1)
+                continue;
+            ++characters;
+            bool ok = false;
+            const QByteArray again = encodeCp932(text, &ok);
+            if (!ok || decodeCp932(again) != text)
+                QFAIL(qPrintable(QStringLiteral("%1 does not come back")
+                                     .arg(QString::fromLatin1(bytes.toHex()))));
+        }
+    }
+    QVERIFY(characters > 7000);
 }
 
 void TestFieldReader::cp932Holds_data() {

@@ -4,14 +4,24 @@
 #include "windows/fill_job_settings_controls.h"
 #include "windows/frm_film.h"
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -47,6 +57,12 @@ class TestFrmFilmLoad : public QObject {
     QString saved(const JobState& job, const QString& name) {
         const QString path = dir.filePath(name);
         return writeJob(job, path) ? path : QString();
+    }
+
+    static void writeBytes(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
     }
 
     void verifyUnlocked() {
@@ -190,32 +206,134 @@ private Q_SLOTS:
         verifyLocked();
     }
 
-    void damagedFile_keepsWhatWasReadLocksAndTells() {
-        // The file ends in the middle of the records: persons 1 and 2 of 3
-        // are in it.
+    void fileEndingAmongUnusedSlots_keepsWhatWasReadLocksAndTells() {
+        // The file ends after the record of slot 5: the three persons are in it.
         const JobState source = keyedJob();
-        const QString path = saved(source, QStringLiteral("damaged.ptl"));
+        const QString path = saved(source, QStringLiteral("short.ptl"));
         QByteArray bytes = fileBytes(path);
-        const qsizetype third = bytes.indexOf(QByteArray("\"(3) "));
-        QVERIFY(third > 0);
-        bytes.truncate(third + 8);
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(bytes);
-        }
+        qsizetype end = bytes.indexOf(QByteArray("\"(3) "));
+        for (int slot = 3; slot <= 5; ++slot)
+            end = bytes.indexOf("\r\n", end) + 2;
+        bytes.truncate(end);
+        writeBytes(path, bytes);
         JobState expected;
         const JobFileLoadResult reference = LoadJobFile(expected, path);
         QCOMPARE(reference.status, JobFileLoadResult::Status::Partial);
 
         clickLoad(path);
         QCOMPARE(platform().messages, QStringList{reference.message});
-        QVERIFY(reference.message.contains(QStringLiteral("3 人目")));
-        QCOMPARE(program->job.personRecords[2], source.personRecords[2]);
-        QCOMPARE(program->job.personRecords[3], QString());  // not read
+        QVERIFY(reference.message.contains(QStringLiteral("6 人目")));
+        QCOMPARE(program->job.personRecords[3], source.personRecords[3]);
+        QCOMPARE(program->job.personRecords[5], QStringLiteral("(5) "));
+        QCOMPARE(program->job.personRecords[6], QString());  // not read
         QCOMPARE(program->job.printCounts, source.printCounts);
         QCOMPARE(text("tbShouEnd"), QStringLiteral("999"));
         verifyLocked();
+    }
+
+    void damagedFile_refusedScreenAndJobAsTheyWere_data() {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("told");
+        // The header of keyedJob() as the writer writes its numbers.
+        const QByteArray numbers = ",0,1,100,0,101,300,301,999,800,500,100,";
+        QTest::newRow("small range ends at 32767")
+            << numbers << QByteArray(",0,1,100,0,101,300,301,32767,800,500,100,")
+            << QStringLiteral("ヘッダーの「ネガ小の終わりのNo.」");
+        QTest::newRow("large switched off with its range")
+            << numbers << QByteArray(",1,1,100,0,101,300,301,999,800,500,100,")
+            << QStringLiteral("設定しないサイズ");
+        QTest::newRow("personCount 5000") << QByteArray(",3,3\r\n") << QByteArray(",5000,5000\r\n")
+                                          << QStringLiteral("ヘッダーの「登録人数」");
+        QTest::newRow("lastRecordSlot -5") << QByteArray(",3,3\r\n") << QByteArray(",3,-5\r\n")
+                                           << QStringLiteral("最後に登録した番号");
+        QTest::newRow("ends inside the registered records")
+            << QByteArray("\"(3) ") << QByteArray() << QStringLiteral("3 人目の個人データ");
+    }
+    void damagedFile_refusedScreenAndJobAsTheyWere() {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, told);
+        const QString path = saved(keyedJob(), QStringLiteral("damaged.ptl"));
+        QByteArray bytes = fileBytes(path);
+        const qsizetype at = bytes.indexOf(from);
+        QVERIFY(at > 0);
+        if (to.isEmpty())
+            bytes.truncate(at);  // the file ends there
+        else
+            bytes.replace(at, from.size(), to);
+        writeBytes(path, bytes);
+
+        // The operator had begun to type a job.
+        box("tbTokuisaki")->setText(QStringLiteral("入力途中"));
+        program->job.smallUnitPrice = 90;
+        clickLoad(path);
+
+        QCOMPARE(platform().messages.size(), 1);
+        const QString message = platform().messages.constFirst();
+        QVERIFY2(message.contains(told), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("何も読み込まれていません")), qPrintable(message));
+        QCOMPARE(text("tbTokuisaki"), QStringLiteral("入力途中"));
+        QCOMPARE(program->job.smallUnitPrice, 90);
+        QCOMPARE(program->job.personCount, 0);
+        QCOMPARE(program->job.smallEnd, 0);
+        QCOMPARE(text("tbShouEnd"), QString());
+        verifyUnlocked();
+        QVERIFY(film->loadedFilePath().isEmpty());
+
+        // Another file can be loaded after it.
+        clickLoad(saved(keyedJob(), QStringLiteral("good.ptl")));
+        QCOMPARE(platform().messages.size(), 1);
+        QCOMPARE(program->job.personCount, 3);
+        verifyLocked();
+    }
+
+    void unreadableBytes_loadedAndTold() {
+        const QString path = saved(keyedJob(), QStringLiteral("bytes.ptl"));
+        QByteArray bytes = fileBytes(path);
+        // The customer's name さくら小学校 with its second character broken.
+        const QByteArray name("\x82\xb3\x82\xad");
+        QVERIFY(bytes.startsWith('"' + name));
+        bytes[4] = '\xff';  // a lead byte without its trail, then a byte CP932 does not use
+        writeBytes(path, bytes);
+
+        clickLoad(path);
+        QCOMPARE(platform().messages.size(), 1);
+        QVERIFY(
+            platform().messages.constFirst().contains(QStringLiteral("・ヘッダーの「得意先」")));
+        QCOMPARE(text("tbTokuisaki"), QStringLiteral("さ\uFFFD\uFFFDら小学校"));
+        verifyLocked();
+    }
+
+    void namedPipe_refusedAtOnce() {
+#ifdef Q_OS_UNIX
+        const QString path = dir.filePath(QStringLiteral("pipe.ptl"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // Should the load wait for a writer of the pipe, one comes after five
+        // seconds and closes at once, so the test ends and fails.
+        std::atomic<bool> done = false;
+        std::thread writer([&] {
+            for (int i = 0; i < 50 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (done)
+                return;
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        clickLoad(path);
+        done = true;
+        writer.join();
+        QVERIFY2(timer.elapsed() < 4000, "the load waited for a writer of the pipe");
+        QCOMPARE(platform().messages.size(), 1);
+        QVERIFY(
+            platform().messages.constFirst().contains(QStringLiteral("通常のファイルではない")));
+        verifyUnlocked();
+#else
+        QSKIP("named pipes of this kind exist on Unix only");
+#endif
     }
 
     void unreadableFile_toldAndScreenStaysOpen_data() {
