@@ -303,6 +303,9 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::apply(const JournalEntry& entry) {
+    // Finishing with no open pupil changes nothing: a saved run stays saved.
+    if (entry.kind == JournalEntry::Kind::FinishClose && context_.job.pendingEntry.isEmpty())
+        return;
     recordInJournal(context_, entry);
     applyInputEntry(engine_, entry);
 }

@@ -144,6 +144,8 @@ private Q_SLOTS:
             first.program.platform.fileAnswers = {folder->filePath(QStringLiteral("day.ptl"))};
             QTest::mouseClick(control<QPushButton>(&form, "Command2"), Qt::LeftButton);
             QVERIFY(QFile::exists(folder->filePath(QStringLiteral("day.ptl"))));
+            form.close();  // the close box, with no pupil open
+            QCOMPARE(first.program.platform.programEnds, 1);
             first.program.journal.finish();
         }
         Run second(folder->path());
