@@ -15,6 +15,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -185,6 +186,11 @@ int createTemporary(const QString& folder, mode_t mode, TemporaryName& name, int
         const int fd = ::open(nativePath(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0) {
+            // Held while the file is written: removeSaveLeftovers passes over
+            // it (another run of the program saving in the same folder).
+            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                // Locks not supported here: the file is just less guarded.
+            }
             name.set(candidate);
             return fd;
         }
@@ -363,6 +369,14 @@ FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
             outcome.fault = FileFault::NotAFile;
             return outcome;
         }
+        // Marked read-only: kept so, though the folder would let it be replaced.
+        if (::faccessat(AT_FDCWD, nativePath(target).constData(), W_OK, AT_EACCESS) != 0) {
+            if (errno != EACCES && errno != EPERM)
+                return failedAt(FileStep::Create, errno);
+            FileWriteOutcome outcome = failedAt(FileStep::Create, errno);
+            outcome.fault = FileFault::FileReadOnly;
+            return outcome;
+        }
         hasPrevious = true;
     } else if (errno != ENOENT) {
         return failedAt(FileStep::Create, errno);
@@ -439,12 +453,16 @@ int removeSaveLeftovers(const QString& folder) {
         if (::lstat(native.constData(), &status) != 0 || !S_ISREG(status.st_mode) ||
             status.st_uid != user)
             continue;
+        Descriptor file(::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (file.get() < 0)
+            continue;
         if (earlier) {
             // A job file, or the backup of one, begins with the quoted customer.
-            Descriptor file(::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
             char first = 0;
-            if (file.get() < 0 || ::read(file.get(), &first, 1) != 1 || first != '"')
+            if (::read(file.get(), &first, 1) != 1 || first != '"')
                 continue;
+        } else if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            continue;  // a save that is still running holds it
         }
         if (::unlink(native.constData()) == 0)
             ++removed;

@@ -13,7 +13,8 @@ enum class FileFault {
     DiskFull,       // no space left on the device
     QuotaExceeded,  // the user's share of the disk is used up
     TooLarge,       // larger than the file system or the process may write
-    NoPermission,   // the folder or the file may not be written
+    NoPermission,   // the folder may not be written
+    FileReadOnly,   // the file to replace may not be written by the user (read-only)
     ReadOnly,       // a read-only file system
     NameTooLong,    // a name longer than the file system allows
     FolderMissing,  // a folder on the way does not exist
@@ -58,7 +59,8 @@ FileFault faultOfSystemError(int error);
 // target. The backup never follows a symbolic link at its name: whatever is
 // there is replaced, not written through. On failure nothing at path or at
 // the backup's name has changed (unless the step is ConfirmReplace) and no
-// temporary file is left. SIGXFSZ is ignored while it runs, so that a file
+// temporary file is left. A previous file that the user may not write (marked
+// read-only) is not replaced. SIGXFSZ is ignored while it runs, so that a file
 // size limit makes the write fail instead of ending the program.
 //
 // Before writing, removeSaveLeftovers runs on the target's folder.
@@ -74,7 +76,8 @@ FileWriteOutcome copyToBackup(const QString& source, const QString& backupPath);
 
 // Removes from folder what saves of this program left when they were
 // killed: regular files of the current user named as this program's
-// temporary files (".pictor-save-" and six letters or digits), and those of
+// temporary files (".pictor-save-" and six letters or digits) that no
+// running save holds locked, and those of
 // earlier versions ("NAME.ptl.XXXXXX" or "NAME.ptl.bak.XXXXXX" with six
 // letters of mixed case, holding text that begins as a job file does).
 // Returns how many were removed.

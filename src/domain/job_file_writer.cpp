@@ -42,6 +42,8 @@ const QString kDiskFull = QStringLiteral("ディスクの空きが足りませ�
 const QString kQuotaExceeded = QStringLiteral("ディスクの使用量が上限に達しています。");
 const QString kTooLarge = QStringLiteral("ファイルが大きすぎて、この保存先には書き込めません。");
 const QString kNoPermission = QStringLiteral("この場所に書き込む権限がありません。");
+const QString kFileReadOnly =
+    QStringLiteral("保存先のファイルは書き換えが許可されていません（読み取り専用です）。");
 const QString kReadOnly = QStringLiteral("保存先は読み取り専用です。");
 const QString kNameTooLong = QStringLiteral("ファイル名が長すぎます。短い名前にしてください。");
 const QString kFolderMissing = QStringLiteral("保存先のフォルダーがありません。");
@@ -64,6 +66,8 @@ QString causeText(FileFault fault, int systemError) {
             return kTooLarge;
         case FileFault::NoPermission:
             return kNoPermission;
+        case FileFault::FileReadOnly:
+            return kFileReadOnly;
         case FileFault::ReadOnly:
             return kReadOnly;
         case FileFault::NameTooLong:

@@ -120,6 +120,7 @@ extern const QString kDiskFull;
 extern const QString kQuotaExceeded;
 extern const QString kTooLarge;
 extern const QString kNoPermission;
+extern const QString kFileReadOnly;
 extern const QString kReadOnly;
 extern const QString kNameTooLong;
 extern const QString kFolderMissing;
