@@ -1,6 +1,7 @@
 #include "domain/field_reader.h"
 
 #include <cmath>
+#include <limits>
 
 #include <QIODevice>
 
@@ -172,6 +173,19 @@ NumberOrText fieldToNumberOrText(const JobFileField& field) {
 }
 
 FieldValue<std::int16_t> countFieldToInt16(const JobFileField& field) {
+    // Counts as the writer writes them, a few digits, read straight away;
+    // anything else by the general reading.
+    const QStringView text = field.text;
+    if (!text.isEmpty() && text.size() <= 5) {
+        int value = 0;
+        bool digits = true;
+        for (const QChar c : text) {
+            digits = digits && c >= u'0' && c <= u'9';
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        if (digits && value <= std::numeric_limits<std::int16_t>::max())
+            return {std::int16_t(value), FieldProblem::None};
+    }
     const std::optional<std::int16_t> value = roundToInt16(readNumber(field.text));
     if (!value)
         return {0, FieldProblem::OutOfRange};

@@ -237,6 +237,11 @@ void TestFieldReader::countConversion_data() {
     QTest::newRow("max") << "32767" << 32767 << ok;
     QTest::newRow("above 32767") << "32768" << 0 << FieldProblem::OutOfRange;
     QTest::newRow("half to even") << "4.5" << 4 << ok;
+    QTest::newRow("leading zeros") << "00012" << 12 << ok;
+    QTest::newRow("blanks inside") << "3 2" << 32 << ok;
+    QTest::newRow("negative") << "-7" << -7 << ok;
+    QTest::newRow("far above 32767") << "99999" << 0 << FieldProblem::OutOfRange;
+    QTest::newRow("six digits") << "012345" << 12345 << ok;
 }
 
 void TestFieldReader::countConversion() {

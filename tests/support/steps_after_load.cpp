@@ -118,11 +118,20 @@ void correctLastPupil(JobState& job, Platform& platform, QStringList& problems) 
     correction.Command3_Click();
 }
 
-void buildReports(const JobState& job) {
+// The three reports as documents, which the report windows lay out and print.
+void buildReports(const JobState& job, QStringList& problems) {
     const RegisteredOrders orders = collectRegisteredOrders(job);
-    documentTexts(orderCountDocument(buildOrderCountReport(orders)));
-    documentTexts(pupilDocument(buildPupilReport(orders)));
-    documentTexts(reprintDocument(buildReprintReport(orders)));
+    const ReportDocument documents[] = {orderCountDocument(buildOrderCountReport(orders)),
+                                        pupilDocument(buildPupilReport(orders)),
+                                        reprintDocument(buildReprintReport(orders))};
+    for (const ReportDocument& document : documents) {
+        if (document.blocks.isEmpty())
+            problems << QStringLiteral("the report %1 is empty").arg(document.title);
+    }
+    if (orders.pupils.size() != registered(job))
+        problems << QStringLiteral("the reports list %1 pupils of %2")
+                        .arg(orders.pupils.size())
+                        .arg(registered(job));
 }
 
 QByteArray saveAndLoadBack(const JobState& job, QStringList& problems) {
@@ -165,7 +174,7 @@ StepsAfterLoad runStepsAfterLoad(JobState& job) {
     FakePlatform platform;
     useInputScreen(job, platform, steps.problems);
     correctLastPupil(job, platform, steps.problems);
-    buildReports(job);
+    buildReports(job, steps.problems);
     steps.saved = saveAndLoadBack(job, steps.problems);
     return steps;
 }

@@ -2,7 +2,9 @@
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/fill_job_settings_controls.h"
+#include "windows/form1.h"
 #include "windows/frm_film.h"
+#include "windows/report_renderer.h"
 
 #include <atomic>
 #include <chrono>
@@ -12,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -303,6 +306,57 @@ private Q_SLOTS:
             platform().messages.constFirst().contains(QStringLiteral("・ヘッダーの「得意先」")));
         QCOMPARE(text("tbTokuisaki"), QStringLiteral("さ\uFFFD\uFFFDら小学校"));
         verifyLocked();
+    }
+
+    void fileAtTheLoadersEdges_finishedPrintedAndSaved() {
+        // What the loader still takes at its edges: a fractional range end, a
+        // price below zero, a pupil of 100 prints typed with leading zeros, a
+        // byte that is no character in the customer's name. The operator
+        // goes on to the input screen, prints each report and saves.
+        const QString path = saved(keyedJob(), QStringLiteral("edges.ptl"));
+        QByteArray bytes = fileBytes(path);
+        const QByteArray numbers = ",0,1,100,0,101,300,301,999,800,500,100,";
+        QVERIFY(bytes.contains(numbers));
+        bytes.replace(numbers, ",0,1,100.5,0,101,300,301,999,800,-500,100,");
+        const qsizetype second = bytes.indexOf("\"(2) ");
+        QByteArray record = "\"(2) ";
+        for (int i = 0; i < 100; ++i)
+            record += "000000000000000000301 ";
+        bytes.replace(second, bytes.indexOf("\r\n", second) - second, record + "\\.10000 \"");
+        bytes[4] = '\xff';
+        writeBytes(path, bytes);
+
+        clickLoad(path);
+        QCOMPARE(platform().messages.size(), 1);
+        verifyLocked();
+        QTest::mouseClick(control<QPushButton>(film, "Command2"), Qt::LeftButton);
+        auto* form = program->windows.find<Form1>();
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+
+        for (const char* button : {"cbPrintAll", "cbPrintKojin", "cbPrintYakimasi"}) {
+            platform().lastReportPaint = nullptr;
+            QTest::mouseClick(control<QPushButton>(form, button), Qt::LeftButton);
+            QVERIFY2(platform().lastReportPaint, button);
+            const QString pdf = dir.filePath(QString::fromLatin1(button) + QStringLiteral(".pdf"));
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPageLayout(reportPageLayout());
+            platform().lastReportPaint(&printer);
+            QVERIFY2(QFileInfo(pdf).size() > 1000, button);
+        }
+
+        const QString again = dir.filePath(QStringLiteral("again.ptl"));
+        platform().fileAnswers = {again};
+        QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+        JobState loaded;
+        const JobFileLoadResult result = LoadJobFile(loaded, again);
+        QCOMPARE(result.status, JobFileLoadResult::Status::Complete);
+        QCOMPARE(loaded.personRecords[2],
+                 QString::fromLatin1(record.mid(1)) + QStringLiteral("\\.10000 "));
+        QCOMPARE(loaded.largeEnd.value(), 100.5);
+        QCOMPARE(loaded.mediumUnitPrice.value(), -500.0);
     }
 
     void namedPipe_refusedAtOnce() {
