@@ -138,6 +138,8 @@ private slots:
     void substitutes();
     void manySubstitutions_listedBriefly();
     void largestJob_withinTheSizeBound();
+    void oddJob_writtenWithinItsArrays_data();
+    void oddJob_writtenWithinItsArrays();
     void backup_keepsOneGeneration();
     void saveFailure_leavesPreviousFileWhole_data();
     void saveFailure_leavesPreviousFileWhole();
@@ -434,6 +436,41 @@ void TestJobFileWriter::largestJob_withinTheSizeBound() {
     JobState reloaded;
     QVERIFY(loadBytes(reloaded, buffer.data()).complete());
     QCOMPARE(reloaded.largeUnitPrice.value(), 0.0);
+}
+
+void TestJobFileWriter::oddJob_writtenWithinItsArrays_data() {
+    QTest::addColumn<int>("slotCount");
+    QTest::addColumn<QString>("pending");
+    QTest::addColumn<int>("countOf5");  // in the file
+    QTest::newRow("fewer record slots") << 3 << QString() << 2;
+    QTest::newRow("more record slots") << 3000 << QString() << 2;
+    QTest::newRow("open entry beyond the photo numbers")
+        << 1501 << QStringLiteral("0 10001 -3 99999999999999999999999999 abc ") << 2;
+    QTest::newRow("open entry with a fraction") << 1501 << QStringLiteral("5.7 5 ") << 0;
+}
+
+void TestJobFileWriter::oddJob_writtenWithinItsArrays() {
+    QFETCH(int, slotCount);
+    QFETCH(QString, pending);
+    QFETCH(int, countOf5);
+    JobState job = headerJob();
+    job.printCounts[5] = 2;
+    job.printCounts[10000] = 1;
+    job.personRecords.resize(slotCount);
+    for (int k = 1; k < slotCount; ++k)
+        job.personRecords[k] = QStringLiteral("(%1) 5 \\.800 ").arg(k);
+    job.personCount = job.lastRecordSlot = std::min(slotCount - 1, JobState::kMaxPersons);
+    job.pendingEntry = pending;
+
+    JobState loaded;
+    QVERIFY(loadBytes(loaded, toBytes(job)).complete());
+    QCOMPARE(int(loaded.printCounts[5]), countOf5);
+    QCOMPARE(int(loaded.printCounts[10000]), 1);
+    for (int k = 1; k <= JobState::kMaxPersons; ++k) {
+        const QString expected =
+            k < slotCount ? job.personRecords[k] : QStringLiteral("(%1) ").arg(k);
+        QCOMPARE(loaded.personRecords[k], expected);
+    }
 }
 
 void TestJobFileWriter::backup_keepsOneGeneration() {
