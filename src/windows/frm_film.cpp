@@ -115,9 +115,11 @@ void FrmFilm::Command1_Click() {
         context_.platform.chooseFileToOpen(JobFileDialogTexts::kOpenCaption, jobFileOpenFilters(),
                                            JobFileDialogTexts::kJobFilesFilter);
     // Cancelled: the screen stays as it was, open for typing or for a load.
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        loadJobFile(path);
+}
 
+void FrmFilm::loadJobFile(const QString& path) {
     const JobFileLoadResult result = LoadJobFile(context_.job, path);
     if (!result.loaded()) {
         // Refused (not a job file, damaged, or a value the job cannot take):

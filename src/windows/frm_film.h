@@ -31,14 +31,17 @@ public:
     // The quit menu: asks in the exit confirmation window.
     void mnuEnd_Click();
 
-    // The load button: asks for a job file, loads it into the job, fills
-    // the screen from the job and locks the ranges and prices, the button
-    // itself and the way to another file for the rest of the run. A
-    // cancelled dialog leaves the screen as it was; a refused file (one that
-    // cannot be read, or holds a value the job cannot take) is reported and
-    // leaves the job and the screen as they were, open; a load that stopped
-    // among the unused slots, or replaced unreadable bytes, is reported.
+    // The load button: asks for a job file and loads it (loadJobFile). A
+    // cancelled dialog leaves the screen as it was.
     void Command1_Click();
+
+    // Loads a job file into the job, fills the screen from the job and locks
+    // the ranges and prices, the load button itself and the way to another
+    // file for the rest of the run. A refused file (one that cannot be read,
+    // or holds a value the job cannot take) is reported and leaves the job
+    // and the screen as they were, open; a load that stopped among the
+    // unused slots, or replaced unreadable bytes, is reported.
+    void loadJobFile(const QString& path);
 
     // The job file loaded in this run; empty when none was.
     QString loadedFilePath() const { return loadedFilePath_; }
