@@ -1,18 +1,33 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages the program and its tests need, when
-# any is missing. Runs apt-get through sudo unless we are root.
+# any is missing. Runs apt-get through sudo unless we are root. An entry
+# "a|b" is one package known by either name (Debian 12 and Ubuntu 24.04
+# name some differently): the first one the system offers is installed.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
   libgl-dev
-  xvfb xauth x11-apps imagemagick fonts-noto-cjk poppler-utils
+  xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
+  qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
+  dpkg-dev desktop-file-utils appstream
 )
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+  IFS='|' read -ra names <<<"$p"
+  found=no
+  for name in "${names[@]}"; do
+    if installed "$name"; then
+      found=yes
+    fi
+  done
+  if [ $found = no ]; then
     missing+=("$p")
   fi
 done
@@ -21,11 +36,26 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Of names that differ between systems, the one this system offers.
+chosen=()
+for p in "${missing[@]}"; do
+  IFS='|' read -ra names <<<"$p"
+  pick=${names[0]}
+  for name in "${names[@]}"; do
+    policy=$(apt-cache policy "$name" 2>/dev/null)
+    if [[ $policy == *"Candidate: "* && $policy != *"Candidate: (none)"* ]]; then
+      pick=$name
+      break
+    fi
+  done
+  chosen+=("$pick")
+done
+echo "Installing: ${chosen[*]}"
+$sudo apt-get install -y -qq --no-install-recommends "${chosen[@]}"

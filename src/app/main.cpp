@@ -1,14 +1,86 @@
 #include "app/program.h"
 #include "app/qt_platform.h"
+#include "app/qt_texts.h"
 #include "app/run_start.h"
 #include "domain/journal_store.h"
 
 #include <csignal>
+#include <cstdio>
+#include <optional>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
+#include <QIcon>
 #include <QStandardPaths>
+#include <QTranslator>
+
+namespace {
+
+// What the command line asks for: a job file to open, or an answer on the
+// terminal (--help, --version, a mistake) with the exit code to end with.
+struct CommandLine {
+    QString jobFile;
+    std::optional<int> answered;
+};
+
+// Read before any window system is needed, so that --help and --version
+// work on a terminal without a display.
+CommandLine readCommandLine(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("pictor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PICTOR_VERSION));
+    QTranslator translator;
+    installJapaneseQtTexts(app, translator);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("ピクトル — 学校写真番号集計ソフト\n"
+                       "学校行事の写真の注文票を入力し、写真番号ごと・サイズごとの注文枚数と"
+                       "一人ずつの金額を集計します。"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("この使い方を表示して終わります。"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("版数を表示して終わります。"));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("job-file"),
+                                 QStringLiteral("設定画面で読み込むジョブファイル（.ptl）"),
+                                 QStringLiteral("[job-file]"));
+    CommandLine line;
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        line.answered = 2;
+    } else if (parser.isSet(help)) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        line.answered = 0;
+    } else if (parser.isSet(version)) {
+        std::printf("pictor %s\n", PICTOR_VERSION);
+        line.answered = 0;
+    } else if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "pictor: 開けるジョブファイルは一つだけです。\n");
+        line.answered = 2;
+    } else if (!parser.positionalArguments().isEmpty()) {
+        line.jobFile = QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath();
+    }
+    return line;
+}
+
+// Where the wave files are: next to the program (the build tree), or in the
+// data folder of an installed program (PREFIX/share/pictor beside
+// PREFIX/bin).
+QString soundFolder() {
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    if (QFileInfo::exists(programFolder.filePath(QStringLiteral("tap.wav"))))
+        return programFolder.path();
+    const QString installed = programFolder.filePath(QStringLiteral("../share/pictor"));
+    if (QFileInfo::exists(QDir(installed).filePath(QStringLiteral("tap.wav"))))
+        return QDir::cleanPath(installed);
+    return programFolder.path();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
 #ifdef SIGXFSZ
@@ -16,9 +88,17 @@ int main(int argc, char* argv[]) {
     // instead of killing the program in the middle of it.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    const CommandLine commandLine = readCommandLine(argc, argv);
+    if (commandLine.answered)
+        return *commandLine.answered;
+
     QApplication app(argc, argv);
+    QTranslator qtTexts;
+    installJapaneseQtTexts(app, qtTexts);
     QApplication::setApplicationName(QStringLiteral("pictor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ピクトル"));
+    QApplication::setApplicationVersion(QStringLiteral(PICTOR_VERSION));
+    // The program's icon on every window (the menu entry has the same one).
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictor.svg")));
 
     // A Japanese Gothic face for every window, with the usual fallbacks.
     QFont font = QApplication::font();
@@ -27,7 +107,7 @@ int main(int argc, char* argv[]) {
     font.setPointSize(9);
     QApplication::setFont(font);
 
-    Program<QtPlatform> program(QApplication::applicationDirPath());
+    Program<QtPlatform> program(soundFolder());
     program.platform.setWindows(&program.windows);
 
     for (const char* sound : {"/tap.wav", "/menupop.wav", "/chimes.wav"})
@@ -39,7 +119,7 @@ int main(int argc, char* argv[]) {
         QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
             .filePath(QStringLiteral("journal")));
     program.context.journal = &program.journal;
-    startRunWithJournal(program.context, journals);
+    startRunWithJournal(program.context, journals, commandLine.jobFile);
     const int code = app.exec();
     program.journal.finish();
     return code;

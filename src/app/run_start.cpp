@@ -29,7 +29,7 @@ QString restoreQuestion(const JournalContents& contents, const QString& programD
 
 }  // namespace
 
-void startRunWithJournal(RunContext& context, JournalStore& store) {
+void startRunWithJournal(RunContext& context, JournalStore& store, const QString& jobFile) {
     const JournalStore::Scan scan = store.scan();
     for (qsizetype i = 0; i < scan.unreadable.size(); ++i)
         context.platform.showMessage(
@@ -52,5 +52,5 @@ void startRunWithJournal(RunContext& context, JournalStore& store) {
     }
     if (context.journal)
         context.journal->setPath(store.claim());
-    startProgram(context);
+    startProgram(context, jobFile);
 }

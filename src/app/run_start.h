@@ -11,7 +11,9 @@ struct RunContext;
 // and the journal goes on. No: that journal is set aside and the run starts
 // afresh on the start screen, as does a run with nothing to restore. The
 // run's journal (context.journal) is given its file in the store.
-void startRunWithJournal(RunContext& context, JournalStore& store);
+// A job file given is loaded on the setup screen of a fresh run.
+void startRunWithJournal(RunContext& context, JournalStore& store,
+                         const QString& jobFile = QString());
 
 // The question asked before a restore. %1 customer, %2 event, %3 pupils
 // registered, %4 a note on an open pupil (or nothing), %5 the time of the

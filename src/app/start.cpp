@@ -1,8 +1,15 @@
 #include "app/start.h"
 
+#include "windows/frm_film.h"
 #include "windows/frm_start.h"
 #include "windows/window_registry.h"
 
-void startProgram(RunContext& context) {
-    context.windows.get<frmStart>().show();
+void startProgram(RunContext& context, const QString& jobFile) {
+    frmStart& start = context.windows.get<frmStart>();
+    if (!jobFile.isEmpty()) {
+        WindowRegistry& windows = context.windows;
+        QObject::connect(&start, &frmStart::handedOver, &start,
+                         [&windows, jobFile] { windows.get<FrmFilm>().loadJobFile(jobFile); });
+    }
+    start.show();
 }

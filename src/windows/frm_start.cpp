@@ -28,4 +28,5 @@ void frmStart::Timer1_Timer() {
     context_.windows.get<FrmFilm>().show();
     Timer1->stop();
     context_.windows.unload<frmStart>();
+    emit handedOver();
 }

@@ -21,6 +21,10 @@ public:
     explicit frmStart(RunContext& context);
     ~frmStart() override;
 
+signals:
+    // The setup screen is showing; this window is on its way out.
+    void handedOver();
+
 private:
     void Form_Load();
     void Timer1_Timer();
