@@ -386,6 +386,24 @@ private Q_SLOTS:
         QCOMPARE(job.historyTopRow, 19.0);
     }
 
+    void paging_reEnablesTheOtherButton() {
+        for (int p = 0; p < 20; ++p)
+            keyPerson(*engine, {5});
+        // At the end: 後へ↓ disabled; one step earlier enables it again.
+        while (display().cbAtoEnabled)
+            engine->PageHistoryLater();
+        QCOMPARE(job.historyTopRow, 19.0);
+        engine->PageHistoryEarlier();
+        QVERIFY(display().cbAtoEnabled);
+        // At the start: ↑前へ disabled; one step later enables it again.
+        while (display().cbMaeEnabled)
+            engine->PageHistoryEarlier();
+        QCOMPARE(job.historyTopRow, 1.0);
+        engine->PageHistoryLater();
+        QVERIFY(display().cbMaeEnabled);
+        QCOMPARE(job.historyTopRow, 2.0);
+    }
+
     void activation_refreshesTotalsAndReturnsToTheHistoryEnd() {
         for (int p = 0; p < 20; ++p)
             keyPerson(*engine, {5});
