@@ -23,12 +23,81 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QStandardPaths>
+#include <QStyledItemDelegate>
 #include <QWindow>
 
 namespace {
 
 constexpr Rgb kFormBackground{0, 128, 128};
+
+// The recent-entries list shows all the items it keeps, without scrolling.
+constexpr int kRecentEntriesShown = 11;
+
+// Draws the recent entries in rows of one height, eleven to the list's
+// height, whatever face the system gives the list: the glyphs of an item
+// centred in its row (a face that draws higher than the row is set smaller),
+// and an item wider than the list (a separator with a long amount) set
+// narrower rather than cut.
+class RecentEntriesDelegate : public QStyledItemDelegate {
+public:
+    explicit RecentEntriesDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return QSize(option.rect.width(), rowHeight());
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QString text = item.text;
+        item.text.clear();  // the background, selection and focus only
+        const QStyle* style = item.widget ? item.widget->style() : list_->style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+
+        const QRectF ink = inkOf(item.font);
+        const QRectF row = QRectF(item.rect).adjusted(kMargin, 1, -kMargin, -1);
+        const qreal height = ink.height() > row.height() ? row.height() / ink.height() : 1;
+        const qreal needed = QFontMetricsF(item.font).horizontalAdvance(text.trimmed());
+        const qreal width = std::min(height, needed > row.width() ? row.width() / needed : 1);
+        painter->save();
+        const bool selected = item.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group =
+            item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        painter->setPen(
+            item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(item.font);
+        painter->translate(row.left(), row.center().y() - (ink.center().y()) * height);
+        painter->scale(width, height);
+        painter->drawText(QPointF(0, 0), text);
+        painter->restore();
+    }
+
+private:
+    static constexpr qreal kMargin = 2;
+
+    int rowHeight() const {
+        const int inside = list_->height() - 2 * list_->frameWidth();
+        return std::max(1, inside / kRecentEntriesShown);
+    }
+
+    // The ink of every character an item can hold, around the baseline.
+    QRectF inkOf(const QFont& font) const {
+        if (font != inkFont_ || !inkKnown_) {
+            ink_ = QFontMetricsF(font).tightBoundingRect(QStringLiteral("0123456789-\u00A5."));
+            inkFont_ = font;
+            inkKnown_ = true;
+        }
+        return ink_;
+    }
+
+    QListWidget* list_;
+    mutable QFont inkFont_;
+    mutable QRectF ink_;
+    mutable bool inkKnown_ = false;
+};
 
 }  // namespace
 
@@ -93,6 +162,7 @@ Form1::Form1(RunContext& context)
     ui->centralwidget->setPalette(teal);
     ui->Pic1->setBackground(kPic1Background);
     ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
+    ui->List1->setItemDelegate(new RecentEntriesDelegate(ui->List1));
 
     // The separators carry their names too.
     const QStringList separatorNames = {QStringLiteral("mnuS"), QStringLiteral("mnuSe"),
@@ -130,6 +200,7 @@ Form1::Form1(RunContext& context)
         apply({JournalEntry::Kind::PageLater});
         showDisplay();
     });
+    connect(ui->VScroll1, &QScrollBar::actionTriggered, this, &Form1::VScroll1_ActionTriggered);
     connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
         // The screen showing the engine's own count is no change.
         if (std::clamp(value, 1, OrderEntry::kCopyCountMax) != engine_.display().VScroll1)
@@ -271,8 +342,35 @@ bool Form1::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+void Form1::VScroll1_ActionTriggered(int action) {
+    // The count grows upwards: the selector shows 1 at the bottom, and its
+    // upper arrow and the trough above the slider raise the count (the
+    // wheel and the keys already move it that way).
+    QScrollBar* scroll = ui->VScroll1;
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            scroll->setSliderPosition(scroll->value() - scroll->singleStep());
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            scroll->setSliderPosition(scroll->value() + scroll->singleStep());
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            scroll->setSliderPosition(scroll->value() - scroll->pageStep());
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            scroll->setSliderPosition(scroll->value() + scroll->pageStep());
+            break;
+        default:
+            break;
+    }
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ChildAdded) {
+    if (event->type() == QEvent::FocusIn && watched == ui->List1) {
+        // Whatever took the focus (a menu, a message box, a click, an alert
+        // window), the list comes back showing its newest entry.
+        showNewestRecentEntry();
+    } else if (event->type() == QEvent::ChildAdded) {
         if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
             previewKeysOf(child);
     } else if (event->type() == QEvent::KeyPress) {
@@ -328,31 +426,94 @@ void Form1::restoreJournal(const JournalContents& contents) {
 
 void Form1::showDisplay() {
     const InputDisplay& d = engine_.display();
-    ui->Label1->setText(d.Label1);
-    ui->Label3->setText(d.Label3);
-    ui->Label5->setText(d.Label5);
-    ui->Label13->setText(d.Label13);
-    ui->tbHGoukei->setText(d.tbHGoukei);
-    ui->tbNin->setText(d.tbNin);
-    ui->tbDaiNanMai->setText(d.tbDaiNanMai);
-    ui->tbChuNanMai->setText(d.tbChuNanMai);
-    ui->tbShouNanMai->setText(d.tbShouNanMai);
-    if (d.List1 != shownList_) {
-        shownList_ = d.List1;
-        ui->List1->clear();
-        for (const QString& item : d.List1)
-            ui->List1->addItem(PictureBoxView::displayText(item));
-        ui->List1->scrollToBottom();
-    }
-    ui->VScroll1->setValue(d.VScroll1);
-    ui->cbMae->setEnabled(d.cbMaeEnabled);
-    ui->cbAto->setEnabled(d.cbAtoEnabled);
-    ui->Pic1->showPicture(d.Pic1);
-    setEnabled(d.form1Enabled);
+    const bool all = !shownOnce_;
+    shownOnce_ = true;
+    const auto showText = [all](QLabel* label, const QString& now, QString& shown) {
+        if (all || now != shown) {
+            shown = now;
+            label->setText(now);
+        }
+    };
+    showText(ui->Label1, d.Label1, shown_.Label1);
+    showText(ui->Label3, d.Label3, shown_.Label3);
+    showText(ui->Label5, d.Label5, shown_.Label5);
+    showText(ui->Label13, d.Label13, shown_.Label13);
+    showText(ui->tbHGoukei, d.tbHGoukei, shown_.tbHGoukei);
+    showText(ui->tbNin, d.tbNin, shown_.tbNin);
+    showText(ui->tbDaiNanMai, d.tbDaiNanMai, shown_.tbDaiNanMai);
+    showText(ui->tbChuNanMai, d.tbChuNanMai, shown_.tbChuNanMai);
+    showText(ui->tbShouNanMai, d.tbShouNanMai, shown_.tbShouNanMai);
+    if (all || d.List1 != shown_.List1)
+        showRecentEntries(d.List1);
+    if (ui->VScroll1->value() != d.VScroll1)
+        ui->VScroll1->setValue(d.VScroll1);
+    if (all || d.cbMaeEnabled != shown_.cbMaeEnabled)
+        ui->cbMae->setEnabled(shown_.cbMaeEnabled = d.cbMaeEnabled);
+    if (all || d.cbAtoEnabled != shown_.cbAtoEnabled)
+        ui->cbAto->setEnabled(shown_.cbAtoEnabled = d.cbAtoEnabled);
+    ui->Pic1->showPicture(d.Pic1);  // repaints only a new drawing
+    if (isEnabled() != d.form1Enabled)
+        setEnabled(d.form1Enabled);
     if (d.form1Enabled && isActiveWindow()) {
         QWidget* target =
             d.focus == InputFocus::List1 ? static_cast<QWidget*>(ui->List1) : ui->centralwidget;
         if (QApplication::focusWidget() != target)
             target->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void Form1::showRecentEntries(const QStringList& items) {
+    // The list changes at its ends: prints come in at the end (the oldest
+    // dropping off the front), a removed print goes from near the end. Keep
+    // the items both lists share and change only the rest.
+    QStringList& shown = shown_.List1;
+    QListWidget* list = ui->List1;
+    const auto sameRun = [&](qsizetype from, qsizetype to, qsizetype count) {
+        for (qsizetype i = 0; i < count; ++i)
+            if (shown[from + i] != items[to + i])
+                return false;
+        return true;
+    };
+    // The shown items that stay: those left after dropping some from the
+    // front, or the ones before the first that differs, whichever are more.
+    qsizetype dropped = 0;
+    qsizetype kept = 0;
+    for (qsizetype d = 0; d < shown.size(); ++d) {
+        const qsizetype count = std::min(shown.size() - d, items.size());
+        if (sameRun(d, 0, count)) {
+            dropped = d;
+            kept = count;
+            break;
+        }
+    }
+    qsizetype prefix = 0;
+    while (prefix < shown.size() && prefix < items.size() && shown[prefix] == items[prefix])
+        ++prefix;
+    if (prefix > kept) {
+        dropped = 0;
+        kept = prefix;
+    }
+    if (list->count() != shown.size()) {
+        dropped = 0;
+        kept = 0;
+        list->clear();
+    }
+    for (qsizetype i = 0; i < dropped; ++i)
+        delete list->takeItem(0);
+    while (list->count() > kept)
+        delete list->takeItem(list->count() - 1);
+    for (qsizetype i = list->count(); i < items.size(); ++i)
+        list->addItem(PictureBoxView::displayText(items[i]));
+    shown = items;
+    showNewestRecentEntry();
+}
+
+void Form1::showNewestRecentEntry() {
+    QListWidget* list = ui->List1;
+    if (list->count() == 0)
+        return;
+    const QModelIndex newest = list->model()->index(list->count() - 1, 0);
+    if (list->currentIndex() != newest || list->selectionModel()->hasSelection())
+        list->selectionModel()->setCurrentIndex(newest, QItemSelectionModel::Clear);
+    list->scrollToBottom();
 }

@@ -73,7 +73,13 @@ private:
     void Form_Load();
     void Form_Activate();
     void handleKey(QKeyEvent* event);
+    // Shows the engine's display, touching only the controls whose content
+    // changed since the last showing.
     void showDisplay();
+    void showRecentEntries(const QStringList& items);
+    // The newest recent entry current and in view, as the operator checks it.
+    void showNewestRecentEntry();
+    void VScroll1_ActionTriggered(int action);
     void previewKeysOf(QWidget* widget);
     void giveKeyingFocusBack();
     // Writes what the operator did to the journal, then hands it to the engine.
@@ -83,7 +89,8 @@ private:
     RunContext& context_;
     PlatformRelay platform_;  // muted while a journal is replayed
     OrderEntry engine_;
-    QStringList shownList_;
+    InputDisplay shown_;  // what the controls show (its picture aside)
+    bool shownOnce_ = false;
     bool activatedOnce_ = false;
     QString lastSavedPath_;  // the job file saved last in this run
 };

@@ -1,6 +1,11 @@
 #include "windows/picture_box_view.h"
 
-#include <QFontMetrics>
+#include <algorithm>
+#include <cmath>
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 
 namespace {
@@ -12,6 +17,17 @@ QColor toColor(Rgb rgb) {
 int toPixels(int twips) {
     return (twips + PictureBoxView::kTwipsPerPixel / 2) / PictureBoxView::kTwipsPerPixel;
 }
+
+// The characters a record puts into the picture: their glyphs decide how
+// high and how low the face draws. Numbers and amounts have no brackets.
+const QString kNumberCharacters = QStringLiteral("0123456789\u00A5.-");
+const QString kLabelCharacters = QStringLiteral("0123456789()");
+
+// Pixels a point makes at the 96 pixels to the inch that twips are drawn at.
+constexpr qreal kPixelsPerPoint = 96.0 / 72.0;
+
+// Space kept between a text and the next text of its row, in pixels.
+constexpr qreal kTextGap = 2;
 
 }  // namespace
 
@@ -29,6 +45,7 @@ void PictureBoxView::showPicture(const PictureBox& box) {
         return;
     box_ = box;
     shownOnce_ = true;
+    laidOut_ = false;
     update();
 }
 
@@ -38,24 +55,120 @@ QString PictureBoxView::displayText(const QString& text) {
     return shown;
 }
 
+void PictureBoxView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        faces_.clear();
+        laidOut_ = false;
+    }
+    QWidget::changeEvent(event);
+}
+
+void PictureBoxView::resizeEvent(QResizeEvent* event) {
+    laidOut_ = false;  // texts keep within the picture's right edge
+    QWidget::resizeEvent(event);
+}
+
+const PictureBoxView::Face& PictureBoxView::faceFor(int fontPoints, bool withBrackets) {
+    const int key = fontPoints * 2 + (withBrackets ? 1 : 0);
+    auto found = faces_.find(key);
+    if (found != faces_.end())
+        return *found;
+
+    // The pixels a row gives its glyphs: the rule lands at least this far
+    // below the text's top (16 of 16.7 pixels, after rounding), and one pixel
+    // row stays clear above it.
+    const qreal room = std::floor(qreal(kRowHeightTwips) / kTwipsPerPixel) - 1;
+    const qreal dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
+    Face face;
+    face.font = font();
+    qreal pixels = fontPoints * kPixelsPerPoint;
+    QRectF ink;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        // Sized in pixels at the twips' own scale, so that a larger font
+        // setting of the system does not outgrow the fixed rows.
+        face.font.setPointSizeF(pixels * 72.0 / dpi);
+        ink = QFontMetricsF(face.font, this)
+                  .tightBoundingRect(withBrackets ? kLabelCharacters : kNumberCharacters);
+        if (ink.height() <= room || ink.height() <= 0)
+            break;
+        pixels *= room / ink.height();  // a face too tall for the row is set smaller
+    }
+    const QFontMetricsF metrics(face.font, this);
+    // The top of the text at the top of the row, as long as the lowest glyph
+    // stays above the rule; a face that draws low moves up.
+    const qreal lowest = std::ceil(std::max<qreal>(ink.bottom(), 0));
+    face.baseline = std::floor(std::min(metrics.ascent(), room - lowest));
+    face.baseline = std::max<qreal>(face.baseline, std::ceil(-ink.top()) - 1);
+    return *faces_.insert(key, face);
+}
+
+void PictureBoxView::layOut() {
+    // The left edge of the texts of each row (by their top in twips).
+    QHash<int, QVector<int>> rowStarts;
+    for (const DrawOp& op : box_.ops)
+        if (op.kind == DrawOp::Kind::Text)
+            rowStarts[op.y].append(op.x);
+
+    texts_.resize(box_.ops.size());
+    const qreal rightEdge = width();
+    for (int i = 0; i < box_.ops.size(); ++i) {
+        const DrawOp& op = box_.ops[i];
+        TextLayout& text = texts_[i];
+        if (op.kind != DrawOp::Kind::Text) {
+            text = {};
+            continue;
+        }
+        text.shown = displayText(op.text);
+        // Up to the next text of the row, or the picture's right edge.
+        qreal end = rightEdge;
+        for (const int x : rowStarts.value(op.y))
+            if (x > op.x)
+                end = std::min<qreal>(end, toPixels(x) - kTextGap);
+        const qreal room = end - toPixels(op.x);
+        text.face = &faceFor(op.fontPoints, op.text.contains(u')') || op.text.contains(u'('));
+        const QFontMetricsF metrics(text.face->font, this);
+        const qreal needed = metrics.horizontalAdvance(text.shown.trimmed());
+        text.scale = needed > room && room > 0 ? room / needed : 1;
+    }
+    laidOut_ = true;
+}
+
+qreal PictureBoxView::textScaleOf(int opIndex) {
+    if (!laidOut_)
+        layOut();
+    return opIndex >= 0 && opIndex < texts_.size() ? texts_[opIndex].scale : 1;
+}
+
 void PictureBoxView::paintEvent(QPaintEvent*) {
+    if (!laidOut_ || texts_.size() != box_.ops.size())
+        layOut();
     QPainter painter(this);
     painter.fillRect(rect(), toColor(background_));
-    QFont font = this->font();
-    for (const DrawOp& op : box_.ops) {
+    const Face* face = nullptr;
+    for (int i = 0; i < box_.ops.size(); ++i) {
+        const DrawOp& op = box_.ops[i];
         switch (op.kind) {
             case DrawOp::Kind::Point:
                 painter.setPen(toColor(op.colour));
                 painter.drawPoint(toPixels(op.x), toPixels(op.y));
                 break;
             case DrawOp::Kind::Text: {
-                if (font.pointSize() != op.fontPoints) {
-                    font.setPointSize(op.fontPoints);
-                    painter.setFont(font);
+                if (face != texts_[i].face) {
+                    face = texts_[i].face;
+                    painter.setFont(face->font);
                 }
                 painter.setPen(toColor(op.colour));
-                const int ascent = QFontMetrics(font, this).ascent();
-                painter.drawText(toPixels(op.x), toPixels(op.y) + ascent, displayText(op.text));
+                const TextLayout& text = texts_[i];
+                const QPointF origin(toPixels(op.x), toPixels(op.y) + face->baseline);
+                if (text.scale == 1) {
+                    painter.drawText(origin, text.shown);
+                } else {
+                    painter.save();
+                    painter.translate(origin);
+                    painter.scale(text.scale, 1);
+                    painter.drawText(QPointF(0, 0), text.shown);
+                    painter.restore();
+                }
                 break;
             }
             case DrawOp::Kind::Line: {

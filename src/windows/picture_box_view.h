@@ -2,12 +2,21 @@
 
 #include "domain/history.h"
 
+#include <QFont>
+#include <QMap>
+#include <QVector>
 #include <QWidget>
 
 // Shows a picture box's drawing operations: points, texts at their top-left
 // corner and lines, all in twips (15 to a pixel), over a plain background.
 // The operations are kept, so the picture survives being covered, resized
 // and uncovered.
+//
+// A text row is 250 twips from its top to the rule under it. Whatever face
+// the system gives, the text is set so that its glyphs sit inside that
+// height: the baseline goes no lower than leaves the face's lowest glyph
+// clear above the rule, and a face too tall for the row is set smaller. A
+// text that would run into the next text of its row is set narrower.
 class PictureBoxView : public QWidget {
     Q_OBJECT
 
@@ -20,15 +29,44 @@ public:
     const PictureBox& picture() const { return box_; }
 
     static constexpr int kTwipsPerPixel = 15;
+    // From a text's top to the rule drawn under its row.
+    static constexpr int kRowHeightTwips = 250;
 
     // A backslash is drawn as the yen sign, as Japanese fonts draw it.
     static QString displayText(const QString& text);
 
+    // How a text of the given size is set: the face, and the baseline's
+    // distance from the text's top, in pixels.
+    struct Face {
+        QFont font;
+        qreal baseline = 0;
+    };
+    // Texts with brackets (the person labels) reach lower than numbers.
+    const Face& faceFor(int fontPoints, bool withBrackets);
+
+    // The horizontal scale a text op is drawn with (1 unless it would reach
+    // the next text of its row); index into picture().ops.
+    qreal textScaleOf(int opIndex);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void layOut();
+
     PictureBox box_;
     bool shownOnce_ = false;
     Rgb background_;
+
+    // Worked out once per picture and face, not at every paint.
+    QMap<int, Face> faces_;
+    struct TextLayout {
+        QString shown;
+        const Face* face = nullptr;
+        qreal scale = 1;
+    };
+    QVector<TextLayout> texts_;  // one per op; empty for points and lines
+    bool laidOut_ = false;
 };

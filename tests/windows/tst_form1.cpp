@@ -1,4 +1,5 @@
 #include "app/program.h"
+#include "domain/record_correction.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
@@ -12,12 +13,83 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
 #include <QtTest>
+
+namespace {
+
+// The Japanese faces a system may give the program, and a Latin one.
+void addFaceRows() {
+    QTest::addColumn<QString>("family");
+    const QStringList installed = QFontDatabase::families();
+    int rows = 0;
+    for (const QString& family : installed)
+        if (family.contains(QLatin1String("CJK JP")) || family.contains(QLatin1String("Gothic")) ||
+            family.contains(QLatin1String("Mincho")) || family == QLatin1String("DejaVu Sans")) {
+            QTest::newRow(qPrintable(family)) << family;
+            ++rows;
+        }
+    if (rows == 0)
+        QTest::newRow("default face") << QString();
+}
+
+bool isBackground(QRgb pixel, QRgb background) {
+    return (pixel & 0xffffff) == (background & 0xffffff);
+}
+
+// The pixel columns [first, last] where image has other than background
+// within rows [top, bottom]; first > last when there is none.
+std::pair<int, int> inkColumns(const QImage& image, QRgb background, int top, int bottom) {
+    int first = image.width(), last = -1;
+    for (int y = std::max(top, 0); y <= std::min(bottom, image.height() - 1); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!isBackground(image.pixel(x, y), background)) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
+// Records as a day at a large school leaves them: persons past 1000,
+// five-digit amounts, a person of exactly ten prints (the amount alone on
+// its row, moved up beside it).
+QStringList pictureLines() {
+    return {QStringLiteral("(998) 5 6 7 \\.2400 "),
+            QStringLiteral("(999) 1 2 3 4 5 6 7 8 9 10 "),
+            QStringLiteral("\\.8000 "),
+            QStringLiteral("(1000) 150 400 "),
+            QStringLiteral("\\.600 "),
+            QStringLiteral("(1493) 398 11 12 13 14 15 16 17 18 "),
+            QStringLiteral("19 20 21 22 \\.10400 "),
+            QStringLiteral("(9999) 999 \\.100 ")};
+}
+
+// A picture box the size of the input screen's, in the given face.
+std::unique_ptr<PictureBoxView> pictureIn(const QString& family) {
+    auto view = std::make_unique<PictureBoxView>();
+    view->resize(537, 353);
+    if (!family.isEmpty()) {
+        QFont font = view->font();
+        font.setFamily(family);
+        view->setFont(font);
+    }
+    view->setBackground(kPic1Background);
+    return view;
+}
+
+QImage paint(PictureBoxView& view, const PictureBox& box) {
+    view.showPicture(box);
+    return view.grab().toImage();
+}
+
+}  // namespace
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -327,6 +399,237 @@ private Q_SLOTS:
         QCOMPARE(job().personRecords[1], QStringLiteral("(1) 7 \\.800 "));
         control<QAction>(form, "mnuQuit")->trigger();  // nothing open: nothing more
         QCOMPARE(job().personCount, 1.0);
+    }
+
+    // Eleven items of 18-point text, the last a separator with a five-digit
+    // amount, in the list's height and width.
+    void recentEntries_elevenFitUnclipped_data() { addFaceRows(); }
+    void recentEntries_elevenFitUnclipped() {
+        QFETCH(QString, family);
+        if (!family.isEmpty()) {
+            QFont font = list()->font();
+            font.setFamily(family);
+            list()->setFont(font);
+        }
+        QCOMPARE(list()->font().pointSize(), 18);
+        typeIntoFocus(QStringLiteral("12\r\r\r\r\r\r\r\r\r\r\r\r\r/"));  // 13 × 800
+        QCOMPARE(list()->count(), 11);
+        QCOMPARE(list()->item(10)->text(), QStringLiteral("-¥.10400 "));
+        form->centralWidget()->setFocus();  // no focus frame in the picture
+        QVERIFY(!list()->verticalScrollBar()->isVisible());
+        const QRect viewport = list()->viewport()->rect();
+        const QImage image = list()->viewport()->grab().toImage();
+        const QRgb background = image.pixel(viewport.width() - 1, viewport.height() - 1);
+        for (int row = 0; row < 11; ++row) {
+            const QRect item = list()->visualItemRect(list()->item(row));
+            QVERIFY2(viewport.contains(item), qPrintable(QString::number(row)));
+            // The glyphs within their row, not touching its edges.
+            const auto [left, right] = inkColumns(image, background, item.top(), item.bottom());
+            QVERIFY2(left > 0 && right < viewport.width() - 1,
+                     qPrintable(QStringLiteral("row %1: %2..%3").arg(row).arg(left).arg(right)));
+            for (const int edge : {item.top(), item.bottom()}) {
+                const auto [from, to] = inkColumns(image, background, edge, edge);
+                QVERIFY2(from > to,
+                         qPrintable(QStringLiteral("row %1 edge %2").arg(row).arg(edge)));
+            }
+        }
+    }
+
+    // Whatever took the focus, the list comes back with its newest item
+    // current and in view, not its oldest.
+    void recentEntries_newestCurrentWhenTheFocusComesBack_data() {
+        QTest::addColumn<QString>("away");
+        QTest::newRow("menu") << "menu";
+        QTest::newRow("oldest item clicked, then a menu") << "click and menu";
+        QTest::newRow("no-data message") << "message";
+        QTest::newRow("Up key") << "up";
+        QTest::newRow("Down key") << "down";
+        QTest::newRow("copy-count selector") << "selector";
+        QTest::newRow("input error window") << "frmStop";
+    }
+    void recentEntries_newestCurrentWhenTheFocusComesBack() {
+        QFETCH(QString, away);
+        program->platform.onAlert = [this](AlertWindow w) { form->openAlertWindow(w); };
+        for (int p = 0; p < 20; ++p)
+            typeIntoFocus(QStringLiteral("6\r7\r/"));
+        typeIntoFocus(QStringLiteral("8\r9\r"));
+        QCOMPARE(list()->count(), 11);
+        QCOMPARE(QApplication::focusWidget(), list());
+        const Number top = job().historyTopRow;
+        if (away == QLatin1String("click and menu")) {
+            QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
+                              list()->visualItemRect(list()->item(0)).center());
+            QVERIFY(list()->item(0)->isSelected());
+            away = QStringLiteral("menu");
+        }
+        if (away == QLatin1String("menu")) {
+            QMenu* menu = control<QMenu>(form, "mnuFile");
+            menu->popup(form->mapToGlobal(QPoint(10, 10)));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            QTest::keyClick(menu, Qt::Key_Escape);
+            QTRY_VERIFY(!menu->isVisible());
+        } else if (away == QLatin1String("message")) {
+            typeIntoFocus(QStringLiteral("500-\r"));  // no print of 500
+            QCOMPARE(program->platform.messages, QStringList({OrderEntry::kNoDataMessage}));
+        } else if (away == QLatin1String("up")) {
+            QTest::keyClick(keyTarget(), Qt::Key_Up);
+            QCOMPARE(job().historyTopRow, top - 1);
+        } else if (away == QLatin1String("down")) {
+            QTest::keyClick(keyTarget(), Qt::Key_Up);
+            QTest::keyClick(keyTarget(), Qt::Key_Down);
+            QCOMPARE(job().historyTopRow, top);
+        } else if (away == QLatin1String("selector")) {
+            typeIntoFocus(QStringLiteral("5"));
+            control<QScrollBar>(form, "VScroll1")->setValue(2);
+            QCOMPARE(QApplication::focusWidget(), form->centralWidget());
+            typeIntoFocus(QStringLiteral("\r"));
+        } else if (away == QLatin1String("frmStop")) {
+            typeIntoFocus(QStringLiteral("2-3\r"));
+            auto* stop = program->windows.find<frmStop>();
+            QVERIFY(QTest::qWaitForWindowActive(stop));
+            QTest::keyClick(stop, Qt::Key_Escape);
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            typeIntoFocus(QStringLiteral("\b\b"));
+        }
+        QTRY_COMPARE(QApplication::focusWidget(), list());
+        const int newest = list()->count() - 1;
+        const QRect viewport = list()->viewport()->rect();
+        QVERIFY(viewport.contains(list()->visualItemRect(list()->item(newest))));
+        QVERIFY(viewport.contains(list()->visualItemRect(list()->item(0))));
+        QVERIFY(!list()->item(0)->isSelected());
+        // The arrow keys reach the list too, and move it one item at most.
+        QVERIFY2(list()->currentRow() >= newest - 1,
+                 qPrintable(QString::number(list()->currentRow())));
+    }
+
+    // The copy count grows upwards: the upper arrow, the trough above the
+    // slider and the wheel turned up raise it.
+    void copyCountSelector_upperArrowRaisesTheCount() {
+        auto* scroll = control<QScrollBar>(form, "VScroll1");
+        QStyleOptionSlider option;
+        option.initFrom(scroll);
+        option.orientation = Qt::Vertical;
+        option.minimum = scroll->minimum();
+        option.maximum = scroll->maximum();
+        option.sliderPosition = option.sliderValue = scroll->value();
+        option.upsideDown = scroll->invertedAppearance();
+        option.singleStep = scroll->singleStep();
+        option.pageStep = scroll->pageStep();
+        const auto centreOf = [&](QStyle::SubControl part) {
+            option.sliderPosition = option.sliderValue = scroll->value();
+            return scroll->style()
+                ->subControlRect(QStyle::CC_ScrollBar, &option, part, scroll)
+                .center();
+        };
+        typeIntoFocus(QStringLiteral("5"));
+        const QPoint up = centreOf(QStyle::SC_ScrollBarSubLine);
+        const QPoint down = centreOf(QStyle::SC_ScrollBarAddLine);
+        QVERIFY(up.y() < down.y());  // ▲ above ▼
+        QTest::mouseClick(scroll, Qt::LeftButton, {}, up);
+        QCOMPARE(scroll->value(), 2);
+        QCOMPARE(text("Label3"), QStringLiteral(" 2"));
+        QTest::mouseClick(scroll, Qt::LeftButton, {}, up);
+        QCOMPARE(scroll->value(), 3);
+        QTest::mouseClick(scroll, Qt::LeftButton, {}, down);
+        QCOMPARE(scroll->value(), 2);
+        // The slider stands lower the smaller the count.
+        const QRect sliderAt2 = scroll->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                                QStyle::SC_ScrollBarSlider, scroll);
+        option.sliderPosition = option.sliderValue = 40;
+        const QRect sliderAt40 = scroll->style()->subControlRect(
+            QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, scroll);
+        QVERIFY(sliderAt40.top() < sliderAt2.top());
+        // The wheel turned up (away from the operator) raises it.
+        const QPointF middle = QRectF(scroll->rect()).center();
+        QWheelEvent wheel(middle, scroll->mapToGlobal(middle), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(scroll, &wheel);
+        QVERIFY2(scroll->value() > 2, qPrintable(QString::number(scroll->value())));
+        const int chosen = scroll->value();
+        typeIntoFocus(QStringLiteral("\r"));
+        QCOMPARE(int(job().printCounts[5]), chosen);
+    }
+
+    // The rule under a row stays clear of the row's glyphs: the pixel row
+    // above it holds nothing but the background and the guides, in the
+    // history and in both correction pictures.
+    void picture_glyphsClearAboveTheRule_data() { addFaceRows(); }
+    void picture_glyphsClearAboveTheRule() {
+        QFETCH(QString, family);
+        const JobState job = makeJob();
+        const QStringList lines = pictureLines();
+        const QVector<RecordLayoutParams> layouts = {
+            historyLayoutParams(), registeredRecordParams(Palette::cyan), correctedRecordParams()};
+        for (const RecordLayoutParams& params : layouts) {
+            PictureBox box;
+            drawRecordLines(box, lines, job, params);
+            auto view = pictureIn(family);
+            const QImage image = paint(*view, box);
+            const QRgb background = qRgb(kPic1Background.r, kPic1Background.g, kPic1Background.b);
+            const QRgb guide =
+                qRgb(params.guideColour.r, params.guideColour.g, params.guideColour.b);
+            int rules = 0;
+            for (const DrawOp& op : box.ops) {
+                if (op.kind != DrawOp::Kind::Line || op.y != op.y2)
+                    continue;
+                const int rule = (op.y + 7) / 15;
+                QVERIFY(rule < image.height());
+                ++rules;
+                int inked = 0;
+                for (int y = rule - 15; y < rule - 1; ++y)
+                    for (int x = 0; x < image.width(); ++x)
+                        inked += image.pixel(x, y) != background && image.pixel(x, y) != guide;
+                QVERIFY2(inked > 20, "the row above the rule is drawn");
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb pixel = image.pixel(x, rule - 1);
+                    QVERIFY2(
+                        pixel == background || pixel == guide,
+                        qPrintable(QStringLiteral("rule at %1 touched at x %2").arg(rule).arg(x)));
+                }
+            }
+            QCOMPARE(rules, 5);
+        }
+    }
+
+    // A person label of up to four digits ends before the first photo
+    // number of its row begins.
+    void picture_labelsClearOfTheFirstNumber_data() { addFaceRows(); }
+    void picture_labelsClearOfTheFirstNumber() {
+        QFETCH(QString, family);
+        const JobState job = makeJob();
+        PictureBox box;
+        drawRecordLines(box, pictureLines(), job, correctedRecordParams());
+        auto view = pictureIn(family);
+        const QRgb background = qRgb(kPic1Background.r, kPic1Background.g, kPic1Background.b);
+        int labels = 0;
+        for (int i = 0; i < box.ops.size(); ++i) {
+            const DrawOp& label = box.ops[i];
+            if (label.kind != DrawOp::Kind::Text || !label.text.contains(u')'))
+                continue;
+            const DrawOp& number = box.ops[i + 2];  // after the number's point
+            QCOMPARE(number.kind, DrawOp::Kind::Text);
+            QCOMPARE(number.y, label.y);
+            // Each drawn alone, in a picture laid out as the whole one.
+            const auto only = [&](const DrawOp& shown) {
+                PictureBox single = box;
+                for (DrawOp& op : single.ops)
+                    if (!(op == shown))
+                        op.colour = kPic1Background;
+                single.revision += 1 + int(&shown == &number);
+                const QImage image = paint(*view, single);
+                const int top = label.y / 15;
+                return inkColumns(image, background, top, top + 16);
+            };
+            const auto [labelLeft, labelRight] = only(label);
+            const auto [numberLeft, numberRight] = only(number);
+            QVERIFY2(labelLeft <= labelRight && numberLeft <= numberRight, "both drawn");
+            QVERIFY2(labelRight < numberLeft - 1,
+                     qPrintable(QStringLiteral("%1 ends at %2, %3 starts at %4")
+                                    .arg(label.text, QString::number(labelRight), number.text,
+                                         QString::number(numberLeft))));
+            ++labels;
+        }
+        QCOMPARE(labels, 5);
     }
 
     void keyMapping_data() {
