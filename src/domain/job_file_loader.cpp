@@ -2,7 +2,6 @@
 
 #include "domain/cp932.h"
 #include "domain/job_setup.h"
-#include "domain/record_items.h"
 
 #include <array>
 #include <cmath>
@@ -131,39 +130,56 @@ Reason reasonOf(FieldProblem problem) {
     return Reason::None;
 }
 
-// The bytes a text takes in the file as the writer writes it: one for an
-// ASCII character, two for anything else (a CP932 double-byte character, or
-// the double-byte substitute of a character CP932 lacks or of a double quote).
-qsizetype writtenBytes(QStringView text) {
-    qsizetype bytes = 0;
-    for (const QChar c : text)
-        bytes += c.unicode() < 0x80 && c != u'"' ? 1 : 2;
-    return bytes;
+// The bytes a character takes in the file as the writer writes it: one for
+// an ASCII character, two for anything else (a CP932 double-byte character,
+// or the double-byte substitute of a character CP932 lacks or of a double
+// quote).
+int writtenBytes(QChar c) {
+    return c.unicode() < 0x80 && c != u'"' ? 1 : 2;
 }
 
-// What is wrong with a registered person's record, if anything.
+// What is wrong with a registered person's record, if anything. The record
+// is read as the record items are (see record_items.h): items ended by a
+// blank, the amount the one holding a backslash, the label the one holding
+// ")"; what follows the last blank counts as one more item.
 std::optional<QString> recordProblem(QStringView record) {
     int photoNumbers = 0;
     int others = 0;
-    std::optional<QString> problem;
-    const auto take = [&](const RecordItem& item) {
-        const QStringView text = item.withBlank();
-        const bool isPhotoNumber = item.kind() == RecordItem::Kind::PhotoNumber;
-        const int limit = item.kind() == RecordItem::Kind::Amount
-                              ? JobFileFormat::kMaxAmountItemBytes
-                              : JobFileFormat::kMaxRecordItemBytes;
-        if (isPhotoNumber && ++photoNumbers > JobFileFormat::kMaxRecordPhotoNumbers)
-            problem = kTooManyPhotosProblem;
-        else if (!isPhotoNumber && ++others > JobFileFormat::kMaxRecordOtherItems)
-            problem = kTooManyOtherItemsProblem.arg(shown(text.trimmed()));
-        else if (writtenBytes(text) > limit)
-            problem = kItemTooLongProblem.arg(shown(text.trimmed()));
-        return !problem;
+    qsizetype start = 0;
+    int bytes = 0;
+    bool amount = false;
+    bool label = false;
+    const auto endItem = [&](qsizetype end) -> std::optional<QString> {
+        const auto item = [&] { return shown(record.mid(start, end - start).trimmed()); };
+        if (!amount && !label) {
+            if (++photoNumbers > JobFileFormat::kMaxRecordPhotoNumbers)
+                return kTooManyPhotosProblem;
+        } else if (++others > JobFileFormat::kMaxRecordOtherItems) {
+            return kTooManyOtherItemsProblem.arg(item());
+        }
+        if (bytes >
+            (amount ? JobFileFormat::kMaxAmountItemBytes : JobFileFormat::kMaxRecordItemBytes))
+            return kItemTooLongProblem.arg(item());
+        return std::nullopt;
     };
-    const QStringView rest = forEachRecordItem(record, take);
-    if (!problem && !rest.isEmpty())
-        take(RecordItem(rest, record.size()));
-    return problem;
+    for (qsizetype i = 0; i < record.size(); ++i) {
+        const QChar c = record[i];
+        bytes += writtenBytes(c);
+        amount = amount || c == u'\\';
+        label = label || c == u')';
+        if (bytes > JobFileFormat::kMaxAmountItemBytes)
+            return kItemTooLongProblem.arg(shown(record.mid(start).trimmed()));
+        if (c != u' ')
+            continue;
+        if (const std::optional<QString> problem = endItem(i + 1))
+            return problem;
+        start = i + 1;
+        bytes = 0;
+        amount = label = false;
+    }
+    if (start < record.size())
+        return endItem(record.size());
+    return std::nullopt;
 }
 
 bool isWholeIn(Number value, Number low, Number high) {
