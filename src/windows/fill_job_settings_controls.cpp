@@ -2,6 +2,7 @@
 
 #include "domain/job_settings_controls.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QWidget>
@@ -98,5 +99,37 @@ void FillJobSettingsControls(QWidget* window, const JobState& job) {
         setBox(window, QStringLiteral("tbShouEnd"), now().tbShouEnd);
         setBox(window, QStringLiteral("tbShouMai"), now().tbShouMai);
         setBox(window, QStringLiteral("tbShouTanka"), now().tbShouTanka);
+    }
+}
+
+void nameJobSettingsBoxes(QWidget* window) {
+    struct Named {
+        const char* box;
+        const char* label;
+        const char* column;  // or nullptr
+    };
+    static constexpr Named kBoxes[] = {
+        {"tbDaiStart", "Label8", "Label12"},  {"tbDaiEnd", "Label8", "Label13"},
+        {"tbDaiMai", "Label8", "Label14"},    {"tbChuStart", "Label20", "Label12"},
+        {"tbChuEnd", "Label20", "Label13"},   {"tbChuMai", "Label20", "Label14"},
+        {"tbShouStart", "Label9", "Label12"}, {"tbShouEnd", "Label9", "Label13"},
+        {"tbShouMai", "Label9", "Label14"},   {"tbDaiTanka", "Label10", nullptr},
+        {"tbChuTanka", "Label19", nullptr},   {"tbShouTanka", "Label11", nullptr},
+        {"tbTokuisaki", "Label2", nullptr},   {"tbGyouji", "Label3", nullptr},
+        {"tbSatueibi", "Label4", nullptr},    {"tbSatueisha", "Label17", nullptr},
+    };
+    const auto labelText = [window](const char* name) {
+        const auto* label = window->findChild<QLabel*>(QLatin1String(name));
+        // The price labels end in "＝", which is no part of the name.
+        return label ? label->text().trimmed().remove(u'＝') : QString();
+    };
+    for (const Named& named : kBoxes) {
+        auto* box = window->findChild<QWidget*>(QLatin1String(named.box));
+        if (!box)
+            continue;
+        QString name = labelText(named.label);
+        if (named.column)
+            name += u' ' + labelText(named.column);
+        box->setAccessibleName(name.trimmed());
     }
 }

@@ -22,6 +22,11 @@ class QWidget;
 // switched off.
 void FillJobSettingsControls(QWidget* window, const JobState& job);
 
+// Gives every job-settings box of a window the name a screen reader reads
+// for it, made of the labels that stand for it on the window: its row and
+// its column ("ネガ（大） 始めのNo."), or its own label ("得意先").
+void nameJobSettingsBoxes(QWidget* window);
+
 // The names of the controls that make up the row of a size that can be
 // switched off, hidden together: large (Option2 "設定しない") or medium
 // (Option3). The row's yen label goes with it.

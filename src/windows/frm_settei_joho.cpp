@@ -16,6 +16,7 @@ frmSetteiJoho::frmSetteiJoho(RunContext& context)
     : QWidget(nullptr), ui(std::make_unique<Ui::frmSetteiJoho>()), context_(context) {
     ui->setupUi(this);
     setFixedSize(size());
+    nameJobSettingsBoxes(this);
     // The option buttons only show the job's choice: clicks and keys do not
     // reach them.
     for (QRadioButton* option : {ui->Option5, ui->Option2, ui->Option1, ui->Option3})

@@ -76,6 +76,9 @@ frmTeisei::frmTeisei(RunContext& context)
     setFont(gothic);
     ui->setupUi(this);
     setFixedSize(size());
+    // What a screen reader reads for each box: the question beside it.
+    ui->Text1->setAccessibleName(ui->Label1->text());
+    ui->Text2->setAccessibleName(ui->Label10->text());
 
     for (QLineEdit* box : {ui->Text1, ui->Text2}) {
         QFont large = gothic;
