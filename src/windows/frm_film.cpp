@@ -284,7 +284,16 @@ void FrmFilm::setFocusTo(SetupControl target) {
 }
 
 void FrmFilm::setRowVisible(SizeRow row, bool visible) {
-    for (QWidget* widget : rowWidgets(row))
+    const QList<QWidget*> widgets = rowWidgets(row);
+    // A box of the row being switched off gives up the focus quietly first;
+    // the handler then puts it where the next size in use begins. Otherwise
+    // Qt would pass it to the next box on the way, which would be left in
+    // turn.
+    if (!visible && widgets.contains(focusWidget())) {
+        if (auto* edit = qobject_cast<SetupLineEdit*>(focusWidget()))
+            edit->giveUpFocusQuietly();
+    }
+    for (QWidget* widget : widgets)
         widget->setVisible(visible);
 }
 

@@ -41,6 +41,16 @@ void SetupLineEdit::keyPressEvent(QKeyEvent* event) {
 
 void SetupLineEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (isLeavingFocusReason(event->reason()))
+    // Hiding or disabling the box that has the focus makes Qt pass the focus
+    // on, reported like a Tab: the program is switching the box off, the
+    // operator did not leave it.
+    const bool switchedOff = !isVisibleTo(window()) || !isEnabled();
+    if (isLeavingFocusReason(event->reason()) && !switchedOff && !quiet_)
         emit left();
+}
+
+void SetupLineEdit::giveUpFocusQuietly() {
+    quiet_ = true;
+    clearFocus();
+    quiet_ = false;
 }

@@ -18,6 +18,10 @@ public:
     // without a focus-out event (the window coming back into use).
     void notifyLeft() { emit left(); }
 
+    // Takes the focus from the box without the box being left: the program
+    // is about to hide it.
+    void giveUpFocusQuietly();
+
 signals:
     // A key with a character, before the box takes it; Enter is 13 and is
     // not otherwise used by the box.
@@ -29,4 +33,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool quiet_ = false;
 };

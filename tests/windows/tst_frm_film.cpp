@@ -63,6 +63,9 @@ private slots:
     void overlap_storedSmallEndWithEmptyStart();
     void snapsOnly_switchesBothOffAndFinishes();
     void snapsOnly_withBothAlreadyOff();
+    void filledJob_switchingSizesOff_keepsTheRest_data();
+    void filledJob_switchingSizesOff_keepsTheRest();
+    void disablingFocusedBox_doesNotLeaveIt();
     void enter_skipsSwitchedOffSizes();
     void enter_inEmptyBoxDoesNotMove();
     void optionButtons_focus();
@@ -401,6 +404,88 @@ void TestFrmFilm::snapsOnly_withBothAlreadyOff() {
     QVERIFY(child<QRadioButton>("Option2")->isChecked());
     QVERIFY(child<QRadioButton>("Option3")->isChecked());
     QCOMPARE(focusName(), QStringLiteral("tbShouStart"));
+}
+
+// Switching sizes off on a job typed in full: the sizes switched off are
+// cleared, the others stay as typed, no message, and the finish button stays.
+// The focus may be in a box of a row being hidden, where the program put it
+// (the large row's switch-off) or where a program selection finds it.
+void TestFrmFilm::filledJob_switchingSizesOff_keepsTheRest_data() {
+    QTest::addColumn<QString>("focusIn");     // where the focus is before the switch
+    QTest::addColumn<QStringList>("select");  // option buttons selected, or Command3
+    QTest::addColumn<bool>("largeKept");
+    QTest::addColumn<bool>("mediumKept");
+    QTest::addColumn<QString>("focusAfter");
+    QTest::newRow("snaps only") << "" << QStringList{"Command3"} << false << false << "tbShouStart";
+    QTest::newRow("snaps only from medium start")
+        << "tbChuStart" << QStringList{"Command3"} << false << false << "tbShouStart";
+    QTest::newRow("large off") << "" << QStringList{"Option2"} << false << true << "tbChuStart";
+    QTest::newRow("medium off") << "" << QStringList{"Option3"} << true << false << "tbDaiStart";
+    QTest::newRow("large then medium off")
+        << "" << QStringList{"Option2", "Option3"} << false << false << "tbShouStart";
+    QTest::newRow("medium off by the program, focus in its end")
+        << "tbChuEnd" << QStringList{"Option3"} << true << false << "tbDaiStart";
+    QTest::newRow("large off by the program, focus in its price")
+        << "tbDaiTanka" << QStringList{"Option2"} << false << true << "tbChuStart";
+}
+
+void TestFrmFilm::filledJob_switchingSizesOff_keepsTheRest() {
+    QFETCH(QString, focusIn);
+    QFETCH(QStringList, select);
+    QFETCH(bool, largeKept);
+    QFETCH(bool, mediumKept);
+    QFETCH(QString, focusAfter);
+
+    for (const char* text : {"301", "400", "101", "200", "1", "50", "1200", "800", "300"}) {
+        typeHere(QLatin1String(text));
+        key(Qt::Key_Return);
+    }
+    QCOMPARE(focusName(), QStringLiteral("tbTokuisaki"));
+    QVERIFY(finishVisible());
+    QVERIFY(fixture->platform.messages.isEmpty());
+
+    if (!focusIn.isEmpty()) {
+        child(qPrintable(focusIn))->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(focusName(), focusIn);
+    }
+    for (const QString& name : select) {
+        if (name == QLatin1String("Command3"))
+            QTest::mouseClick(child("Command3"), Qt::LeftButton);
+        else if (focusIn.isEmpty())
+            QTest::mouseClick(child(qPrintable(name)), Qt::LeftButton);
+        else
+            child<QRadioButton>(qPrintable(name))->setChecked(true);  // as a load selects it
+    }
+
+    QCOMPARE(fixture->platform.messages, QStringList());
+    const JobState& job = fixture->job;
+    QCOMPARE(job.smallStart.value(), 1);
+    QCOMPARE(job.smallEnd, 50);
+    QCOMPARE(job.smallCount, 50);
+    QCOMPARE(job.smallUnitPrice, 300);
+    QCOMPARE(box("tbShouStart")->text(), QStringLiteral("1"));
+    QCOMPARE(box("tbShouEnd")->text(), QStringLiteral("50"));
+    QCOMPARE(box("tbShouMai")->text(), QStringLiteral(" 50"));
+    QCOMPARE(job.largeMode.value(), largeKept ? 0 : 1);
+    QCOMPARE(job.largeStart.value(), largeKept ? 301 : 0);
+    QCOMPARE(job.largeEnd.value(), largeKept ? 400 : 0);
+    QCOMPARE(box("tbDaiStart")->text(), largeKept ? QStringLiteral("301") : QString());
+    QCOMPARE(job.mediumMode, mediumKept ? 0 : 1);
+    QCOMPARE(job.mediumStart.value(), mediumKept ? 101 : 0);
+    QCOMPARE(job.mediumEnd.value(), mediumKept ? 200 : 0);
+    QCOMPARE(box("tbChuEnd")->text(), mediumKept ? QStringLiteral("200") : QString());
+    QVERIFY(finishVisible());
+    QCOMPARE(focusName(), focusAfter);
+}
+
+// Disabling the box that has the focus passes the focus on without running
+// the box's leaving handling.
+void TestFrmFilm::disablingFocusedBox_doesNotLeaveIt() {
+    typeHere(QStringLiteral("0"));  // would be refused when left
+    box("tbDaiStart")->setEnabled(false);
+    QVERIFY(focusName() != QStringLiteral("tbDaiStart"));
+    QCOMPARE(fixture->platform.messages, QStringList());
+    QCOMPARE(box("tbDaiStart")->text(), QStringLiteral("0"));
 }
 
 void TestFrmFilm::enter_skipsSwitchedOffSizes() {
