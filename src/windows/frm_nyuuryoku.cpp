@@ -10,9 +10,9 @@
 namespace {
 
 // The help texts end their lines with runs of blanks; they break where
-// intended when a line holds 42 full-width characters and a half-width blank
+// intended when a line holds 43 full-width characters and a half-width blank
 // is half as wide, as in a monospaced Japanese font.
-constexpr int kLineChars = 42;
+constexpr int kLineChars = 43;
 constexpr int kMargin = 24;
 constexpr int kGap = 10;
 

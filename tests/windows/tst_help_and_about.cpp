@@ -130,7 +130,9 @@ void TestHelpAndAbout::help_blankRunsBreakLines_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("starts");
     QTest::newRow("Label2") << "Label2" << QStringList{"（１）番", "写真番号"};
+    QTest::newRow("Label3") << "Label3" << QStringList{"※同番号"};
     QTest::newRow("Label4") << "Label4" << QStringList{"（２）個", "ー（マイ", "例、－２"};
+    QTest::newRow("Label7") << "Label7" << QStringList{"※入力中"};  // "す。" not left alone
     QTest::newRow("Label5") << "Label5" << QStringList{"（３）一", "一人分の", "履歴画面"};
     QTest::newRow("Label6") << "Label6" << QStringList{"（４）す", "[ 登録"};
     QTest::newRow("Label8") << "Label8" << QStringList{"（５）画", "横のスク"};
