@@ -4,17 +4,62 @@
 #include "windows/report_preview.h"
 #include "windows/window_registry.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSoundEffect>
+#include <QTextLayout>
 #include <QUrl>
 
 namespace {
+
+const QString kSentenceEnds = QStringLiteral("。！？");
+
+// The lines a text breaks into at a width, as a label would break them.
+QStringList wrapAt(const QString& text, const QFont& font, qreal width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// A text too wide for one line, in as few lines as the width allows, all
+// about as long: the narrowest width that needs no more lines than that.
+QStringList evenLines(const QString& text, const QFont& font, qreal width) {
+    const QFontMetricsF metrics(font);
+    const int count = int(wrapAt(text, font, width).size());
+    const qreal step = std::max<qreal>(1, metrics.averageCharWidth() / 2);
+    for (qreal w = metrics.horizontalAdvance(text) / count; w < width; w += step) {
+        const QStringList lines = wrapAt(text, font, w);
+        if (lines.size() <= count)
+            return lines;
+    }
+    return wrapAt(text, font, width);
+}
+
+// The widest line a message box shows as it is: the box itself wraps its
+// text at half the screen's width.
+int messageLineWidth(const QWidget& box) {
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const int half = screen ? screen->availableGeometry().width() / 2 : 800;
+    return std::min(QtPlatform::kMessageLineWidth, half - 100);
+}
 
 const QString kReplaceQuestion = QStringLiteral("「%1」は既にあります。\n置き換えますか？");
 
@@ -29,6 +74,49 @@ void labelInJapanese(QFileDialog& dialog, bool saving) {
 }
 
 }  // namespace
+
+const QString QtPlatform::kMessageTitle = QStringLiteral("ピクトル");
+
+QString QtPlatform::messageLines(const QString& text, const QFont& font, int width) {
+    const QFontMetricsF metrics(font);
+    QStringList lines;
+    for (const QString& paragraph : text.split(u'\n')) {
+        if (metrics.horizontalAdvance(paragraph) <= width) {
+            lines << paragraph;
+            continue;
+        }
+        // Sentences, each with its closing mark.
+        QStringList sentences;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < paragraph.size(); ++i) {
+            if (kSentenceEnds.contains(paragraph.at(i))) {
+                sentences << paragraph.mid(start, i + 1 - start);
+                start = i + 1;
+            }
+        }
+        if (start < paragraph.size())
+            sentences << paragraph.mid(start);
+        // As many whole sentences on a line as fit; a sentence too long for
+        // a line of its own is cut evenly.
+        QString line;
+        for (const QString& sentence : sentences) {
+            if (metrics.horizontalAdvance(line + sentence) <= width) {
+                line += sentence;
+                continue;
+            }
+            if (!line.isEmpty())
+                lines << line.trimmed();
+            line.clear();
+            if (metrics.horizontalAdvance(sentence) <= width)
+                line = sentence;
+            else
+                lines << evenLines(sentence.trimmed(), font, width);
+        }
+        if (!line.isEmpty())
+            lines << line.trimmed();
+    }
+    return lines.join(u'\n');
+}
 
 QtPlatform::~QtPlatform() {
     qDeleteAll(effects_);
@@ -68,14 +156,18 @@ void QtPlatform::playSound(const QString& path) {
 }
 
 void QtPlatform::showMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, kMessageTitle, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    // The box would wrap a long text at its own width, anywhere in a
+    // Japanese sentence; the lines are broken here instead.
+    box.setText(messageLines(text, box.font(), messageLineWidth(box)));
     box.exec();
 }
 
 bool QtPlatform::askQuestion(const QString& text) {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, kMessageTitle, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setText(messageLines(text, box.font(), messageLineWidth(box)));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::Yes);
@@ -128,7 +220,7 @@ QString QtPlatform::chooseFileToSave(const QString& caption, const QString& sugg
         const QString path = dialog.selectedFiles().constFirst();
         if (!QFileInfo::exists(path))
             return path;
-        QMessageBox question(QMessageBox::Question, QApplication::applicationDisplayName(),
+        QMessageBox question(QMessageBox::Question, kMessageTitle,
                              kReplaceQuestion.arg(QDir::toNativeSeparators(path)),
                              QMessageBox::Yes | QMessageBox::No, dialog.parentWidget());
         question.button(QMessageBox::Yes)->setText(QStringLiteral("置き換える"));

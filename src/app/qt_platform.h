@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QString>
 
+class QFont;
+
 class QSoundEffect;
 class WindowRegistry;
 
@@ -33,6 +35,18 @@ public:
     // Loads a wave file ahead of its first use, so that playing it never
     // waits for the file.
     void preloadSound(const QString& path);
+
+    // The title of every message box.
+    static const QString kMessageTitle;
+    // The widest line of a message box's text, in pixels (less on a screen
+    // narrower than 1000 pixels).
+    static constexpr int kMessageLineWidth = 400;
+
+    // A message's text broken into lines no wider than the width, in the
+    // font: after a sentence's "。" where the sentences fit, otherwise into
+    // lines of even length, so that no line holds only the last character
+    // or two of a sentence. Lines the text breaks itself are kept.
+    static QString messageLines(const QString& text, const QFont& font, int width);
 
 private:
     QSoundEffect* effectFor(const QString& path);

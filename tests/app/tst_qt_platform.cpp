@@ -1,4 +1,6 @@
 #include "app/qt_platform.h"
+#include "domain/order_entry.h"
+#include "domain/range_overlap.h"
 
 #include <functional>
 
@@ -6,6 +8,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontMetricsF>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -168,6 +172,65 @@ private Q_SLOTS:
         QCOMPARE(platform.chooseFileToSave(QStringLiteral("データ保存"), suggestion, ptl),
                  existing);
         QCOMPARE(questions.size(), 2);
+    }
+
+    void messageBox_titleAndLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");  // empty: only the general rules
+        QTest::newRow("100 prints")
+            << OrderEntry::kEntryLimitMessage
+            << QStringList{QStringLiteral("連続データが１００を越えました。"),
+                           QStringLiteral("一度、しめ（ / を押す）の操作を行ってください。")};
+        QTest::newRow("short") << kRangeOverlapMessage << QStringList{kRangeOverlapMessage};
+        QTest::newRow("job full") << OrderEntry::kJobFullMessage << QStringList();
+        QTest::newRow("count limit")
+            << OrderEntry::kPhotoCountLimitMessage.arg(9999) << QStringList();
+        QTest::newRow("one long sentence")
+            << QStringLiteral(
+                   "この写真番号はすでに別のサイズの範囲に含まれているため、"
+                   "設定を変更してからもう一度入力してください。")
+            << QStringList();
+        QTest::newRow("own breaks kept")
+            << QStringLiteral("保存できませんでした。\n/tmp/a.ptl")
+            << QStringList{QStringLiteral("保存できませんでした。"), QStringLiteral("/tmp/a.ptl")};
+    }
+
+    // A message box carries the program's title, and its text is broken
+    // into lines that the box shows as they are: none wider than the box
+    // allows, none left with only the end of a sentence.
+    void messageBox_titleAndLines() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QtPlatform platform;
+        QString title, shown;
+        bool wrapsAgain = true;
+        int widest = 0;
+        whenOpen<QMessageBox>([&](QMessageBox* box) {
+            title = box->windowTitle();
+            shown = box->text();
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            const QFontMetricsF metrics(label->font());
+            for (const QString& line : shown.split(u'\n'))
+                widest = std::max(widest, int(std::ceil(metrics.horizontalAdvance(line))));
+            wrapsAgain = label->wordWrap() && label->contentsRect().width() < widest;
+            box->accept();
+        });
+        platform.showMessage(text);
+        QCOMPARE(title, QStringLiteral("ピクトル"));
+        QVERIFY(!wrapsAgain);
+        QVERIFY2(widest <= QtPlatform::kMessageLineWidth, qPrintable(shown));
+        const QStringList shownLines = shown.split(u'\n');
+        if (!lines.isEmpty())
+            QCOMPARE(shownLines, lines);
+        QCOMPARE(QString(shown).remove(u'\n').remove(u' '),
+                 QString(text).remove(u'\n').remove(u' '));
+        for (const QString& line : shownLines)
+            QVERIFY2(line.size() > 2 || line == shownLines.constFirst(), qPrintable(shown));
+        if (shownLines.size() > 1 && lines.isEmpty()) {
+            // Lines of one sentence cut evenly: the last one is no stub.
+            QVERIFY2(shownLines.constLast().size() * 3 >= shownLines.constFirst().size(),
+                     qPrintable(shown));
+        }
     }
 };
 
