@@ -4,7 +4,8 @@
 //
 //   bench_reports [--pupils N] [--prints N] [--out DIR]
 //
-// Without --out the PDFs go to a temporary directory that is removed.
+// Without --out the PDFs go to a temporary directory that is removed; --out
+// creates its folder if need be. Exits 1 when a report cannot be written.
 
 #include "domain/report_content.h"
 #include "domain/report_document.h"
@@ -14,6 +15,7 @@
 #include <random>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPrinter>
@@ -70,11 +72,20 @@ int main(int argc, char* argv[]) {
         else if (args[i] == QLatin1String("--out"))
             outDir = args[i + 1];
     }
-    QTemporaryDir temporary;
-    if (outDir.isEmpty())
-        outDir = temporary.path();
-
     QTextStream out(stdout);
+    QTextStream err(stderr);
+    QTemporaryDir temporary;
+    if (outDir.isEmpty()) {
+        if (!temporary.isValid()) {
+            err << "bench_reports: no temporary folder: " << temporary.errorString() << "\n";
+            return 1;
+        }
+        outDir = temporary.path();
+    } else if (!QDir().mkpath(outDir)) {
+        err << "bench_reports: cannot create the folder " << outDir << "\n";
+        return 1;
+    }
+
     QElapsedTimer timer;
     timer.start();
     const JobState job = fullJob(pupils, printsEach);
@@ -96,6 +107,11 @@ int main(int argc, char* argv[]) {
         printer.setPageLayout(reportPageLayout());
         const int pages = paintReport(document, &printer);
         const qint64 ms = timer.elapsed();
+        // A printer that could not open its file paints nothing.
+        if (pages == 0 || !printer.isValid() || QFileInfo(path).size() == 0) {
+            err << "bench_reports: " << name << " could not be written to " << path << "\n";
+            return 1;
+        }
         out << name << ": " << pages << " pages, " << ms << " ms, " << QFileInfo(path).size() / 1024
             << " KiB";
         if (!temporary.isValid() || outDir != temporary.path())

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <vector>
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -13,6 +14,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 
 namespace {
 
@@ -208,6 +210,33 @@ private:
         return baseline;
     }
 
+    // The lines a text breaks into within a width, in one font: at blanks
+    // where it can, anywhere in a run of Japanese or a word too long for the
+    // width. A text never shortens.
+    QStringList wrapped(int font, const QString& s, qreal w) const {
+        QTextLayout layout(s, fonts_[font], device_);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        QStringList lines;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(std::max(w, qreal(1)));
+            lines << s.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+        if (lines.isEmpty())
+            lines << QString();
+        return lines;
+    }
+
+    bool fitsOneLine(const QString& label, const QString& value, qreal w) {
+        return advance(HeaderLabel, label) + advance(HeaderValue, value) <= w;
+    }
+
+    // The title and the job header, every text of it whole: two fields side
+    // by side where both fit half the width, otherwise each on its own
+    // lines across the page.
     void firstPageHeader() {
         text(Title, 0, takeLine(Title, 1.3), doc_.title);
         y_ += 2 * pt_;
@@ -218,19 +247,38 @@ private:
              {ReportText::photographerLabel, h.photographerName}},
         };
         const qreal column = width_ / 2;
-        const qreal rowHeight =
-            std::max(metrics(HeaderLabel).lineSpacing(), metrics(HeaderValue).lineSpacing()) * 1.25;
+        const qreal gap = 6 * pt_;
+        const qreal lineHeight =
+            std::max(metrics(HeaderLabel).lineSpacing(), metrics(HeaderValue).lineSpacing());
+        const qreal rowHeight = lineHeight * 1.25;
         for (const auto& row : rows) {
-            const qreal baseline = y_ + metrics(HeaderValue).ascent();
-            for (int c = 0; c < 2; ++c) {
-                const auto& [label, value] = row[c];
-                const qreal x = c * column;
-                const qreal labelWidth = advance(HeaderLabel, label);
-                text(HeaderLabel, x, baseline, label);
-                text(HeaderValue, x + labelWidth, baseline,
-                     elided(HeaderValue, value, column - labelWidth - 6 * pt_));
+            if (fitsOneLine(row[0].first, row[0].second, column - gap) &&
+                fitsOneLine(row[1].first, row[1].second, column - gap)) {
+                ensure(rowHeight);
+                const qreal baseline = y_ + metrics(HeaderValue).ascent();
+                for (int c = 0; c < 2; ++c) {
+                    const auto& [label, value] = row[c];
+                    text(HeaderLabel, c * column, baseline, label);
+                    text(HeaderValue, c * column + advance(HeaderLabel, label), baseline, value);
+                }
+                y_ += rowHeight;
+                continue;
             }
-            y_ += rowHeight;
+            for (const auto& [label, value] : row) {
+                const qreal labelWidth = advance(HeaderLabel, label);
+                const QStringList lines = wrapped(HeaderValue, value, width_ - labelWidth);
+                // Kept together where it fits a page; a longer value goes on
+                // over the next, line by line.
+                ensure(std::min(lines.size() * lineHeight, bottom() - bodyTop_));
+                const qreal ascent = metrics(HeaderValue).ascent();
+                for (qsizetype i = 0; i < lines.size(); ++i) {
+                    ensure(lineHeight);
+                    if (i == 0)
+                        text(HeaderLabel, 0, y_ + ascent, label);
+                    text(HeaderValue, labelWidth, y_ + ascent, lines[i]);
+                    y_ += i + 1 < lines.size() ? lineHeight : rowHeight;
+                }
+            }
         }
         placeRule(ReportText::longRule);
         y_ += bodyLine_ * 0.5;
@@ -454,15 +502,64 @@ private:
     qreal y_ = 0;
 };
 
-QString runningHeaderText(const ReportDocument& doc) {
+// The widest cap that values of these widths can share within the room:
+// the narrow ones keep their width, the rest are cut to the cap.
+qreal sharedCap(std::vector<qreal> widths, qreal room) {
+    std::sort(widths.begin(), widths.end());
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        const qreal share = room / qreal(widths.size() - i);
+        if (widths[i] > share)
+            return share;
+        room -= widths[i];
+    }
+    return widths.empty() ? room : widths.back();
+}
+
+// The line at the top of every page: the report's name and the job header.
+// When it is too long for the width, the customer and the event (the long
+// ones) are shortened first, to one common width; the date and the
+// photographer only when that is not enough. All four are printed whole on
+// the first page.
+QString runningHeaderText(const ReportDocument& doc, const QFontMetricsF& m, qreal width) {
     const ReportHeader& h = doc.header;
-    return doc.title + kHeaderGap + ReportText::customerLabel + h.customerName + kHeaderGap +
-           ReportText::eventLabel + h.eventName + kHeaderGap + ReportText::shootingDateLabel +
-           h.shootingDate + kHeaderGap + ReportText::photographerLabel + h.photographerName;
+    const QString labels[4] = {ReportText::customerLabel, ReportText::eventLabel,
+                               ReportText::shootingDateLabel, ReportText::photographerLabel};
+    QString values[4] = {h.customerName, h.eventName, h.shootingDate, h.photographerName};
+    const auto join = [&] {
+        QString line = doc.title;
+        for (int i = 0; i < 4; ++i)
+            line += kHeaderGap + labels[i] + values[i];
+        return line;
+    };
+    const QString whole = join();
+    if (m.horizontalAdvance(whole) <= width)
+        return whole;
+
+    qreal room = width - m.horizontalAdvance(doc.title);
+    qreal natural[4];
+    for (int i = 0; i < 4; ++i) {
+        room -= m.horizontalAdvance(kHeaderGap + labels[i]);
+        natural[i] = m.horizontalAdvance(values[i]);
+    }
+    const qreal shortest = m.horizontalAdvance(QStringLiteral("あい…"));
+    if (room < 4 * shortest)
+        return m.elidedText(whole, Qt::ElideRight, width);
+    const auto cut = [&](std::initializer_list<int> which, qreal cap) {
+        for (int i : which) {
+            if (natural[i] > cap)
+                values[i] = m.elidedText(values[i], Qt::ElideRight, cap);
+        }
+    };
+    const qreal capOfLongOnes = sharedCap({natural[0], natural[1]}, room - natural[2] - natural[3]);
+    if (capOfLongOnes >= shortest)
+        cut({0, 1}, capOfLongOnes);
+    else
+        cut({0, 1, 2, 3}, sharedCap({natural[0], natural[1], natural[2], natural[3]}, room));
+    return join();
 }
 
 void paintPage(QPainter& painter, const Layout& layout, const QVector<Op>& ops,
-               const QString& header, const QString& pageText) {
+               const ReportDocument& document, const QString& pageText) {
     const qreal pt = layout.pt();
     const QFontMetricsF& hm = layout.metrics(RunningHeader);
     painter.setFont(layout.fonts()[RunningHeader]);
@@ -471,7 +568,7 @@ void paintPage(QPainter& painter, const Layout& layout, const QVector<Op>& ops,
     const qreal baseline = hm.ascent();
     painter.drawText(QPointF(layout.width() - pageWidth, baseline), pageText);
     painter.drawText(QPointF(0, baseline),
-                     hm.elidedText(header, Qt::ElideRight, layout.width() - pageWidth - 12 * pt));
+                     runningHeaderText(document, hm, layout.width() - pageWidth - 12 * pt));
     const qreal ruleY = layout.runningHeaderHeight() + 2 * pt;
     painter.setPen(QPen(kBlack, 0.6 * pt));
     painter.drawLine(QPointF(0, ruleY), QPointF(layout.width(), ruleY));
@@ -542,11 +639,10 @@ int paintReport(const ReportDocument& document, QPagedPaintDevice* device) {
     if (!painter.begin(device))
         return 0;
     painter.setRenderHint(QPainter::Antialiasing);
-    const QString header = runningHeaderText(document);
     for (int page = first; page <= last; ++page) {
         if (page > first)
             device->newPage();
-        paintPage(painter, layout, layout.pages()[page - 1], header,
+        paintPage(painter, layout, layout.pages()[page - 1], document,
                   kPageFormat.arg(page).arg(pageCount));
     }
     painter.end();

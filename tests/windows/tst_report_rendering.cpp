@@ -4,6 +4,7 @@
 // text is compared in NFKC form on both sides.
 
 #include "domain/order_entry.h"
+#include "domain/report_document.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "windows/report_commands.h"
@@ -119,6 +120,8 @@ private slots:
     void reprintReport_printsOrderedNumbersOnly();
     void longPupilReport_breaksBetweenPupilsWithHeaderOnEveryPage();
     void longRange_continuesOnTheNextPageUnderItsHeading();
+    void longHeaderTexts_printedWholeOnEveryReport_data();
+    void longHeaderTexts_printedWholeOnEveryReport();
     void preview_keepsTheJobAsItWasWhenAskedFor();
     void printerPageRange_printsThosePagesOnly();
     void realPreview_opensWindowThatPaintsTheReport();
@@ -126,6 +129,11 @@ private slots:
 
 void TestReportRendering::initTestCase() {
     QVERIFY(dir.isValid());
+    // The printed PDFs are kept to be looked at when screenshots are asked for.
+    if (qEnvironmentVariableIsSet("PICTOR_SHOTS")) {
+        dir.setAutoRemove(false);
+        qInfo("PDFs in %s", qPrintable(dir.path()));
+    }
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("pdftotext (poppler-utils) is not installed");
 }
@@ -273,6 +281,76 @@ void TestReportRendering::longRange_continuesOnTheNextPageUnderItsHeading() {
          it.hasNext(); it.next())
         ++cells;
     QCOMPARE(cells, 9999);
+}
+
+void TestReportRendering::longHeaderTexts_printedWholeOnEveryReport_data() {
+    QTest::addColumn<int>("report");
+    QTest::newRow("order counts") << 0;
+    QTest::newRow("pupils") << 1;
+    QTest::newRow("reprints") << 2;
+}
+
+// Customer, event, date and photographer are printed whole on the first
+// page however long, wrapped where they must be; the running header of the
+// following pages keeps a short photographer's name whole.
+void TestReportRendering::longHeaderTexts_printedWholeOnEveryReport() {
+    QFETCH(int, report);
+    const QString customer =
+        QStringLiteral("東京都世田谷区立第三十二小学校六年一組二組三組四組合同卒業アルバム撮影会");
+    QCOMPARE(customer.size(), 36);
+    const QString event = QStringLiteral(
+        "令和六年度 秋季大運動会 午前の部 午後の部 および 閉会式 ならびに 保護者参加競技 "
+        "全学年 紅白対抗リレー 決勝 表彰式 記念撮影会 （雨天順延の場合は翌週土曜日）");
+    job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
+    job.customerName = customer;
+    job.eventName = event;
+    job.shootingDate = QStringLiteral("2024年10月12日（土）");
+    job.photographerName = QStringLiteral("Tanaka");
+    platform.clear();
+    entry = std::make_unique<OrderEntry>(job, platform);
+    entry->Form_Load(QStringLiteral("/nowhere"));
+    for (int p = 1; p <= 60; ++p) {
+        QString keys;
+        for (int i = 0; i < 40; ++i)
+            keys += QString::number(1 + (p * 37 + i * 11) % 9999) + u'\r';
+        keyIn(*entry, keys + u'/');
+    }
+    platform.clear();
+    switch (report) {
+        case 0:
+            printOrderCountReport(job, platform);
+            break;
+        case 1:
+            printPupilReport(job, platform);
+            break;
+        default:
+            printReprintReport(job, platform);
+            break;
+    }
+    const QStringList pages = printed(QStringLiteral("long_header_%1").arg(report));
+    QVERIFY(pages.size() >= 2);
+
+    // Page 1, read without the blanks and line breaks of the layout.
+    const auto squeezed = [](QString text) {
+        return text.remove(QRegularExpression(QStringLiteral("\\s")));
+    };
+    const QString first = squeezed(pages[0]);
+    for (const QString& whole :
+         {ReportText::customerLabel + customer, ReportText::eventLabel + event,
+          ReportText::shootingDateLabel + job.shootingDate,
+          ReportText::photographerLabel + QStringLiteral("Tanaka")})
+        QVERIFY2(first.contains(squeezed(nfkc(whole))), qPrintable(pages[0]));
+    // Below the running header (its line ends with the page number) and
+    // above the rule, nothing is shortened.
+    const qsizetype below = pages[0].indexOf(u'\n', pages[0].indexOf(QStringLiteral("ページ")));
+    const QString headerBlock = pages[0].mid(below, pages[0].indexOf(QString(82, u'_')) - below);
+    QVERIFY2(!headerBlock.contains(u'…') && !headerBlock.contains(QStringLiteral("...")),
+             qPrintable(headerBlock));
+    for (const QString& page : pages) {
+        QVERIFY2(page.contains(nfkc(QStringLiteral("（撮影者）Tanaka"))), qPrintable(page));
+        QVERIFY2(page.contains(nfkc(QStringLiteral("（撮影年月日）2024年10月12日（土）"))),
+                 qPrintable(page));
+    }
 }
 
 void TestReportRendering::preview_keepsTheJobAsItWasWhenAskedFor() {
