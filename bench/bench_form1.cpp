@@ -2,9 +2,10 @@
 // repaint, offscreen, at a maximal job: a digit, an Enter, and a close with
 // its history refresh, for the last 100 of 1500 persons of 100 prints.
 // With --journal the run keeps its journal (in a temporary folder), as the
-// program does.
+// program does. With --paints it also counts, per control, the paint events
+// of the timed keys, to show what a key repaints.
 //
-//   QT_QPA_PLATFORM=offscreen build/bench/bench_form1 [--journal]
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_form1 [--journal] [--paints]
 
 #include "app/program.h"
 #include "domain/platform_relay.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +47,22 @@ double keyToRepaint(Form1& form, Qt::Key key, QChar text) {
     QCoreApplication::processEvents();
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
+
+// Counts the paint events each control receives.
+class PaintCounter : public QObject {
+public:
+    QMap<QString, int> counts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const QString name = watched->objectName();
+            ++counts[name.isEmpty() ? QString::fromLatin1(watched->metaObject()->className())
+                                    : name];
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -90,6 +108,9 @@ int main(int argc, char* argv[]) {
     engine.Form_Activate();
     QCoreApplication::processEvents();
 
+    PaintCounter paints;
+    if (app.arguments().contains(QStringLiteral("--paints")))
+        app.installEventFilter(&paints);
     std::vector<double> digits, enters, closes;
     for (int person = 0; person < 100; ++person) {
         for (int print = 0; print < 100; ++print) {
@@ -112,5 +133,7 @@ int main(int argc, char* argv[]) {
     report("digit", digits);
     report("Enter", enters);
     report("close with history refresh", closes);
+    for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
+        std::printf("  paints of %-20s %d\n", qPrintable(it.key()), it.value());
     return 0;
 }

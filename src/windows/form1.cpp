@@ -18,13 +18,19 @@
 
 #include "ui_form1.h"
 
+#include <optional>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPixmap>
 #include <QStandardPaths>
+#include <QStaticText>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QWindow>
 
@@ -52,27 +58,51 @@ public:
                const QModelIndex& index) const override {
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
-        const QString text = item.text;
-        item.text.clear();  // the background, selection and focus only
         const QStyle* style = item.widget ? item.widget->style() : list_->style();
-        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+        // The item's background and selection, its text, and its focus frame.
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, item.widget);
 
-        const QRectF ink = inkOf(item.font);
+        Measures& measures = measuresOf(item.font);
         const QRectF row = QRectF(item.rect).adjusted(kMargin, 1, -kMargin, -1);
-        const qreal height = ink.height() > row.height() ? row.height() / ink.height() : 1;
-        const qreal needed = QFontMetricsF(item.font).horizontalAdvance(text.trimmed());
-        const qreal width = std::min(height, needed > row.width() ? row.width() / needed : 1);
-        painter->save();
+        const qreal height =
+            measures.ink.height() > row.height() ? row.height() / measures.ink.height() : 1;
+        auto set = measures.texts.find(item.text);
+        if (set == measures.texts.end()) {
+            Measures::Set made;
+            made.text = QStaticText(item.text);
+            made.text.setTextFormat(Qt::PlainText);
+            made.text.prepare(QTransform(), item.font);
+            made.advance = QFontMetricsF(item.font).horizontalAdvance(item.text.trimmed());
+            set = measures.texts.insert(item.text, made);
+        }
+        const qreal advance = set->advance;
+        const QStaticText staticText = set->text;
+        const qreal width = std::min(height, advance > row.width() ? row.width() / advance : 1);
         const bool selected = item.state & QStyle::State_Selected;
         const QPalette::ColorGroup group =
             item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
         painter->setPen(
             item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         painter->setFont(item.font);
-        painter->translate(row.left(), row.center().y() - (ink.center().y()) * height);
-        painter->scale(width, height);
-        painter->drawText(QPointF(0, 0), text);
-        painter->restore();
+        // The baseline, and the text's top above it, where a set text is placed.
+        const QPointF origin(row.left(), row.center().y() - measures.ink.center().y() * height);
+        const QPointF top(0, -measures.ascent);
+        if (width == 1 && height == 1) {
+            painter->drawStaticText(origin + top, staticText);
+        } else {
+            painter->save();
+            painter->translate(origin);
+            painter->scale(width, height);
+            painter->drawStaticText(top, staticText);
+            painter->restore();
+        }
+        if (item.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(item);
+            focus.backgroundColor =
+                item.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, item.widget);
+        }
     }
 
 private:
@@ -83,23 +113,64 @@ private:
         return std::max(1, inside / kRecentEntriesShown);
     }
 
-    // The ink of every character an item can hold, around the baseline.
-    QRectF inkOf(const QFont& font) const {
-        if (font != inkFont_ || !inkKnown_) {
-            ink_ = QFontMetricsF(font).tightBoundingRect(QStringLiteral("0123456789-\u00A5."));
-            inkFont_ = font;
-            inkKnown_ = true;
+    // The ink of every character an item can hold, around the baseline, and
+    // the widths of the items drawn so far, for the list's face.
+    struct Measures {
+        QFont font;
+        QRectF ink;
+        qreal ascent = 0;
+        struct Set {
+            QStaticText text;
+            qreal advance = 0;  // without trailing blanks
+        };
+        QHash<QString, Set> texts;
+    };
+    Measures& measuresOf(const QFont& font) const {
+        if (!measures_ || measures_->font != font || measures_->texts.size() > 4096) {
+            measures_.emplace();
+            measures_->font = font;
+            measures_->ascent = QFontMetricsF(font).ascent();
+            measures_->ink =
+                QFontMetricsF(font).tightBoundingRect(QStringLiteral("0123456789-\u00A5."));
         }
-        return ink_;
+        return *measures_;
     }
 
     QListWidget* list_;
-    mutable QFont inkFont_;
-    mutable QRectF ink_;
-    mutable bool inkKnown_ = false;
+    mutable std::optional<Measures> measures_;
 };
 
 }  // namespace
+
+struct Form1::GlyphImages {
+    QFont font;
+    QColor colour;
+    qreal pixelRatio = 1;
+    struct Glyph {
+        QPixmap image;
+        qreal advance = 0;
+    };
+    QHash<QChar, Glyph> glyphs;
+    static constexpr int kOverhang = 8;  // room for ink beyond a glyph's advance
+
+    const Glyph& of(QChar c) {
+        auto found = glyphs.find(c);
+        if (found != glyphs.end())
+            return *found;
+        const QFontMetricsF metrics(font);
+        Glyph glyph;
+        glyph.advance = metrics.horizontalAdvance(c);
+        const QSizeF size(glyph.advance + 2 * kOverhang, metrics.height());
+        glyph.image = QPixmap((size * pixelRatio).toSize());
+        glyph.image.setDevicePixelRatio(pixelRatio);
+        glyph.image.fill(Qt::transparent);
+        QPainter painter(&glyph.image);
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(QPointF(kOverhang, metrics.ascent()), QString(c));
+        return *glyphs.insert(c, glyph);
+    }
+};
 
 int keyAsciiOf(const QKeyEvent& event) {
     switch (event.key()) {
@@ -365,7 +436,42 @@ void Form1::VScroll1_ActionTriggered(int action) {
     }
 }
 
+void Form1::paintTypedNumber() {
+    QLabel* label = ui->Label1;
+    QPainter painter(label);
+    QStyleOption option;
+    option.initFrom(label);
+    label->style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, label);
+    const QColor colour = label->palette().color(QPalette::WindowText);
+    const qreal ratio = label->devicePixelRatioF();
+    if (!typedNumberGlyphs_ || typedNumberGlyphs_->font != label->font() ||
+        typedNumberGlyphs_->colour != colour || typedNumberGlyphs_->pixelRatio != ratio) {
+        typedNumberGlyphs_ = std::make_unique<GlyphImages>();
+        typedNumberGlyphs_->font = label->font();
+        typedNumberGlyphs_->colour = colour;
+        typedNumberGlyphs_->pixelRatio = ratio;
+    }
+    // Right-aligned and centred upright, as the label sets its text.
+    const QString text = label->text();
+    qreal width = 0;
+    for (const QChar c : text)
+        width += typedNumberGlyphs_->of(c).advance;
+    const QRect area = label->contentsRect();
+    const qreal height = QFontMetricsF(label->font()).height();
+    qreal x = area.right() + 1 - width;
+    const qreal top = area.top() + (area.height() - height) / 2;
+    for (const QChar c : text) {
+        const GlyphImages::Glyph& glyph = typedNumberGlyphs_->of(c);
+        painter.drawPixmap(QPointF(x - GlyphImages::kOverhang, top), glyph.image);
+        x += glyph.advance;
+    }
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && watched == ui->Label1) {
+        paintTypedNumber();
+        return true;
+    }
     if (event->type() == QEvent::FocusIn && watched == ui->List1) {
         // Whatever took the focus (a menu, a message box, a click, an alert
         // window), the list comes back showing its newest entry.

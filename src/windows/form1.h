@@ -80,6 +80,9 @@ private:
     // The newest recent entry current and in view, as the operator checks it.
     void showNewestRecentEntry();
     void VScroll1_ActionTriggered(int action);
+    // Label1's own painting: its characters drawn from images made once, as
+    // a face this large is drawn glyph by glyph from outlines every time.
+    void paintTypedNumber();
     void previewKeysOf(QWidget* widget);
     void giveKeyingFocusBack();
     // Writes what the operator did to the journal, then hands it to the engine.
@@ -91,6 +94,8 @@ private:
     OrderEntry engine_;
     InputDisplay shown_;  // what the controls show (its picture aside)
     bool shownOnce_ = false;
+    struct GlyphImages;
+    std::unique_ptr<GlyphImages> typedNumberGlyphs_;
     bool activatedOnce_ = false;
     QString lastSavedPath_;  // the job file saved last in this run
 };

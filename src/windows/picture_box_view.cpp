@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace {
@@ -25,6 +26,9 @@ const QString kLabelCharacters = QStringLiteral("0123456789()");
 
 // Pixels a point makes at the 96 pixels to the inch that twips are drawn at.
 constexpr qreal kPixelsPerPoint = 96.0 / 72.0;
+
+// Texts a face keeps set: more than the photo numbers a job has.
+constexpr int kTextsKept = 20000;
 
 // Space kept between a text and the next text of its row, in pixels.
 constexpr qreal kTextGap = 2;
@@ -68,7 +72,7 @@ void PictureBoxView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-const PictureBoxView::Face& PictureBoxView::faceFor(int fontPoints, bool withBrackets) {
+PictureBoxView::Face& PictureBoxView::faceFor(int fontPoints, bool withBrackets) {
     const int key = fontPoints * 2 + (withBrackets ? 1 : 0);
     auto found = faces_.find(key);
     if (found != faces_.end())
@@ -94,12 +98,54 @@ const PictureBoxView::Face& PictureBoxView::faceFor(int fontPoints, bool withBra
         pixels *= room / ink.height();  // a face too tall for the row is set smaller
     }
     const QFontMetricsF metrics(face.font, this);
+    face.raw = QRawFont::fromFont(face.font);
+    face.ascent = metrics.ascent();
+    face.height = metrics.height();
     // The top of the text at the top of the row, as long as the lowest glyph
     // stays above the rule; a face that draws low moves up.
     const qreal lowest = std::ceil(std::max<qreal>(ink.bottom(), 0));
     face.baseline = std::floor(std::min(metrics.ascent(), room - lowest));
     face.baseline = std::max<qreal>(face.baseline, std::ceil(-ink.top()) - 1);
     return *faces_.insert(key, face);
+}
+
+PictureBoxView::Face::Set PictureBoxView::setText(Face& face, const QString& shown) {
+    Face::Set set;
+    QVector<quint32> indexes;
+    QVector<QPointF> positions;
+    qreal x = 0;
+    qreal inked = 0;
+    for (const QChar c : shown) {
+        auto glyph = face.glyphs.find(c);
+        if (glyph == face.glyphs.end()) {
+            Face::Glyph made;
+            const QVector<quint32> found = face.raw.isValid()
+                                               ? face.raw.glyphIndexesForString(QString(c))
+                                               : QVector<quint32>();
+            if (found.size() == 1 && found[0] != 0) {
+                made.index = found[0];
+                made.advance = face.raw.advancesForGlyphIndexes(found).value(0).x();
+            }
+            glyph = face.glyphs.insert(c, made);
+        }
+        if (glyph->index == 0) {
+            // Not in the face: drawn as text, with the system's fallback.
+            set = {};
+            set.unset = shown;
+            set.width = QFontMetricsF(face.font, this).horizontalAdvance(shown.trimmed());
+            return set;
+        }
+        indexes.append(glyph->index);
+        positions.append(QPointF(x, 0));
+        x += glyph->advance;
+        if (!c.isSpace())
+            inked = x;
+    }
+    set.run.setRawFont(face.raw);
+    set.run.setGlyphIndexes(indexes);
+    set.run.setPositions(positions);
+    set.width = inked;
+    return set;
 }
 
 void PictureBoxView::layOut() {
@@ -109,26 +155,48 @@ void PictureBoxView::layOut() {
         if (op.kind == DrawOp::Kind::Text)
             rowStarts[op.y].append(op.x);
 
+    for (Face& face : faces_)
+        if (face.texts.size() > kTextsKept)
+            face.texts.clear();
     texts_.resize(box_.ops.size());
     const qreal rightEdge = width();
     for (int i = 0; i < box_.ops.size(); ++i) {
         const DrawOp& op = box_.ops[i];
         TextLayout& text = texts_[i];
-        if (op.kind != DrawOp::Kind::Text) {
+        if (op.kind == DrawOp::Kind::Point) {
             text = {};
+            text.bounds = QRect(toPixels(op.x), toPixels(op.y), 1, 1);
             continue;
         }
-        text.shown = displayText(op.text);
+        if (op.kind == DrawOp::Kind::Line) {
+            text = {};
+            text.bounds =
+                QRect(QPoint(toPixels(std::min(op.x, op.x2)), toPixels(std::min(op.y, op.y2))),
+                      QPoint(toPixels(std::max(op.x, op.x2)), toPixels(std::max(op.y, op.y2))))
+                    .adjusted(-1, -1, 1, 1);
+            continue;
+        }
+        const bool label = op.text.contains(u')') || op.text.contains(u'(');
+        Face& face = faceFor(op.fontPoints, label);
+        text.face = &face;
+        auto set = face.texts.find(op.text);
+        if (set == face.texts.end()) {
+            const QString shown = displayText(op.text);
+            const Face::Set made = setText(face, shown);
+            set = face.texts.insert(op.text, made);
+        }
+        text.set = *set;
         // Up to the next text of the row, or the picture's right edge.
         qreal end = rightEdge;
         for (const int x : rowStarts.value(op.y))
             if (x > op.x)
                 end = std::min<qreal>(end, toPixels(x) - kTextGap);
         const qreal room = end - toPixels(op.x);
-        text.face = &faceFor(op.fontPoints, op.text.contains(u')') || op.text.contains(u'('));
-        const QFontMetricsF metrics(text.face->font, this);
-        const qreal needed = metrics.horizontalAdvance(text.shown.trimmed());
-        text.scale = needed > room && room > 0 ? room / needed : 1;
+        text.scale = text.set.width > room && room > 0 ? room / text.set.width : 1;
+        const qreal top = toPixels(op.y) + face.baseline - face.ascent;
+        text.bounds =
+            QRectF(toPixels(op.x) - 1, top - 1, text.set.width * text.scale + 4, face.height + 2)
+                .toAlignedRect();
     }
     laidOut_ = true;
 }
@@ -139,14 +207,19 @@ qreal PictureBoxView::textScaleOf(int opIndex) {
     return opIndex >= 0 && opIndex < texts_.size() ? texts_[opIndex].scale : 1;
 }
 
-void PictureBoxView::paintEvent(QPaintEvent*) {
+void PictureBoxView::paintEvent(QPaintEvent* event) {
     if (!laidOut_ || texts_.size() != box_.ops.size())
         layOut();
+    // Often only a strip of the box needs painting (a control next to it
+    // changed): only the ops that reach into it are drawn.
+    const QRect dirty = event->rect();
     QPainter painter(this);
-    painter.fillRect(rect(), toColor(background_));
+    painter.fillRect(dirty, toColor(background_));
     const Face* face = nullptr;
     for (int i = 0; i < box_.ops.size(); ++i) {
         const DrawOp& op = box_.ops[i];
+        if (!texts_[i].bounds.intersects(dirty))
+            continue;
         switch (op.kind) {
             case DrawOp::Kind::Point:
                 painter.setPen(toColor(op.colour));
@@ -160,15 +233,18 @@ void PictureBoxView::paintEvent(QPaintEvent*) {
                 painter.setPen(toColor(op.colour));
                 const TextLayout& text = texts_[i];
                 const QPointF origin(toPixels(op.x), toPixels(op.y) + face->baseline);
-                if (text.scale == 1) {
-                    painter.drawText(origin, text.shown);
-                } else {
+                if (text.scale != 1) {
                     painter.save();
                     painter.translate(origin);
                     painter.scale(text.scale, 1);
-                    painter.drawText(QPointF(0, 0), text.shown);
-                    painter.restore();
                 }
+                const QPointF at = text.scale == 1 ? origin : QPointF(0, 0);
+                if (text.set.unset.isEmpty())
+                    painter.drawGlyphRun(at, text.set.run);
+                else
+                    painter.drawText(at, text.set.unset);
+                if (text.scale != 1)
+                    painter.restore();
                 break;
             }
             case DrawOp::Kind::Line: {

@@ -3,7 +3,10 @@
 #include "domain/history.h"
 
 #include <QFont>
+#include <QGlyphRun>
+#include <QHash>
 #include <QMap>
+#include <QRawFont>
 #include <QVector>
 #include <QWidget>
 
@@ -40,9 +43,27 @@ public:
     struct Face {
         QFont font;
         qreal baseline = 0;
+        qreal ascent = 0;
+        qreal height = 0;
+        // The face's glyphs of the characters drawn so far, and the texts
+        // set before with their widths (the same photo numbers and amounts
+        // come back picture after picture): texts are drawn as runs of these
+        // glyphs, without being shaped again at every paint.
+        QRawFont raw;
+        struct Glyph {
+            quint32 index = 0;
+            qreal advance = 0;
+        };
+        QHash<QChar, Glyph> glyphs;
+        struct Set {
+            QGlyphRun run;
+            QString unset;    // a text with a character the face lacks, drawn as text
+            qreal width = 0;  // without trailing blanks
+        };
+        QHash<QString, Set> texts;
     };
     // Texts with brackets (the person labels) reach lower than numbers.
-    const Face& faceFor(int fontPoints, bool withBrackets);
+    Face& faceFor(int fontPoints, bool withBrackets);
 
     // The horizontal scale a text op is drawn with (1 unless it would reach
     // the next text of its row); index into picture().ops.
@@ -55,6 +76,7 @@ protected:
 
 private:
     void layOut();
+    Face::Set setText(Face& face, const QString& shown);
 
     PictureBox box_;
     bool shownOnce_ = false;
@@ -63,9 +85,10 @@ private:
     // Worked out once per picture and face, not at every paint.
     QMap<int, Face> faces_;
     struct TextLayout {
-        QString shown;
+        Face::Set set;  // a shared copy of the face's
         const Face* face = nullptr;
         qreal scale = 1;
+        QRect bounds;  // where the op draws: a paint skips ops outside its area
     };
     QVector<TextLayout> texts_;  // one per op; empty for points and lines
     bool laidOut_ = false;

@@ -632,6 +632,24 @@ private Q_SLOTS:
         QCOMPARE(labels, 5);
     }
 
+    // The typed number is drawn at the label's right edge, growing leftwards.
+    void typedNumber_drawnRightAligned() {
+        auto* label = control<QLabel>(form, "Label1");
+        const auto inkOf = [&] {
+            const QImage image = label->grab().toImage();
+            return inkColumns(image, image.pixel(0, 0), 0, image.height() - 1);
+        };
+        QVERIFY(inkOf().first > inkOf().second);  // empty: nothing drawn
+        typeIntoFocus(QStringLiteral("7"));
+        const auto [oneLeft, oneRight] = inkOf();
+        QVERIFY(oneLeft <= oneRight);
+        QVERIFY2(oneRight >= label->width() - 12, qPrintable(QString::number(oneRight)));
+        typeIntoFocus(QStringLiteral("77-"));
+        const auto [threeLeft, threeRight] = inkOf();
+        QVERIFY(threeLeft < oneLeft - 2 * (oneRight - oneLeft));
+        QVERIFY(threeRight >= label->width() - 12);
+    }
+
     void keyMapping_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
