@@ -61,18 +61,6 @@ int messageLineWidth(const QWidget& box) {
     return std::min(QtPlatform::kMessageLineWidth, half - 100);
 }
 
-const QString kReplaceQuestion = QStringLiteral("「%1」は既にあります。\n置き換えますか？");
-
-// A file dialog with its buttons and labels in Japanese.
-void labelInJapanese(QFileDialog& dialog, bool saving) {
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("場所:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("ファイル名:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("ファイルの種類:"));
-    dialog.setLabelText(QFileDialog::Accept,
-                        saving ? QStringLiteral("保存") : QStringLiteral("開く"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
-}
-
 }  // namespace
 
 const QString QtPlatform::kMessageTitle = QStringLiteral("ピクトル");
@@ -192,7 +180,6 @@ QString QtPlatform::chooseFileToOpen(const QString& caption, const QStringList& 
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(selectedFilter);
-    labelInJapanese(dialog, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -207,28 +194,14 @@ QString QtPlatform::chooseFileToSave(const QString& caption, const QString& sugg
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.constFirst());
     dialog.setDefaultSuffix(QFileInfo(suggestedPath).suffix());
-    // The question about replacing a file is asked below, in Japanese.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    labelInJapanese(dialog, true);
+    // Qt's dialog asks before replacing an existing file, in Japanese.
     const QFileInfo suggestion(suggestedPath);
     if (!suggestion.path().isEmpty() && suggestion.dir().exists())
         dialog.setDirectory(suggestion.dir());
     dialog.selectFile(suggestion.fileName());
-    for (;;) {
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        const QString path = dialog.selectedFiles().constFirst();
-        if (!QFileInfo::exists(path))
-            return path;
-        QMessageBox question(QMessageBox::Question, kMessageTitle,
-                             kReplaceQuestion.arg(QDir::toNativeSeparators(path)),
-                             QMessageBox::Yes | QMessageBox::No, dialog.parentWidget());
-        question.button(QMessageBox::Yes)->setText(QStringLiteral("置き換える"));
-        question.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
-        question.setDefaultButton(QMessageBox::No);
-        if (question.exec() == QMessageBox::Yes)
-            return path;
-    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 void QtPlatform::endProgram() {

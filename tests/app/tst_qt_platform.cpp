@@ -1,4 +1,5 @@
 #include "app/qt_platform.h"
+#include "app/qt_texts.h"
 #include "domain/order_entry.h"
 #include "domain/range_overlap.h"
 
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -69,7 +71,12 @@ const QStringList kFilters = {QStringLiteral("すべてのファイル(*.*)"),
 class TestQtPlatform : public QObject {
     Q_OBJECT
 
+    // Qt's own dialog texts in Japanese, as the program has them.
+    QTranslator qtTexts;
+
 private Q_SLOTS:
+    void initTestCase() { QVERIFY(installJapaneseQtTexts(*QCoreApplication::instance(), qtTexts)); }
+
     void missingSoundFile_givesTheBeep() {
         CountingPlatform platform;
         platform.playSound(QStringLiteral("/nonexistent/tap.wav"));
@@ -113,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(caption, QStringLiteral("データ読み込み"));
         QCOMPARE(filters, kFilters);
         QCOMPARE(selectedFilter, kFilters[1]);
-        QCOMPARE(accept, QStringLiteral("開く"));
+        QVERIFY2(accept.startsWith(QStringLiteral("開く")), qPrintable(accept));
 
         whenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
         QVERIFY(platform.chooseFileToOpen(QStringLiteral("データ読み込み"), kFilters, kFilters[1])
@@ -137,7 +144,8 @@ private Q_SLOTS:
                  dir.filePath(QStringLiteral("new.ptl")));
         QCOMPARE(offered, QStringList{suggestion});
 
-        // An existing file: "いいえ" goes back to the dialog, "置き換える" takes it.
+        // An existing file: Qt's dialog asks in Japanese; "いいえ" goes back to
+        // the dialog, "はい" takes it.
         const QString existing = dir.filePath(QStringLiteral("old.ptl"));
         QFile file(existing);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -150,8 +158,10 @@ private Q_SLOTS:
         const auto answerWith = [&](const QString& buttonText, bool thenReject) {
             whenOpen<QMessageBox>([&questions, buttonText, thenReject](QMessageBox* box) {
                 questions << box->text();
+                // Qt's buttons carry their shortcut: "はい(&Y)".
+                static const QRegularExpression kShortcut(QStringLiteral("\\(&.\\)|&"));
                 for (QAbstractButton* button : box->buttons())
-                    if (button->text() == buttonText)
+                    if (button->text().remove(kShortcut) == buttonText)
                         button->click();
                 if (thenReject)
                     whenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
@@ -163,10 +173,10 @@ private Q_SLOTS:
         });
         QVERIFY(platform.chooseFileToSave(QStringLiteral("データ保存"), suggestion, ptl).isEmpty());
         QCOMPARE(questions.size(), 1);
-        QVERIFY(questions[0].contains(QStringLiteral("置き換えますか")));
+        QVERIFY2(questions[0].contains(QStringLiteral("置き換えますか")), qPrintable(questions[0]));
 
         whenOpen<QFileDialog>([&](QFileDialog* dialog) {
-            answerWith(QStringLiteral("置き換える"), false);
+            answerWith(QStringLiteral("はい"), false);
             pick(dialog);
         });
         QCOMPARE(platform.chooseFileToSave(QStringLiteral("データ保存"), suggestion, ptl),
