@@ -29,6 +29,7 @@ FrmFilm::FrmFilm(RunContext& context)
       ui(std::make_unique<Ui::FrmFilm>()),
       setup_(context.job, *this, context.platform) {
     ui->setupUi(this);
+    nameJobSettingsBoxes(this);
     ActivationTracker::instance();
 
     // The separator before the quit entry carries its own name.

@@ -3,6 +3,7 @@
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
 #include "windows/frm_alert.h"
+#include "windows/frm_film.h"
 #include "windows/frm_settei_joho.h"
 #include "windows/frm_teisei.h"
 
@@ -30,7 +31,7 @@ private Q_SLOTS:
     }
     void cleanup() { program.reset(); }
 
-    void settingsViewBoxes_areNamedByTheirRowAndColumn_data() {
+    void settingsBoxes_areNamedByTheirRowAndColumn_data() {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("name");
         QTest::newRow("tbDaiStart") << "tbDaiStart"
@@ -46,11 +47,13 @@ private Q_SLOTS:
         QTest::newRow("tbSatueisha") << "tbSatueisha"
                                      << "撮影者";
     }
-    void settingsViewBoxes_areNamedByTheirRowAndColumn() {
+    void settingsBoxes_areNamedByTheirRowAndColumn() {
         QFETCH(QString, box);
         QFETCH(QString, name);
         auto& view = program->windows.get<frmSetteiJoho>();
         QCOMPARE(readName(control(&view, qPrintable(box))), name);
+        auto& setup = program->windows.get<FrmFilm>();
+        QCOMPARE(readName(control(&setup, qPrintable(box))), name);
     }
 
     void correctionBoxes_areNamedByTheirQuestions() {
