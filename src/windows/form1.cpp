@@ -485,8 +485,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         QWidget* first = QApplication::focusWidget();
         if (!first || first->window() != this)
             first = this;
+        auto* key = static_cast<QKeyEvent*>(event);
         if (watched == first)
-            handleKey(static_cast<QKeyEvent*>(event));
+            handleKey(key);
+        // The recent-entries list would take a typed character as the start
+        // of an item to look for, and jump to a separator at "-"; it keeps
+        // its arrow and paging keys only.
+        if (watched == ui->List1 && !key->text().isEmpty() && key->text()[0].isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return true;
     }
     return false;  // the control still gets the key
 }

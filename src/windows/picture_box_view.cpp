@@ -215,34 +215,37 @@ void PictureBoxView::paintEvent(QPaintEvent* event) {
     const QRect dirty = event->rect();
     QPainter painter(this);
     painter.fillRect(dirty, toColor(background_));
-    const Face* face = nullptr;
+    // The pen of the texts, set only when it changes.
+    Rgb penColour;
+    bool penSet = false;
     for (int i = 0; i < box_.ops.size(); ++i) {
         const DrawOp& op = box_.ops[i];
-        if (!texts_[i].bounds.intersects(dirty))
+        const TextLayout& text = texts_[i];
+        if (!text.bounds.intersects(dirty))
             continue;
         switch (op.kind) {
             case DrawOp::Kind::Point:
-                painter.setPen(toColor(op.colour));
-                painter.drawPoint(toPixels(op.x), toPixels(op.y));
+                painter.fillRect(text.bounds, toColor(op.colour));
                 break;
             case DrawOp::Kind::Text: {
-                if (face != texts_[i].face) {
-                    face = texts_[i].face;
-                    painter.setFont(face->font);
+                if (!penSet || !(penColour == op.colour)) {
+                    painter.setPen(toColor(op.colour));
+                    penColour = op.colour;
+                    penSet = true;
                 }
-                painter.setPen(toColor(op.colour));
-                const TextLayout& text = texts_[i];
-                const QPointF origin(toPixels(op.x), toPixels(op.y) + face->baseline);
+                const QPointF origin(toPixels(op.x), toPixels(op.y) + text.face->baseline);
                 if (text.scale != 1) {
                     painter.save();
                     painter.translate(origin);
                     painter.scale(text.scale, 1);
                 }
                 const QPointF at = text.scale == 1 ? origin : QPointF(0, 0);
-                if (text.set.unset.isEmpty())
+                if (text.set.unset.isEmpty()) {
                     painter.drawGlyphRun(at, text.set.run);
-                else
+                } else {
+                    painter.setFont(text.face->font);
                     painter.drawText(at, text.set.unset);
+                }
                 if (text.scale != 1)
                     painter.restore();
                 break;
@@ -251,6 +254,7 @@ void PictureBoxView::paintEvent(QPaintEvent* event) {
                 QPen pen(toColor(op.colour));
                 pen.setStyle(op.style == LineStyle::Dash ? Qt::DashLine : Qt::SolidLine);
                 painter.setPen(pen);
+                penSet = false;
                 painter.drawLine(toPixels(op.x), toPixels(op.y), toPixels(op.x2), toPixels(op.y2));
                 break;
             }

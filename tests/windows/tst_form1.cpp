@@ -446,6 +446,7 @@ private Q_SLOTS:
         QTest::newRow("Down key") << "down";
         QTest::newRow("copy-count selector") << "selector";
         QTest::newRow("input error window") << "frmStop";
+        QTest::newRow("minus typed (no search for a separator)") << "minus";
     }
     void recentEntries_newestCurrentWhenTheFocusComesBack() {
         QFETCH(QString, away);
@@ -483,6 +484,9 @@ private Q_SLOTS:
             control<QScrollBar>(form, "VScroll1")->setValue(2);
             QCOMPARE(QApplication::focusWidget(), form->centralWidget());
             typeIntoFocus(QStringLiteral("\r"));
+        } else if (away == QLatin1String("minus")) {
+            typeIntoFocus(QStringLiteral("-"));
+            QCOMPARE(list()->currentRow(), list()->count() - 1);
         } else if (away == QLatin1String("frmStop")) {
             typeIntoFocus(QStringLiteral("2-3\r"));
             auto* stop = program->windows.find<frmStop>();
