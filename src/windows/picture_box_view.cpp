@@ -201,12 +201,6 @@ void PictureBoxView::layOut() {
     laidOut_ = true;
 }
 
-qreal PictureBoxView::textScaleOf(int opIndex) {
-    if (!laidOut_)
-        layOut();
-    return opIndex >= 0 && opIndex < texts_.size() ? texts_[opIndex].scale : 1;
-}
-
 void PictureBoxView::paintEvent(QPaintEvent* event) {
     if (!laidOut_ || texts_.size() != box_.ops.size())
         layOut();

@@ -38,6 +38,12 @@ public:
     // A backslash is drawn as the yen sign, as Japanese fonts draw it.
     static QString displayText(const QString& text);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
     // How a text of the given size is set: the face, and the baseline's
     // distance from the text's top, in pixels.
     struct Face {
@@ -65,16 +71,6 @@ public:
     // Texts with brackets (the person labels) reach lower than numbers.
     Face& faceFor(int fontPoints, bool withBrackets);
 
-    // The horizontal scale a text op is drawn with (1 unless it would reach
-    // the next text of its row); index into picture().ops.
-    qreal textScaleOf(int opIndex);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
     void layOut();
     Face::Set setText(Face& face, const QString& shown);
 
