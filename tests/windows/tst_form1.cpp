@@ -9,6 +9,7 @@
 #include "windows/frm_stop.h"
 #include "windows/picture_box_view.h"
 
+#include <cmath>
 #include <memory>
 
 #include <QAction>
@@ -44,11 +45,15 @@ bool isBackground(QRgb pixel, QRgb background) {
     return (pixel & 0xffffff) == (background & 0xffffff);
 }
 
-// The pixel columns [first, last] where image has other than background
-// within rows [top, bottom]; first > last when there is none.
+// The columns [first, last] of the image's own pixels where it has other
+// than background within the widget's rows [top, bottom] (at a scale above
+// one, the image's rows wholly inside them); first > last when there is none.
 std::pair<int, int> inkColumns(const QImage& image, QRgb background, int top, int bottom) {
+    const qreal scale = image.devicePixelRatio();
+    const int from = int(std::ceil(top * scale));
+    const int to = int(std::floor((bottom + 1) * scale)) - 1;
     int first = image.width(), last = -1;
-    for (int y = std::max(top, 0); y <= std::min(bottom, image.height() - 1); ++y)
+    for (int y = std::max(from, 0); y <= std::min(to, image.height() - 1); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (!isBackground(image.pixel(x, y), background)) {
                 first = std::min(first, x);
@@ -425,7 +430,7 @@ private Q_SLOTS:
             QVERIFY2(viewport.contains(item), qPrintable(QString::number(row)));
             // The glyphs within their row, not touching its edges.
             const auto [left, right] = inkColumns(image, background, item.top(), item.bottom());
-            QVERIFY2(left > 0 && right < viewport.width() - 1,
+            QVERIFY2(left > 0 && right < image.width() - 1,
                      qPrintable(QStringLiteral("row %1: %2..%3").arg(row).arg(left).arg(right)));
             for (const int edge : {item.top(), item.bottom()}) {
                 const auto [from, to] = inkColumns(image, background, edge, edge);
@@ -576,11 +581,18 @@ private Q_SLOTS:
             for (const DrawOp& op : box.ops) {
                 if (op.kind != DrawOp::Kind::Line || op.y != op.y2)
                     continue;
-                const int rule = (op.y + 7) / 15;
-                QVERIFY(rule < image.height());
+                // The rule's row of the image's own pixels, at its left end.
+                const qreal scale = image.devicePixelRatio();
+                const QRgb underline = qRgb(op.colour.r, op.colour.g, op.colour.b);
+                int rule = -1;
+                for (int y = int(((op.y + 7) / 15 - 2) * scale); y <= ((op.y + 7) / 15 + 2) * scale;
+                     ++y)
+                    if (rule < 0 && y >= 0 && y < image.height() && image.pixel(0, y) == underline)
+                        rule = y;
+                QVERIFY2(rule > 0, qPrintable(QString::number(op.y)));
                 ++rules;
                 int inked = 0;
-                for (int y = rule - 15; y < rule - 1; ++y)
+                for (int y = rule - int(15 * scale); y < rule - 1; ++y)
                     for (int x = 0; x < image.width(); ++x)
                         inked += image.pixel(x, y) != background && image.pixel(x, y) != guide;
                 QVERIFY2(inked > 20, "the row above the rule is drawn");
@@ -647,11 +659,12 @@ private Q_SLOTS:
         typeIntoFocus(QStringLiteral("7"));
         const auto [oneLeft, oneRight] = inkOf();
         QVERIFY(oneLeft <= oneRight);
-        QVERIFY2(oneRight >= label->width() - 12, qPrintable(QString::number(oneRight)));
+        const int nearRight = label->grab().toImage().width() - 12 * label->devicePixelRatio();
+        QVERIFY2(oneRight >= nearRight, qPrintable(QString::number(oneRight)));
         typeIntoFocus(QStringLiteral("77-"));
         const auto [threeLeft, threeRight] = inkOf();
         QVERIFY(threeLeft < oneLeft - 2 * (oneRight - oneLeft));
-        QVERIFY(threeRight >= label->width() - 12);
+        QVERIFY(threeRight >= nearRight);
     }
 
     void keyMapping_data() {
