@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QMap>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -35,8 +38,52 @@ constexpr qreal kTextGap = 2;
 
 }  // namespace
 
+namespace {
+
+// What a screen reader is given for a picture box: a graphic whose value is
+// its texts, row by row, read from the picture when asked.
+class PictureBoxAccessible : public QAccessibleWidget {
+public:
+    explicit PictureBoxAccessible(PictureBoxView* view)
+        : QAccessibleWidget(view, QAccessible::Graphic) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value || kind == QAccessible::Description)
+            return PictureBoxView::textRows(static_cast<PictureBoxView*>(widget())->picture());
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* accessibleFor(const QString& className, QObject* object) {
+    if (className == QLatin1String("PictureBoxView") && object && object->isWidgetType())
+        return new PictureBoxAccessible(static_cast<PictureBoxView*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
 PictureBoxView::PictureBoxView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool accessible = [] {
+        QAccessible::installFactory(accessibleFor);
+        return true;
+    }();
+    Q_UNUSED(accessible);
+}
+
+QString PictureBoxView::textRows(const PictureBox& box) {
+    QMap<int, QMap<int, QStringList>> rows;  // y, then x
+    for (const DrawOp& op : box.ops)
+        if (op.kind == DrawOp::Kind::Text && !op.text.trimmed().isEmpty())
+            rows[op.y][op.x] << displayText(op.text).trimmed();
+    QStringList lines;
+    for (const QMap<int, QStringList>& row : rows) {
+        QStringList texts;
+        for (const QStringList& at : row)
+            texts << at;
+        lines << texts.join(u' ');
+    }
+    return lines.join(u'\n');
 }
 
 void PictureBoxView::setBackground(Rgb colour) {

@@ -38,6 +38,10 @@ public:
     // A backslash is drawn as the yen sign, as Japanese fonts draw it.
     static QString displayText(const QString& text);
 
+    // The texts of a picture as a screen reader reads them: a line for each
+    // row, top to bottom, its texts left to right as they are shown.
+    static QString textRows(const PictureBox& box);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -2,6 +2,7 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
+#include "windows/form1.h"
 #include "windows/frm_alert.h"
 #include "windows/frm_film.h"
 #include "windows/frm_settei_joho.h"
@@ -61,6 +62,29 @@ private Q_SLOTS:
         QCOMPARE(readName(control(&correction, "Text1")),
                  QStringLiteral("何番の個人データですか？"));
         QCOMPARE(readName(control(&correction, "Text2")), QStringLiteral("写真番号"));
+    }
+
+    void pictures_giveTheirRowsAsText() {
+        Form1& form = program->windows.get<Form1>();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        typeIntoFocus(QStringLiteral("12\r45\r/301\r/"));
+        QAccessibleInterface* history =
+            QAccessible::queryAccessibleInterface(control(&form, "Pic1"));
+        QVERIFY(history);
+        QCOMPARE(history->role(), QAccessible::Graphic);
+        const QStringList rows = history->text(QAccessible::Value).split(u'\n');
+        QCOMPARE(rows, (QStringList{QStringLiteral("(1) 12 45 ¥.1600"),
+                                    QStringLiteral("(2) 301 ¥.100")}));
+
+        // The correction screen's pictures are read the same way.
+        auto& correction = program->windows.get<frmTeisei>();
+        correction.show();
+        QVERIFY(QTest::qWaitForWindowActive(&correction));
+        control<QLineEdit>(&correction, "Text1")->setText(QStringLiteral("2"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(control(&correction, "Pic1"))
+                     ->text(QAccessible::Value),
+                 QStringLiteral("(2) 301 ¥.100"));
     }
 
     void alertTexts_areReadable() {
