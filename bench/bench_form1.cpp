@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the input screen from a key event sent to Form1 to the end of its
 // repaint, offscreen, at a maximal job: a digit, an Enter, and a close with
 // its history refresh, for the last 100 of 1500 persons of 100 prints.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The journal at a full day: 1500 pupils of 100 prints keyed as the input
 // screen keys them (each key written to the journal, then carried out),
 // then the next start restoring it: reading, replaying for the question,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keys a maximal job through the order-entry engine: 1500 persons of 100
 // prints each, Enter after every number and "/" after every person, and
 // reports how long single keystrokes, closes and history refreshes take.

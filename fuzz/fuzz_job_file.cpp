@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The job file loader fed any bytes at all: what it refuses must leave the
 // job untouched, and what it takes must then stand the operator's next steps
 // (a pupil closed, one corrected, the three reports, a save that loads back)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the fuzz target's seed files with the program's own writer: jobs
 // keyed through the order-entry engine and corrected through the correction,
 // as a run makes them. Run once by hand, into fuzz/seeds:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs job files through the fuzz target's entry point, without libFuzzer:
 // every file named, and every file in every folder named. Used as a test
 // with the seed files, under any compiler and with the sanitizer builds.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds the program, the tests and the benchmarks into
 # build/ (or $PICTOR_BUILD_DIR). Installs missing packages first.
 set -euo pipefail

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Checks that every C++ file of the tree is as clang-format leaves it.
+# SPDX-License-Identifier: MIT
+# Checks that every C++ file of the tree is as clang-format leaves it and
+# names its licence (SPDX) at the top.
 # Versions of clang-format format a little differently; the tree is kept in
 # the form of clang-format 14 (Debian 12's), so with another version the
 # check is skipped (exit 77), unless clang-format-14 is also installed.
@@ -24,6 +26,12 @@ differing=()
 for file in "${files[@]}"; do
     if ! "$formatter" --style=file "$file" | cmp -s - "$file"; then
         differing+=("$file")
+    fi
+done
+# Every source file names its licence at the top.
+for file in "${files[@]}"; do
+    if ! head -2 "$file" | grep -q 'SPDX-License-Identifier: MIT'; then
+        differing+=("$file (no SPDX-License-Identifier line at the top)")
     fi
 done
 if ((${#differing[@]} > 0)); then

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks the #include lines of src/ against the layers: domain <- windows <-
 # app. A file may include its own layer and the layers below it, never one
 # above; a domain file includes no Qt module but Qt Core. With the three

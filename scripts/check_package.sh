@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the built program into a scratch prefix and builds its Debian
 # package, and checks that both hold what a desktop expects: the program,
 # its sounds, the menu entry, the icon, the software-centre description and

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Makes the program's three wave files in resources/.
 
 menupop.wav  a number was accepted: a short bright blip (about 80 ms)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the pictures README shows, in docs/: the input screen during a keyed
 # day and page 1 of the 個人別 report. Builds first (scripts/build.sh).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian/Ubuntu packages the program and its tests need, when
 # any is missing. Runs apt-get through sudo unless we are root. An entry
 # "a|b" is one package known by either name (Debian 12 and Ubuntu 24.04

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds everything and runs every test headless (Qt's offscreen platform).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the pictures README shows: the input screen during a keyed day, and
 // the first page of the 個人別 (per pupil) report, as PNG files in the
 // folder given. Run by scripts/readme_shots.sh, so they can be made again.

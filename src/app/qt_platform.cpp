@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/qt_platform.h"
 
 #include "windows/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/run_start.h"
 
 #include "app/start.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/start.h"
 
 #include "windows/frm_film.h"

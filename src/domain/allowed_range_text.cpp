@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/allowed_range_text.h"
 
 #include "domain/job_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/cp932.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/field_reader.h"
 
 #include <cmath>

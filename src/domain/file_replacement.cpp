@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/file_replacement.h"
 
 #include <algorithm>

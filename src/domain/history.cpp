@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/history.h"
 
 #include "domain/record_items.h"

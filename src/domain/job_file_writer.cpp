@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_file_writer.h"
 
 #include "domain/cp932.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_settings_controls.h"
 
 namespace {

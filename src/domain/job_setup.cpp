@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_setup.h"
 
 #include "domain/numbers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_state.h"
 
 SizeClass sizeClassOf(const JobState& job, Number n) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/journal.h"
 
 #include "domain/order_entry.h"

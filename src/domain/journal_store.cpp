@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/journal_store.h"
 
 #include <QDateTime>

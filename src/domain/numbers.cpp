@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/numbers.h"
 
 #include <cfenv>

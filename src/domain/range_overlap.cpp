@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/range_overlap.h"
 
 #include "domain/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/record_correction.h"
 
 #include "domain/record_items.h"

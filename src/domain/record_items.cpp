@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/record_items.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/report_content.h"
 
 #include "domain/record_items.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/report_document.h"
 
 #include <algorithm>

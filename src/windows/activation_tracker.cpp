@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/activation_tracker.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/alert_window_base.h"
 
 #include "windows/window_registry.h"

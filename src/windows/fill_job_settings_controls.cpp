@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/fill_job_settings_controls.h"
 
 #include "domain/job_settings_controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_alert.h"
 
 #include "domain/allowed_range_text.h"

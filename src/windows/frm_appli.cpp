@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_appli.h"
 
 #include "windows/window_registry.h"

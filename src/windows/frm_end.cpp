@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_end.h"
 
 #include "domain/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_film.h"
 
 #include "domain/job_file_commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_settei_joho.h"
 
 #include "windows/activation_tracker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_start.h"
 
 #include "windows/frm_film.h"

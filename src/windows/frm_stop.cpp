@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_stop.h"
 
 #include "windows/window_registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/frm_teisei.h"
 
 #include "domain/journal.h"

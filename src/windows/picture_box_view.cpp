@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/picture_box_view.h"
 
 #include <algorithm>

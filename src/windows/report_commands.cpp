@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/report_commands.h"
 
 #include "domain/report_document.h"

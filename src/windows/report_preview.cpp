@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/report_preview.h"
 
 #include "windows/report_renderer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/report_renderer.h"
 
 #include "windows/report_fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/run_journal.h"
 
 #include "domain/journal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "windows/setup_line_edit.h"
 
 #include <QFocusEvent>

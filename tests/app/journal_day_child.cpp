@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A keyed day in a real run, to be killed: the input screen with its
 // journal in the folder given, keyed with the day journalDayKeys() makes
 // for the seed. After each key has been handled the number of keys so far

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/program.h"
 #include "app/run_start.h"
 #include "domain/journal_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/start.h"
 #include "support/dialogs_fixture.h"
 #include "windows/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/qt_platform.h"
 #include "app/qt_texts.h"
 #include "domain/order_entry.h"

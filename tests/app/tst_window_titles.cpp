@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window titles as the window system receives them: the program runs on a
 // private X server (Xvfb) through Qt's xcb platform, and each window's
 // _NET_WM_NAME is read back with xprop. Qt's offscreen platform, and

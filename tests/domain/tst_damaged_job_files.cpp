@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/cp932.h"
 #include "domain/history.h"
 #include "domain/job_file_loader.h"

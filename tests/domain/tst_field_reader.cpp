@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/cp932.h"
 #include "domain/field_reader.h"
 

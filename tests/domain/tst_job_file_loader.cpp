@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_file_loader.h"
 #include "domain/job_settings_controls.h"
 #include "domain/job_state.h"

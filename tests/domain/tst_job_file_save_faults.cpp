@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/file_replacement.h"
 #include "domain/job_file_commands.h"
 #include "domain/job_file_loader.h"

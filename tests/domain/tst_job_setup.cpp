@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_setup.h"
 #include "domain/job_state.h"
 #include "support/fake_setup_screen.h"

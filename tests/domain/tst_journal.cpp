@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/journal.h"
 #include "domain/journal_store.h"
 #include "domain/order_entry.h"

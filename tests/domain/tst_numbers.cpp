@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_state.h"
 #include "domain/numbers.h"
 #include "support/job_builder.h"

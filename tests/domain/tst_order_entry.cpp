@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/order_entry.h"
 #include "support/engine_keys.h"
 #include "support/fake_platform.h"

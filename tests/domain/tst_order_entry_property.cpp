@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/order_entry.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_state.h"
 #include "domain/range_overlap.h"
 #include "support/fake_setup_screen.h"

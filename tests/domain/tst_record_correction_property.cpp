@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/order_entry.h"
 #include "domain/record_correction.h"
 #include "support/engine_keys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The figures of the three reports, taken from jobs keyed in through the
 // order-entry engine, and the texts of the documents built from them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/fake_platform.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/job_builder.h"
 
 JobState makeJob(const JobRanges& r) {

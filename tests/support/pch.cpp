@@ -1,1 +1,2 @@
+// SPDX-License-Identifier: MIT
 // Compiles the tests' precompiled header; the tests reuse it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/steps_after_load.h"
 
 #include "domain/history.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/program.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"

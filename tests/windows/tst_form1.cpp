@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/program.h"
 #include "domain/record_correction.h"
 #include "support/fake_platform.h"

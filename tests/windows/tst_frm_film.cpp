@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_setup.h"
 #include "domain/range_overlap.h"
 #include "support/program_fixture.h"

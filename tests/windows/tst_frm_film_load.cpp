@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "domain/job_file_commands.h"
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"

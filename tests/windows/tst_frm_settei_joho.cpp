@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/fill_job_settings_controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/dialogs_fixture.h"
 #include "windows/frm_appli.h"
 #include "windows/frm_nyuuryoku.h"

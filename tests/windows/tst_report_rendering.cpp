@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reports as printed: each is painted into a PDF file through the print
 // commands and the recording platform, and its text is read back with
 // pdftotext. CJK fonts may map characters to radical forms in a PDF, so the
