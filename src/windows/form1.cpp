@@ -128,7 +128,7 @@ private:
     };
     Measures& measuresOf(const QFont& font) const {
         if (!measures_ || measures_->font != font || measures_->texts.size() > 4096) {
-            measures_.emplace();
+            measures_ = Measures();  // clang 14 will not emplace() this nested class
             measures_->font = font;
             measures_->ascent = QFontMetricsF(font).ascent();
             measures_->ink =
