@@ -251,17 +251,20 @@ void applyCorrectionEntry(JobState& job, Platform& platform, const JournalEntry&
         correction.Command4_Click();
 }
 
+void applyJournalEntry(OrderEntry& engine, Platform& platform, const JournalEntry& entry) {
+    if (entry.isCorrection())
+        applyCorrectionEntry(engine.job(), platform, entry);
+    else
+        applyInputEntry(engine, entry);
+}
+
 JobState replayJournal(const JournalContents& contents, const QString& programDirectory) {
     JobState job = contents.start;
     SilentPlatform silent;
     OrderEntry engine(job, silent);
     engine.Form_Load(programDirectory);
-    for (const JournalEntry& entry : contents.entries) {
-        if (entry.isCorrection())
-            applyCorrectionEntry(job, silent, entry);
-        else
-            applyInputEntry(engine, entry);
-    }
+    for (const JournalEntry& entry : contents.entries)
+        applyJournalEntry(engine, silent, entry);
     return job;
 }
 

@@ -60,6 +60,11 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry);
 // they were typed, and its button is pressed.
 void applyCorrectionEntry(JobState& job, Platform& platform, const JournalEntry& entry);
 
+// Carries out any entry on the engine's job: an input entry through the
+// engine, a correction entry as the correction screen does (with platform);
+// save marks change nothing.
+void applyJournalEntry(OrderEntry& engine, Platform& platform, const JournalEntry& entry);
+
 struct JournalContents;
 
 // The job a journal holds: its start with every entry carried out again,

@@ -524,12 +524,8 @@ void Form1::apply(const JournalEntry& entry) {
 
 void Form1::restoreJournal(const JournalContents& contents) {
     platform_.setMuted(true);
-    for (const JournalEntry& entry : contents.entries) {
-        if (entry.isCorrection())
-            applyCorrectionEntry(context_.job, platform_, entry);
-        else
-            applyInputEntry(engine_, entry);
-    }
+    for (const JournalEntry& entry : contents.entries)
+        applyJournalEntry(engine_, platform_, entry);
     // An alert that was open when the run ended is not open now.
     if (!engine_.display().form1Enabled)
         engine_.alertClosed();

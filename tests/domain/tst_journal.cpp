@@ -26,10 +26,7 @@ public:
 
     void apply(const JournalEntry& entry) {
         writer.record(entry);
-        if (entry.isCorrection())
-            applyCorrectionEntry(job, platform, entry);
-        else
-            applyInputEntry(engine, entry);
+        applyJournalEntry(engine, platform, entry);
         // The operator closes an alert window at once, which hands the
         // screen back and activates it, and takes back the number kept for
         // editing.
