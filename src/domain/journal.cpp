@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/journal.h"
 
+#include "domain/job_combine.h"
 #include "domain/order_entry.h"
 #include "domain/platform_relay.h"
 #include "domain/record_correction.h"
@@ -24,7 +25,9 @@ const QString JournalTexts::kReadFailed = QStringLiteral("入力記録のファ�
 // (4 bytes, little-endian), n bytes (a kind, then its data), and the CRC-32
 // of those n bytes (4 bytes): a frame cut short or written only in part is
 // recognised and ends the reading. The first frame holds the job as it
-// started (kind 1); every other frame one entry.
+// started (kind 1); every other frame one entry: its kind, its value (4
+// bytes, little-endian), then the texts of a correction or the whole job
+// of a combine.
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("PICTORJ1");
@@ -144,6 +147,8 @@ QByteArray entryData(const JournalEntry& entry) {
         QDataStream out(&bytes, QIODevice::Append);
         out.setVersion(kStreamVersion);
         out << entry.text1 << entry.text2;
+    } else if (entry.kind == JournalEntry::Kind::Combine) {
+        bytes += entry.otherJob;
     }
     return bytes;
 }
@@ -161,6 +166,7 @@ bool isKnownKind(quint8 kind) {
         case Kind::Activate:
         case Kind::CorrectionAdd:
         case Kind::CorrectionDelete:
+        case Kind::Combine:
         case Kind::Saved:
             return true;
     }
@@ -180,6 +186,11 @@ std::optional<JournalEntry> readEntry(quint8 kind, QByteArrayView data) {
         in >> entry.text1 >> entry.text2;
         if (in.status() != QDataStream::Ok || !in.atEnd())
             return std::nullopt;
+    } else if (entry.kind == JournalEntry::Kind::Combine) {
+        entry.otherJob = QByteArray(data.data() + 4, data.size() - 4);
+        JobState other;
+        if (!readJobSnapshot(entry.otherJob, other))
+            return std::nullopt;
     } else if (data.size() != 4) {
         return std::nullopt;
     }
@@ -195,6 +206,7 @@ bool JournalEntry::mayChangeJob() const {
         case Kind::FinishClose:
         case Kind::CorrectionAdd:
         case Kind::CorrectionDelete:
+        case Kind::Combine:
             return true;
         default:
             return false;
@@ -234,6 +246,7 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry) {
             break;
         case Kind::CorrectionAdd:
         case Kind::CorrectionDelete:
+        case Kind::Combine:
         case Kind::Saved:
             break;
     }
@@ -251,11 +264,37 @@ void applyCorrectionEntry(JobState& job, Platform& platform, const JournalEntry&
         correction.Command4_Click();
 }
 
+void applyCombineEntry(OrderEntry& engine, const JournalEntry& entry) {
+    if (entry.kind != JournalEntry::Kind::Combine)
+        return;
+    JobState other;
+    if (!readJobSnapshot(entry.otherJob, other) || combineRefusal(engine.job(), other))
+        return;
+    combineJobs(engine.job(), other);
+    engine.Form_Activate();
+}
+
 void applyJournalEntry(OrderEntry& engine, Platform& platform, const JournalEntry& entry) {
     if (entry.isCorrection())
         applyCorrectionEntry(engine.job(), platform, entry);
+    else if (entry.kind == JournalEntry::Kind::Combine)
+        applyCombineEntry(engine, entry);
     else
         applyInputEntry(engine, entry);
+}
+
+JournalEntry JournalEntry::combine(const JobState& other) {
+    JournalEntry entry(Kind::Combine);
+    entry.otherJob = jobSnapshot(other);
+    return entry;
+}
+
+QByteArray jobSnapshotBytes(const JobState& job) {
+    return jobSnapshot(job);
+}
+
+bool readJobSnapshotBytes(const QByteArray& bytes, JobState& job) {
+    return readJobSnapshot(bytes, job);
 }
 
 JobState replayJournal(const JournalContents& contents, const QString& programDirectory) {
@@ -402,10 +441,12 @@ void JournalWriter::record(const JournalEntry& entry) {
     if (entry.mayChangeJob())
         unsaved_ = true;
     using Kind = JournalEntry::Kind;
-    // A close of a pupil, finishing, and corrections go to the disk at once.
+    // A close of a pupil, finishing, corrections and combines go to the
+    // disk at once.
     const bool closes = entry.kind == Kind::KeyPress &&
                         (entry.value == u'/' || entry.value == u'*' || entry.value == u'=');
-    const bool sync = closes || entry.kind == Kind::FinishClose || entry.isCorrection();
+    const bool sync = closes || entry.kind == Kind::FinishClose || entry.isCorrection() ||
+                      entry.kind == Kind::Combine;
     writeFrame(quint8(entry.kind), entryData(entry), sync);
 }
 

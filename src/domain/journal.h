@@ -30,6 +30,7 @@ struct JournalEntry {
         Activate = 9,           // the input screen became active
         CorrectionAdd = 10,     // text1: the pupil's number as typed, text2: the photo number
         CorrectionDelete = 11,  // the same
+        Combine = 12,           // otherJob: another job file's job, added after the pupils
         Saved = 20,             // the job file was saved; value 1 when it held every print
     };
 
@@ -38,10 +39,15 @@ struct JournalEntry {
     JournalEntry(Kind kind, const QString& text1, const QString& text2)
         : kind(kind), text1(text1), text2(text2) {}
 
+    // A combine: the job added, held whole (as the journal's start holds a
+    // job), since the file it came from may change or go later.
+    static JournalEntry combine(const JobState& other);
+
     Kind kind = Kind::KeyPress;
     qint32 value = 0;
     QString text1;
     QString text2;
+    QByteArray otherJob;  // with Combine: jobSnapshotBytes of the job added
 
     // Whether the entry may change what a save would write (or the open pupil).
     bool mayChangeJob() const;
@@ -60,10 +66,20 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry);
 // they were typed, and its button is pressed.
 void applyCorrectionEntry(JobState& job, Platform& platform, const JournalEntry& entry);
 
+// Carries out a combine entry: the job it holds is added to the engine's job
+// (when the two still combine), and the screen shows the new totals, person
+// count and the end of the history.
+void applyCombineEntry(OrderEntry& engine, const JournalEntry& entry);
+
 // Carries out any entry on the engine's job: an input entry through the
-// engine, a correction entry as the correction screen does (with platform);
-// save marks change nothing.
+// engine, a correction entry as the correction screen does (with platform),
+// a combine as applyCombineEntry; save marks change nothing.
 void applyJournalEntry(OrderEntry& engine, Platform& platform, const JournalEntry& entry);
+
+// A whole job as the journal writes it, and read back; false when the bytes
+// hold no whole job.
+QByteArray jobSnapshotBytes(const JobState& job);
+bool readJobSnapshotBytes(const QByteArray& bytes, JobState& job);
 
 struct JournalContents;
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/form1.h"
 
+#include "domain/job_combine.h"
 #include "domain/job_file_commands.h"
 #include "domain/journal.h"
 #include "windows/activation_tracker.h"
@@ -292,6 +293,7 @@ Form1::Form1(RunContext& context)
             [this] { context_.windows.get<frmNyuuryoku>().show(); });
     connect(ui->mnuVer, &QAction::triggered, this,
             [this] { context_.windows.get<frmAppli>().show(); });
+    connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
     ActivationTracker::instance();
     engine_.setBeforeBlocking([this] { showDisplay(); });
 
@@ -372,6 +374,17 @@ void Form1::saveJob() {
         markSavedInJournal(context_, context_.job.pendingEntry.isEmpty());
     }
     // Keying goes on where it was, not on the button.
+    giveKeyingFocusBack();
+}
+
+void Form1::combineJobFile() {
+    if (const std::optional<JobState> other = chooseJobToCombine(context_.job, context_.platform)) {
+        // Into the journal whole, and on the disk, before the job changes.
+        const JournalEntry entry = JournalEntry::combine(*other);
+        recordInJournal(context_, entry);
+        applyJournalEntry(engine_, platform_, entry);
+    }
+    showDisplay();
     giveKeyingFocusBack();
 }
 

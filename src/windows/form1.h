@@ -59,6 +59,10 @@ public:
     // The settings view (mnuSettei), modeless.
     void showSettings();
 
+    // Combining jobs (mnuCombine): adds another job file's pupils after the
+    // registered ones, once the operator has seen what it holds and agreed.
+    void combineJobFile();
+
     // Rebuilds the job and this screen from a journal read back after a
     // crash: the job must hold the journal's start; every entry is handed
     // to the engine (or the correction) again, silently, and the journal
