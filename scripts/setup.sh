@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
   dpkg-dev desktop-file-utils appstream
+  python3
 )
 
 installed() {
