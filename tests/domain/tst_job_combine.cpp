@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+#include "domain/job_combine.h"
+#include "domain/job_file_loader.h"
+#include "domain/job_file_writer.h"
+#include "domain/journal.h"
+#include "domain/order_entry.h"
+#include "support/engine_keys.h"
+#include "support/fake_platform.h"
+#include "support/job_builder.h"
+#include "support/job_checks.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using Pupils = QList<QList<int>>;
+
+// Pupils of random photo numbers from all three sizes.
+Pupils randomPupils(int count, quint32 seed) {
+    QRandomGenerator random(seed);
+    Pupils pupils;
+    for (int p = 0; p < count; ++p) {
+        QList<int> numbers;
+        for (int i = 0, n = 1 + random.bounded(8); i < n; ++i)
+            numbers << 1 + random.bounded(999);
+        pupils << numbers;
+    }
+    return pupils;
+}
+
+// A job of the usual sizes with the pupils keyed through the engine.
+JobState keyed(const Pupils& pupils) {
+    JobState job = makeJob();
+    job.customerName = QStringLiteral("ひかり中学校");
+    job.eventName = QStringLiteral("修学旅行");
+    FakePlatform platform;
+    OrderEntry engine(job, platform);
+    engine.Form_Load(QStringLiteral("/x"));
+    for (const QList<int>& pupil : pupils)
+        keyPerson(engine, pupil);
+    return job;
+}
+
+}  // namespace
+
+class TestJobCombine : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    // The job saved as a file and loaded back, as the other PCs hand it over.
+    JobState savedAndLoaded(const JobState& job, const QString& name) {
+        const QString path = dir.filePath(name);
+        [&] { QVERIFY(saveJobFile(path, job).saved); }();
+        JobState loaded;
+        [&] { QVERIFY(LoadJobFile(loaded, path).complete()); }();
+        return loaded;
+    }
+
+private Q_SLOTS:
+    void threeFilesCombined_equalOneJobKeyedWithAllPupils() {
+        const Pupils first = randomPupils(40, 1), second = randomPupils(25, 2),
+                     third = randomPupils(30, 3);
+        JobState combined = savedAndLoaded(keyed(first), QStringLiteral("1.ptl"));
+        for (const JobState& other : {savedAndLoaded(keyed(second), QStringLiteral("2.ptl")),
+                                      savedAndLoaded(keyed(third), QStringLiteral("3.ptl"))}) {
+            QVERIFY(!combineRefusal(combined, other));
+            combineJobs(combined, other);
+        }
+        const JobState all = keyed(first + second + third);
+        verifySameJob(combined, all);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(combined.personRecords[41].left(5), QStringLiteral("(41) "));
+        // And it saves as a file that loads as that job.
+        verifySameJob(savedAndLoaded(combined, QStringLiteral("all.ptl")), all);
+    }
+
+    void refusedOrCancelled_leavesTheJobByteForByte_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("told");  // a part of the message; empty: no message
+        QTest::newRow("range") << "range"
+                               << "ネガ（中）の写真番号の範囲が、このジョブと違います。\n"
+                                  "このジョブ：101～300\n結合するファイル：101～299";
+        QTest::newRow("mode") << "mode"
+                              << "ネガ（大）の設定が、このジョブと違います。\n"
+                                 "このジョブ：設定する\n結合するファイル：設定しない";
+        QTest::newRow("price") << "price"
+                               << "写真（小）の単価が、このジョブと違います。\n"
+                                  "このジョブ：100 円\n結合するファイル：120 円";
+        QTest::newRow("1500 pupils") << "pupils"
+                                     << "結合すると 1501 人になり";
+        QTest::newRow("count") << "count"
+                               << "写真番号 5 の注文数が、結合すると 32767 枚を越えます";
+        QTest::newRow("damaged") << "damaged"
+                                 << "データファイルを読み込めませんでした";
+        QTest::newRow("partly read") << "partial"
+                                     << "データファイルを最後まで読み込めませんでした";
+        QTest::newRow("no pupils") << "empty"
+                                   << "登録された人がいない";
+        QTest::newRow("pupil open") << "open"
+                                    << "入力中の人の注文（2 枚）はまだ登録されていません";
+        QTest::newRow("dialog cancelled") << "cancel"
+                                          << "";
+        QTest::newRow("answered no") << "no"
+                                     << "";
+    }
+
+    void refusedOrCancelled_leavesTheJobByteForByte() {
+        QFETCH(QString, fault);
+        QFETCH(QString, told);
+        JobState job = keyed({{5, 5, 150}, {400, 999}, {12, 301}});
+        JobState other = keyed({{5, 7}, {302}});
+        if (fault == "range")
+            other.mediumEnd = 299;
+        if (fault == "mode") {
+            other.largeMode = 1;
+            other.largeStart = other.largeEnd = other.largeUnitPrice = 0;
+        }
+        if (fault == "price")
+            other.smallUnitPrice = 120;
+        if (fault == "pupils") {
+            for (int k = 3; k <= 1498; ++k)
+                other.personRecords[k] = QStringLiteral("(%1) 302 \\.100 ").arg(k);
+            other.personCount = other.lastRecordSlot = 1498;
+        }
+        if (fault == "count")
+            other.printCounts[5] = 32766;  // the job holds two
+        if (fault == "empty")
+            other = makeJob();
+        FakePlatform keying;
+        OrderEntry engine(job, keying);
+        engine.Form_Load(QStringLiteral("/x"));
+        if (fault == "open")
+            typeKeys(engine, QStringLiteral("8\r9\r"));
+        const QString path = dir.filePath(QStringLiteral("other.ptl"));
+        QVERIFY(saveJobFile(path, other).saved);
+        if (fault == "damaged" || fault == "partial") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            // Cut in the header, or among the slots after the pupils.
+            QVERIFY(file.resize(fault == "damaged" ? 40 : file.size() - 100));
+        }
+
+        FakePlatform platform;
+        platform.fileAnswers = {fault == "cancel" ? QString() : path};
+        platform.questionAnswers = {fault != "no"};
+        const QByteArray before = jobSnapshotBytes(job);
+        QVERIFY(!chooseJobToCombine(job, platform));
+        QCOMPARE(jobSnapshotBytes(job), before);
+        if (told.isEmpty()) {
+            QVERIFY(platform.messages.isEmpty());
+        } else {
+            QCOMPARE(platform.messages.size(), 1);
+            QVERIFY2(platform.messages[0].contains(told), qPrintable(platform.messages[0]));
+        }
+        QCOMPARE(platform.questions.size(), fault == "no" ? 1 : 0);
+    }
+
+    void question_tellsWhatWillBeAdded() {
+        const JobState job = keyed({{5}, {6}});
+        const JobState other = keyed({{5, 150, 400}, {12}, {999, 998}});
+        const QString path = dir.filePath(QStringLiteral("other.ptl"));
+        QVERIFY(saveJobFile(path, other).saved);
+        FakePlatform platform;
+        platform.fileAnswers = {path};
+        platform.questionAnswers = {true};
+        QVERIFY(chooseJobToCombine(job, platform));
+        QCOMPARE(platform.questions.size(), 1);
+        const QString question = platform.questions[0];
+        for (const QString part :
+             {"ファイル：other.ptl", "得意先：ひかり中学校", "行事名：修学旅行",
+              "人数：3 人（このジョブの 3～5 人目になります）",
+              "注文数：大 2 枚、中 1 枚、小 3 枚　合計 6 枚"})
+            QVERIFY2(question.contains(part), qPrintable(question));
+    }
+
+    void journalWithACombine_replaysToTheCombinedJob() {
+        const QString path = dir.filePath(QStringLiteral("run-0.journal"));
+        JobState job = keyed({{5, 6}, {301}});
+        FakePlatform platform;
+        OrderEntry engine(job, platform);
+        engine.Form_Load(QStringLiteral("/x"));
+        JournalWriter writer;
+        writer.setPath(path);
+        QVERIFY(writer.begin(job));
+        const auto apply = [&](const JournalEntry& entry) {
+            writer.record(entry);
+            applyJournalEntry(engine, platform, entry);
+        };
+        for (const QChar c : QStringLiteral("12\r/"))
+            apply({JournalEntry::Kind::KeyPress, c.unicode()});
+        apply(JournalEntry::combine(
+            savedAndLoaded(keyed(randomPupils(30, 4)), QStringLiteral("o.ptl"))));
+        for (const QChar c : QStringLiteral("7\r/8\r"))
+            apply({JournalEntry::Kind::KeyPress, c.unicode()});
+        QCOMPARE(job.personCount, 34);
+        QVERIFY(job.personRecords[34].startsWith(QStringLiteral("(34) 7 ")));
+        QVERIFY(!writer.failed());
+
+        const std::optional<JournalContents> contents = readJournalFile(path);
+        QVERIFY(contents);
+        QVERIFY(contents->unsaved);
+        const JobState rebuilt = replayJournal(*contents, QStringLiteral("/x"));
+        verifySameState(rebuilt, job);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(rebuilt.historyLines, job.historyLines);
+        QCOMPARE(jobSnapshotBytes(rebuilt), jobSnapshotBytes(job));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJobCombine)
+#include "tst_job_combine.moc"
