@@ -19,21 +19,20 @@ const QString kPendingNote =
 const QString kPendingNoteWithNumber = QStringLiteral(
     "※入力中でまだ登録されていない %1 枚（うちこの番号 %2 枚）は、この一覧に含まれていません。");
 
-// The numeric reading of an item without its blank. A plain run of digits,
-// by far the most common item, is read here directly; it reads the same as
-// readNumber, which reads every other item.
-Number itemValue(QStringView text) {
+// A plain run of digits, by far the most common item, read directly: it
+// reads as readNumber reads it, and it is a photo number (neither a label
+// nor the amount). None for every other item.
+std::optional<int> plainDigitsValue(QStringView text) {
     constexpr qsizetype kDirectDigits = 9;
-    if (!text.isEmpty() && text.size() <= kDirectDigits) {
-        int value = 0;
-        for (const QChar c : text) {
-            if (c < u'0' || c > u'9')
-                return readNumber(text);
-            value = value * 10 + (c.unicode() - u'0');
-        }
-        return value;
+    if (text.isEmpty() || text.size() > kDirectDigits)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
     }
-    return readNumber(text);
+    return value;
 }
 
 // The amount an amount item holds: the number after its marker.
@@ -63,6 +62,10 @@ RecordMatch matchRecord(QStringView record, Number photoNumber) {
             ++match.prints;
     };
     const QStringView unfinished = forEachRecordItem(record, [&](const RecordItem& item) {
+        if (const std::optional<int> value = plainDigitsValue(item.text())) {
+            take(*value);
+            return true;
+        }
         switch (item.kind()) {
             case RecordItem::Kind::Amount:
                 match.amount = amountValue(item.text());
@@ -72,7 +75,7 @@ RecordMatch matchRecord(QStringView record, Number photoNumber) {
             case RecordItem::Kind::PhotoNumber:
                 break;
         }
-        take(itemValue(item.text()));
+        take(readNumber(item.text()));
         return true;
     });
     if (!match.amount && !unfinished.contains(u'\\') && !unfinished.contains(u')'))
