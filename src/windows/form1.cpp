@@ -9,6 +9,7 @@
 #include "windows/frm_appli.h"
 #include "windows/frm_end.h"
 #include "windows/frm_film.h"
+#include "windows/frm_lab_export.h"
 #include "windows/frm_nyuuryoku.h"
 #include "windows/frm_settei_joho.h"
 #include "windows/frm_stop.h"
@@ -293,6 +294,8 @@ Form1::Form1(RunContext& context)
             [this] { context_.windows.get<frmNyuuryoku>().show(); });
     connect(ui->mnuVer, &QAction::triggered, this,
             [this] { context_.windows.get<frmAppli>().show(); });
+    connect(ui->mnuLabExport, &QAction::triggered, this,
+            [this] { context_.windows.get<frmLabExport>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
     ActivationTracker::instance();
     engine_.setBeforeBlocking([this] { showDisplay(); });
