@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+#include "app/program.h"
+#include "app/run_start.h"
+#include "domain/journal_store.h"
+#include "support/job_window_fixture.h"
+#include "support/window_helpers.h"
+#include "windows/form1.h"
+
+#include <memory>
+
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Combining jobs from the input screen's menu: what the screen shows after
+// the operator's answers, and the next start restoring a combined run.
+class TestJobCombineCommand : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> folder;
+
+    struct Run {
+        explicit Run(const QString& folder) : store(folder) {
+            program.context.journal = &program.journal;
+        }
+        JournalStore store;
+        Program<FakePlatform> program{QStringLiteral("/x")};
+    };
+
+    static QStringList totalsShown(Form1& form) {
+        QStringList shown;
+        for (const char* name : {"tbNin", "tbDaiNanMai", "tbChuNanMai", "tbShouNanMai"})
+            shown << control<QLabel>(&form, name)->text();
+        return shown;
+    }
+
+    // The person labels the history picture draws.
+    static QStringList historyLabels(Form1& form) {
+        QStringList labels;
+        for (const DrawOp& op : form.engine().display().Pic1.ops)
+            if (op.kind == DrawOp::Kind::Text && op.text.contains(u')'))
+                labels << op.text.trimmed();
+        return labels;
+    }
+
+private Q_SLOTS:
+    void init() { folder = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { folder.reset(); }
+
+    void mnuCombine_answeredNoThenYes_showsTheCombinedJobAndARestoreKeepsIt() {
+        const JobState other = keyedJob();
+        const QString path = folder->filePath(QStringLiteral("other.ptl"));
+        QVERIFY(writeJob(other, path));
+        JobState combined;
+        {
+            Run first(folder->path());
+            first.program.job = keyedJob();
+            first.program.journal.setPath(first.store.claim());
+            Form1& form = first.program.windows.get<Form1>();
+            form.show();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            const QStringList before = totalsShown(form);
+            FakePlatform& platform = first.program.platform;
+            platform.fileAnswers = {path, path};
+            platform.questionAnswers = {false, true};
+
+            control<QAction>(&form, "mnuCombine")->trigger();
+            QCOMPARE(platform.questions.size(), 1);
+            QCOMPARE(totalsShown(form), before);
+            QCOMPARE(first.program.job.personCount, 3);
+
+            control<QAction>(&form, "mnuCombine")->trigger();
+            QCOMPARE(platform.questions.size(), 2);
+            QVERIFY(platform.messages.isEmpty());
+            const JobState& job = first.program.job;
+            QCOMPARE(totalsShown(form),
+                     QStringList({signedDisplay(6), signedDisplay(2 * other.largeTotalPrints),
+                                  signedDisplay(2 * other.mediumTotalPrints),
+                                  signedDisplay(2 * other.smallTotalPrints)}));
+            QCOMPARE(job.grandTotalPrints, 2 * other.grandTotalPrints);
+            QVERIFY2(historyLabels(form).endsWith(QStringLiteral("(6)")),
+                     qPrintable(historyLabels(form).join(u' ')));
+
+            // Keying goes on after the added pupils.
+            typeIntoFocus(QStringLiteral("7\r/"));
+            QVERIFY(job.personRecords[7].startsWith(QStringLiteral("(7) 7 ")));
+            combined = job;
+            // The run ends here without saving, as in a crash.
+        }
+
+        Run second(folder->path());
+        second.program.platform.questionAnswers = {true};
+        startRunWithJournal(second.program.context, second.store);
+        Form1* form = second.program.windows.find<Form1>();
+        QVERIFY(form && form->isVisible());
+        verifySameState(second.program.job, combined);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(totalsShown(*form).first(), signedDisplay(7));
+    }
+};
+
+QTEST_MAIN(TestJobCombineCommand)
+#include "tst_job_combine_command.moc"
