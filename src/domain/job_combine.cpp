@@ -34,7 +34,7 @@ const QString JobCombineTexts::kSmallTotalTooLarge = QStringLiteral(
     "このジョブ：%1 枚\n結合するファイル：%2 枚");
 const QString JobCombineTexts::kNotCombined = QStringLiteral("ジョブは結合していません。");
 const QString JobCombineTexts::kQuestion = QStringLiteral(
-    "次のジョブファイルの人を、このジョブの最後の人の後に加えます。よろしいですか？\n\n"
+    "次のジョブファイルの人を、このジョブの最後の人の後に加えます。\nよろしいですか？\n\n"
     "ファイル：%1\n得意先：%2\n行事名：%3\n"
     "人数：%4 人（このジョブの %5～%6 人目になります）\n"
     "注文数：%7　合計 %8 枚");
