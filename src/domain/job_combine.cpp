@@ -6,6 +6,7 @@
 #include "domain/platform.h"
 #include "domain/record_items.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -129,14 +130,18 @@ std::optional<QString> openPupilRefusal(const JobState& job) {
 std::optional<QString> combineRefusal(const JobState& job, const JobState& other) {
     if (const std::optional<QString> open = openPupilRefusal(job))
         return open;
-    if (other.personCount < 1)
+    if (!(other.personCount >= 1))
         return refused(kNoPupils.arg(QStringLiteral("結合するファイル")));
     if (const std::optional<QString> size = sizeRefusal(job, other))
         return refused(*size);
 
     const Number persons = job.personCount + other.personCount;
     const Number lastSlot = job.lastRecordSlot + other.personCount;
-    if (persons > JobState::kMaxPersons || lastSlot > JobState::kMaxPersons)
+    // Written the other way round, so that no number the job cannot hold
+    // passes (the loader and the engine keep them whole and in range).
+    if (!(persons <= JobState::kMaxPersons && lastSlot <= JobState::kMaxPersons &&
+          job.lastRecordSlot >= 0 && other.personCount == std::floor(other.personCount) &&
+          job.lastRecordSlot == std::floor(job.lastRecordSlot)))
         return refused(kTooManyPupils.arg(plainDecimal(persons)).arg(JobState::kMaxPersons));
 
     for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n) {
