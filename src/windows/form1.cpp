@@ -11,6 +11,7 @@
 #include "windows/frm_film.h"
 #include "windows/frm_lab_export.h"
 #include "windows/frm_nyuuryoku.h"
+#include "windows/frm_photo_search.h"
 #include "windows/frm_settei_joho.h"
 #include "windows/frm_stop.h"
 #include "windows/frm_teisei.h"
@@ -294,6 +295,8 @@ Form1::Form1(RunContext& context)
             [this] { context_.windows.get<frmNyuuryoku>().show(); });
     connect(ui->mnuVer, &QAction::triggered, this,
             [this] { context_.windows.get<frmAppli>().show(); });
+    connect(ui->mnuPhotoSearch, &QAction::triggered, this,
+            [this] { context_.windows.get<frmPhotoSearch>().open(); });
     connect(ui->mnuLabExport, &QAction::triggered, this,
             [this] { context_.windows.get<frmLabExport>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);

@@ -141,6 +141,20 @@ void frmTeisei::Text1_KeyPress(int keyAscii) {
     showDisplay();
 }
 
+bool frmTeisei::showRegisteredPerson(int person) {
+    const QString number = QString::number(person);
+    if (!isEnabled() || personNumberOf(number, context_.job) != person)
+        return false;
+    // As the operator does it: the box emptied, the number typed, Enter.
+    ui->Text1->clear();
+    ui->Text1->setText(number);
+    Text1_KeyPress(RecordCorrection::kKeyEnter);
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
 void frmTeisei::Command2_Click() {
     const CorrectionDisplay& d = correction_.display();
     recordInJournal(context_, {JournalEntry::Kind::CorrectionAdd, d.Text1, d.Text2});

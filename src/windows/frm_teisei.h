@@ -28,6 +28,12 @@ public:
 
     RecordCorrection& correction() { return correction_; }
 
+    // Shows registered person `person` as if the operator had typed the
+    // number into Text1 and pressed Enter, then brings the window to the
+    // front. False, changing nothing, when the job has no such person or
+    // the range alert holds the screen.
+    bool showRegisteredPerson(int person);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

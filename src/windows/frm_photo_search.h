@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "domain/photo_search.h"
+
+#include <memory>
+
+#include <QWidget>
+
+struct RunContext;
+namespace Ui {
+class frmPhotoSearch;
+}
+
+// Who ordered a photo: the operator types a photo number and sees every
+// registered pupil who ordered it, with the prints and the amount, and can
+// open a pupil in the correction screen. Modeless; it searches the job as
+// it is at each search, so it keeps up with keying and corrections behind it.
+class frmPhotoSearch : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmPhotoSearch(RunContext& context);
+    ~frmPhotoSearch() override;
+
+    // Shows the window in front, the number box ready for a new number.
+    void open();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void search();
+    void showResult(int keepPerson);
+    void openPupil(int row);
+
+    std::unique_ptr<Ui::frmPhotoSearch> ui;
+    RunContext& context_;
+    PhotoSearchResult result_;
+};

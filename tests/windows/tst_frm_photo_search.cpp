@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "app/program.h"
+#include "support/fake_platform.h"
+#include "support/job_builder.h"
+#include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_photo_search.h"
+#include "windows/frm_teisei.h"
+#include "windows/picture_box_view.h"
+
+#include <memory>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QtTest>
+
+// The photo search opened from the input screen's menu and driven by keys;
+// what it finds is the domain test's matter, this is about the window.
+class TestFrmPhotoSearch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Program<FakePlatform>> program;
+    Form1* form = nullptr;
+    frmPhotoSearch* search = nullptr;
+
+    QTreeWidget* list() { return control<QTreeWidget>(search, "lstPupils"); }
+    QString label(const char* name) { return control<QLabel>(search, name)->text(); }
+
+    QStringList rows() {
+        QStringList shown;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list()->topLevelItem(i);
+            shown << item->text(0) + u'/' + item->text(1) + u'/' + item->text(2);
+        }
+        return shown;
+    }
+
+    void keyOnInputScreen(const QString& keys) {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        typeIntoFocus(keys);
+    }
+
+    void openFromMenu() {
+        control<QAction>(form, "mnuPhotoSearch")->trigger();
+        search = program->windows.find<frmPhotoSearch>();
+        QVERIFY(search);
+        QVERIFY(QTest::qWaitForWindowActive(search));
+        QCOMPARE(focusName(), QStringLiteral("txtPhotoNumber"));
+    }
+
+    static QString focusName() {
+        QWidget* focus = QApplication::focusWidget();
+        return focus ? focus->objectName() : QString();
+    }
+
+private Q_SLOTS:
+    void init() {
+        program = std::make_unique<Program<FakePlatform>>(QStringLiteral("/opt/pictor"));
+        program->job = makeJob();  // large 1-100 at 800, medium 101-300 at 500, small 301-999
+        form = &program->windows.get<Form1>();
+        form->show();
+        form->switchOffListInputMethod();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        // Person 1: 5; person 2: 12, 230; person 3: 12 twice, 400; open: 12.
+        keyOnInputScreen(QStringLiteral("5\r/12\r230\r/12\r12\r400\r/12\r"));
+        openFromMenu();
+    }
+    void cleanup() {
+        program.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void typeAndEnter_listsThePupils_andFollowsTheJob() {
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(rows(), (QStringList{"2/1/1300", "3/2/1700"}));
+        QCOMPARE(label("lblSummary"), QStringLiteral("写真番号 12：2 人、合計 3 枚"));
+        QVERIFY(control<QLabel>(search, "lblNote")->isVisible());
+        QVERIFY(label("lblNote").contains(QStringLiteral("入力中")));
+
+        // The open pupil is closed behind the window: coming back shows it.
+        keyOnInputScreen(QStringLiteral("/"));
+        search->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(search));
+        QCOMPARE(rows(), (QStringList{"2/1/1300", "3/2/1700", "4/1/800"}));
+        QVERIFY(!control<QLabel>(search, "lblNote")->isVisible());
+
+        // A number in no range, then Esc closes the window.
+        auto* box = control<QLineEdit>(search, "txtPhotoNumber");
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QStringLiteral("0"));
+        QVERIFY(rows().isEmpty());
+        QVERIFY(label("lblSummary").contains(QStringLiteral("写真番号ではありません")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!search->isVisible());
+    }
+
+    void enterOnARow_opensTheCorrectionOnThatPupil() {
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(focusName(), QStringLiteral("lstPupils"));
+        QTest::keyClick(list(), Qt::Key_Down);
+        QTest::keyClick(list(), Qt::Key_Return);
+
+        auto* teisei = program->windows.find<frmTeisei>();
+        QVERIFY(teisei);
+        QVERIFY(QTest::qWaitForWindowActive(teisei));
+        QCOMPARE(control<QLineEdit>(teisei, "Text1")->text(), QStringLiteral("3"));
+        QCOMPARE(focusName(), QStringLiteral("Text2"));
+        QVERIFY(!control<QLabel>(teisei, "Label12")->isVisible());
+        bool recordShown = false;
+        for (const DrawOp& op :
+             static_cast<PictureBoxView*>(control(teisei, "Pic1"))->picture().ops)
+            recordShown = recordShown || op.text.startsWith(QStringLiteral("\\.1700"));
+        QVERIFY(recordShown);
+    }
+};
+
+QTEST_MAIN(TestFrmPhotoSearch)
+#include "tst_frm_photo_search.moc"
