@@ -6,6 +6,7 @@
 
 #include "ui_frm_lab_export.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QRadioButton>
@@ -24,6 +25,13 @@ frmLabExport::frmLabExport(RunContext& context)
 frmLabExport::~frmLabExport() = default;
 
 void frmLabExport::open() {
+    // The first showing is centred over the window it was opened from.
+    if (!placed_) {
+        if (const QWidget* from = QApplication::activeWindow(); from && from != this) {
+            move(from->frameGeometry().center() - rect().center());
+        }
+        placed_ = true;
+    }
     show();
     raise();
     activateWindow();

@@ -43,4 +43,5 @@ private:
     RunContext& context_;
     std::unique_ptr<Ui::frmLabExport> ui;
     QString lastFolder_;
+    bool placed_ = false;
 };
