@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringEncoder>
 
 namespace LabExportTexts {
@@ -121,6 +122,29 @@ QString failureMessage(const FileWriteOutcome& outcome, const QString& shownPath
     return LabExportTexts::kFailed.arg(shownPath, step, cause) + kNotReplaced;
 }
 
+bool isPlainAscii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The lines of the table, each field given by field(column, text).
+template <class Field>
+QString csvTextOf(const LabExportTable& table, Field&& field) {
+    QString text;
+    text.reserve((table.rows.size() + 1) * (table.columns.size() * 8 + 2));
+    const auto appendLine = [&](const QStringList& fields) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                text += u',';
+            text += csvField(field(i, fields[i]));
+        }
+        text += QStringLiteral("\r\n");
+    };
+    appendLine(table.columns);
+    for (const QStringList& row : table.rows)
+        appendLine(row);
+    return text;
+}
+
 }  // namespace
 
 LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
@@ -175,19 +199,7 @@ QString csvField(const QString& text) {
 }
 
 QString csvText(const LabExportTable& table) {
-    QString text;
-    const auto appendLine = [&text](const QStringList& fields) {
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                text += u',';
-            text += csvField(fields[i]);
-        }
-        text += QStringLiteral("\r\n");
-    };
-    appendLine(table.columns);
-    for (const QStringList& row : table.rows)
-        appendLine(row);
-    return text;
+    return csvTextOf(table, [](qsizetype, const QString& text) { return text; });
 }
 
 LabExportBytes labExportBytes(const LabExportTable& table, LabExportEncoding encoding) {
@@ -199,28 +211,23 @@ LabExportBytes labExportBytes(const LabExportTable& table, LabExportEncoding enc
         return contents;
     }
 
-    // Each different text is looked at once: the job's own columns repeat
-    // on every row.
-    LabExportTable writable = table;
-    std::map<std::pair<qsizetype, QString>, QString> seen;
-    const auto makeWritable = [&](QStringList& fields, const QStringList& columnNames) {
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            const auto key = std::make_pair(i, fields[i]);
-            auto it = seen.find(key);
-            if (it == seen.end()) {
-                bool changed = false;
-                const QString written = shiftJisText(fields[i], &changed);
-                if (changed)
-                    contents.substitutions.append({columnNames.value(i), fields[i], written});
-                it = seen.emplace(key, written).first;
-            }
-            fields[i] = it->second;
+    // Each different text of a column is looked at once: the job's own
+    // columns repeat on every row. Numbers and plain ASCII pass as they are.
+    QVector<QHash<QString, QString>> seen(table.columns.size());
+    const auto writable = [&](qsizetype column, const QString& text) {
+        if (isPlainAscii(text) || column >= seen.size())
+            return text;
+        auto it = seen[column].constFind(text);
+        if (it == seen[column].constEnd()) {
+            bool changed = false;
+            const QString written = shiftJisText(text, &changed);
+            if (changed)
+                contents.substitutions.append({table.columns[column], text, written});
+            it = seen[column].insert(text, written);
         }
+        return *it;
     };
-    makeWritable(writable.columns, table.columns);
-    for (QStringList& row : writable.rows)
-        makeWritable(row, table.columns);
-    contents.bytes = encodeCp932(csvText(writable), &contents.ok);
+    contents.bytes = encodeCp932(csvTextOf(table, writable), &contents.ok);
     return contents;
 }
 

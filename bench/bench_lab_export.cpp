@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+// The lab export of a maximal job (1500 persons of 100 prints over 9000
+// photo numbers), both kinds in both encodings, written to disk.
+//   cmake --preset release && ninja -C build-release bench_lab_export
+//   ./build-release/bench/bench_lab_export
+#include "domain/job_state.h"
+#include "domain/lab_export.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+JobState maximalJob() {
+    JobState job;
+    job.customerName = QStringLiteral("山田写真館");
+    job.eventName = QStringLiteral("運動会");
+    job.shootingDate = QStringLiteral("令和6年5月1日");
+    job.largeStart = 1;
+    job.largeEnd = 2000;
+    job.largeUnitPrice = 800;
+    job.mediumStart = 2001;
+    job.mediumEnd = 5000;
+    job.mediumUnitPrice = 500;
+    job.smallStart = 5001;
+    job.smallEnd = 9999;
+    job.smallUnitPrice = 100;
+    for (int k = 1; k <= JobState::kMaxPersons; ++k) {
+        QString entry;
+        for (int i = 0; i < JobState::kMaxEntryPrints; ++i) {
+            const int n = 1000 + (k * 37 + i * 91) % 9000;
+            entry += QString::number(n) + u' ';
+            job.printCounts[std::size_t(n)] += 1;
+        }
+        job.personRecords[k] = personRecordText(k, entry, QStringLiteral("0 "));
+    }
+    job.personCount = JobState::kMaxPersons;
+    job.lastRecordSlot = JobState::kMaxPersons;
+    return job;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const JobState job = maximalJob();
+    QTemporaryDir dir;
+    bool allWritten = true;
+    for (const auto kind : {LabExportKind::ByPhoto, LabExportKind::ByPupil}) {
+        for (const auto encoding : {LabExportEncoding::ShiftJis, LabExportEncoding::Utf8}) {
+            const QString path = dir.filePath(QStringLiteral("export.csv"));
+            double best = 1e9;
+            LabExportResult result;
+            for (int run = 0; run < 10; ++run) {
+                QElapsedTimer timer;
+                timer.start();
+                result = writeLabExport(path, job, kind, encoding);
+                best = std::min(best, timer.nsecsElapsed() / 1e6);
+                allWritten = allWritten && result.written;
+            }
+            // Its parts: the rows, the text and its encoding.
+            double rowsBest = 1e9;
+            double bytesBest = 1e9;
+            for (int run = 0; run < 10; ++run) {
+                QElapsedTimer timer;
+                timer.start();
+                const LabExportTable table = labExportTable(job, kind);
+                rowsBest = std::min(rowsBest, timer.nsecsElapsed() / 1e6);
+                timer.restart();
+                const LabExportBytes bytes = labExportBytes(table, encoding);
+                bytesBest = std::min(bytesBest, timer.nsecsElapsed() / 1e6);
+            }
+            std::printf("%-9s %-9s %7d rows %9lld bytes %8.2f ms (rows %.2f, text %.2f)\n",
+                        kind == LabExportKind::ByPhoto ? "by photo" : "by pupil",
+                        encoding == LabExportEncoding::Utf8 ? "UTF-8" : "Shift_JIS", result.rows,
+                        static_cast<long long>(QFileInfo(path).size()), best, rowsBest, bytesBest);
+        }
+    }
+    return allWritten ? 0 : 1;
+}
