@@ -62,7 +62,7 @@ void frmPhotoSearch::showResult(int keepPerson) {
             new QTreeWidgetItem({QString::number(hit.personNumber), QString::number(hit.prints),
                                  PhotoSearchTexts::amount(hit.amount)});
         for (int column = 0; column < item->columnCount(); ++column)
-            item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(column, Qt::AlignCenter);
         if (hit.personNumber == keepPerson)
             keep = item;
         items.append(item);
