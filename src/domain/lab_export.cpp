@@ -44,6 +44,9 @@ const QString kSubstituted = QStringLiteral(
     "次の項目には Shift_JIS で書けない文字があったため、代わりの文字に置き換えて書き出しました。\n"
     "%1");
 const QString kSubstitution = QStringLiteral("・%1：「%2」→「%3」");
+const QString kPendingLeftOut = QStringLiteral(
+    "入力中の人の注文（%1 "
+    "枚）はまだ登録されていないため、書き出したファイルには含まれていません。");
 }  // namespace LabExportTexts
 
 namespace {
@@ -103,7 +106,7 @@ QString remarks(const LabExportBytes& contents, Number pendingPrints) {
         parts << kSubstituted.arg(lines.join(u'\n'));
     }
     if (pendingPrints > 0)
-        parts << JobFileSaveMessages::kPendingLeftOut.arg(plainDecimal(pendingPrints));
+        parts << LabExportTexts::kPendingLeftOut.arg(plainDecimal(pendingPrints));
     return parts.join(QStringLiteral("\n\n"));
 }
 

@@ -103,7 +103,7 @@ private Q_SLOTS:
 
         // Rows of the registered pupils only; the open one is mentioned.
         QVERIFY(result.message.contains(QStringLiteral("データ %1 行").arg(rows.size() - 1)));
-        QVERIFY(result.message.contains(JobFileSaveMessages::kPendingLeftOut.arg(2)));
+        QVERIFY(result.message.contains(LabExportTexts::kPendingLeftOut.arg(2)));
 
         const auto size = [](int n) {
             return QString(n <= 100 ? u'大' : n <= 300 ? u'中' : u'小');
