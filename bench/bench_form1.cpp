@@ -4,19 +4,23 @@
 // its history refresh, for the last 100 of 1500 persons of 100 prints.
 // With --journal the run keeps its journal (in a temporary folder), as the
 // program does. With --paints it also counts, per control, the paint events
-// of the timed keys, to show what a key repaints.
+// of the timed keys, to show what a key repaints. With --preview FOLDER the
+// photo preview is open beside it, showing the photos of that folder.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_form1 [--journal] [--paints]
+//       [--preview FOLDER]
 
 #include "app/program.h"
 #include "domain/platform_relay.h"
 #include "windows/form1.h"
+#include "windows/frm_photo_preview.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMap>
@@ -109,6 +113,16 @@ int main(int argc, char* argv[]) {
     engine.Form_Activate();
     QCoreApplication::processEvents();
 
+    const qsizetype preview = app.arguments().indexOf(QStringLiteral("--preview"));
+    if (preview >= 0) {
+        form.findChild<QAction*>(QStringLiteral("mnuPhotoPreview"))->trigger();
+        frmPhotoPreview& window = program.windows.get<frmPhotoPreview>();
+        if (!window.setFolder(app.arguments().value(preview + 1)) ||
+            !QTest::qWaitForWindowExposed(&window))
+            return 1;
+        QCoreApplication::processEvents();
+    }
+
     PaintCounter paints;
     if (app.arguments().contains(QStringLiteral("--paints")))
         app.installEventFilter(&paints);
@@ -131,6 +145,8 @@ int main(int argc, char* argv[]) {
     }
     std::printf("input screen at 1400-1500 persons of 100 prints (%g prints in all), journal %s\n",
                 job.grandTotalPrints, withJournal ? "on" : "off");
+    if (preview >= 0)
+        std::printf("photo preview open on %s\n", qPrintable(app.arguments().value(preview + 1)));
     report("digit", digits);
     report("Enter", enters);
     report("close with history refresh", closes);

@@ -205,6 +205,18 @@ QString QtPlatform::chooseFileToSave(const QString& caption, const QString& sugg
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtPlatform::chooseFolder(const QString& caption, const QString& startDirectory) {
+    QFileDialog dialog(QApplication::activeWindow(), caption);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (QFileInfo(startDirectory).isDir())
+        dialog.setDirectory(startDirectory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 void QtPlatform::endProgram() {
     // Not quit(): on a GUI application that first closes every window,
     // running their close handling (the input screen would register an open

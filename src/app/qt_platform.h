@@ -31,6 +31,7 @@ public:
                              const QString& selectedFilter) override;
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
                              const QStringList& filters) override;
+    QString chooseFolder(const QString& caption, const QString& startDirectory) override;
     void endProgram() override;
 
     // Loads a wave file ahead of its first use, so that playing it never

@@ -12,7 +12,7 @@ class QPrinter;
 enum class AlertWindow { frmAlert, frmStop, frmTAlert };
 
 // Everything that reaches outside the program: the system beep, wave files,
-// blocking message boxes, the alert windows, file dialogs, printing and
+// blocking message boxes, the alert windows, file and folder dialogs, printing and
 // ending the run. The
 // program installs the real Qt implementation; tests install a recording
 // fake, so no test ever blocks on a dialog or depends on a sound device.
@@ -60,6 +60,11 @@ public:
     // replace it.
     virtual QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
                                      const QStringList& filters) = 0;
+
+    // A folder dialog under the given caption, opening at startDirectory;
+    // returns the full path of the folder chosen, or an empty text when the
+    // operator cancelled.
+    virtual QString chooseFolder(const QString& caption, const QString& startDirectory) = 0;
 
     // Ends the run at once: the event loop stops without any window's close
     // handling running and without saving anything.

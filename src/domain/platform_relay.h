@@ -19,6 +19,7 @@ public:
     QString chooseFileToSave(const QString&, const QString&, const QStringList&) override {
         return {};
     }
+    QString chooseFolder(const QString&, const QString&) override { return {}; }
     void endProgram() override {}
 };
 
@@ -61,6 +62,9 @@ public:
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
                              const QStringList& filters) override {
         return muted_ ? QString() : target_.chooseFileToSave(caption, suggestedPath, filters);
+    }
+    QString chooseFolder(const QString& caption, const QString& startDirectory) override {
+        return muted_ ? QString() : target_.chooseFolder(caption, startDirectory);
     }
     void endProgram() override {
         if (!muted_)

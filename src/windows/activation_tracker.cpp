@@ -32,6 +32,10 @@ ActivationTracker::Seen ActivationTracker::see(QWindow* window) {
         const Qt::WindowType type = widget->windowType();
         if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen)
             break;
+        // A window that never takes the keys (the photo preview) is only
+        // looked at: the operator does not come from it.
+        if (widget->windowFlags() & Qt::WindowDoesNotAcceptFocus)
+            break;
         const bool qtDialog = qobject_cast<const QDialog*>(widget) &&
                               QByteArray(widget->metaObject()->className()).startsWith('Q');
         seen.programWindow = !qtDialog;

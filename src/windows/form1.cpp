@@ -11,6 +11,7 @@
 #include "windows/frm_film.h"
 #include "windows/frm_lab_export.h"
 #include "windows/frm_nyuuryoku.h"
+#include "windows/frm_photo_preview.h"
 #include "windows/frm_photo_search.h"
 #include "windows/frm_settei_joho.h"
 #include "windows/frm_stop.h"
@@ -297,6 +298,12 @@ Form1::Form1(RunContext& context)
             [this] { context_.windows.get<frmAppli>().show(); });
     connect(ui->mnuPhotoSearch, &QAction::triggered, this,
             [this] { context_.windows.get<frmPhotoSearch>().open(); });
+    connect(ui->mnuPhotoPreview, &QAction::triggered, this, [this] {
+        frmPhotoPreview& preview = context_.windows.get<frmPhotoPreview>();
+        connect(this, &Form1::typedNumberChanged, &preview, &frmPhotoPreview::showTypedNumber,
+                Qt::UniqueConnection);
+        preview.open(shown_.Label1);
+    });
     connect(ui->mnuLabExport, &QAction::triggered, this,
             [this] { context_.windows.get<frmLabExport>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
@@ -563,7 +570,10 @@ void Form1::showDisplay() {
             label->setText(now);
         }
     };
-    showText(ui->Label1, d.Label1, shown_.Label1);
+    if (all || d.Label1 != shown_.Label1) {
+        showText(ui->Label1, d.Label1, shown_.Label1);
+        emit typedNumberChanged(d.Label1);
+    }
     showText(ui->Label3, d.Label3, shown_.Label3);
     showText(ui->Label5, d.Label5, shown_.Label5);
     showText(ui->Label13, d.Label13, shown_.Label13);

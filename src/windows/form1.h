@@ -69,6 +69,10 @@ public:
     // goes on from there.
     void restoreJournal(const JournalContents& contents);
 
+signals:
+    // The typed number (Label1) shows another text.
+    void typedNumberChanged(const QString& typed);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

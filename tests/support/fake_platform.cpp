@@ -55,8 +55,17 @@ void FakePlatform::previewReport(const QString& title, std::function<void(QPrint
 
 QString FakePlatform::answerFileDialog(const FileDialogRequest& request) {
     fileDialogs << request;
-    const bool open = request.kind == FileDialogRequest::Kind::Open;
-    calls << (open ? QStringLiteral("open:") : QStringLiteral("save:")) + request.caption;
+    switch (request.kind) {
+        case FileDialogRequest::Kind::Open:
+            calls << QStringLiteral("open:") + request.caption;
+            break;
+        case FileDialogRequest::Kind::Save:
+            calls << QStringLiteral("save:") + request.caption;
+            break;
+        case FileDialogRequest::Kind::Folder:
+            calls << QStringLiteral("folder:") + request.caption;
+            break;
+    }
     if (onFileDialog)
         return onFileDialog(request);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
@@ -79,6 +88,14 @@ QString FakePlatform::chooseFileToSave(const QString& caption, const QString& su
     request.caption = caption;
     request.filters = filters;
     request.suggestedPath = suggestedPath;
+    return answerFileDialog(request);
+}
+
+QString FakePlatform::chooseFolder(const QString& caption, const QString& startDirectory) {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Folder;
+    request.caption = caption;
+    request.suggestedPath = startDirectory;
     return answerFileDialog(request);
 }
 

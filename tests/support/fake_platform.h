@@ -11,12 +11,12 @@
 
 // A file dialog the program asked for.
 struct FileDialogRequest {
-    enum class Kind { Open, Save };
+    enum class Kind { Open, Save, Folder };
     Kind kind = Kind::Open;
     QString caption;
     QStringList filters;
     QString selectedFilter;  // open dialogs
-    QString suggestedPath;   // save dialogs
+    QString suggestedPath;   // save dialogs; the start folder of folder dialogs
 };
 
 // Records what the program asked of the outside world instead of doing it.
@@ -45,7 +45,7 @@ public:
     QStringList reportTitles;
     std::function<void(QPrinter*)> lastReportPaint;
 
-    // File dialogs asked for, in order. Each is answered with the next of
+    // File and folder dialogs asked for, in order. Each is answered with the next of
     // fileAnswers (an empty text is a cancel; none left is a cancel too), or
     // by onFileDialog when it is set.
     QVector<FileDialogRequest> fileDialogs;
@@ -65,6 +65,7 @@ public:
                              const QString& selectedFilter) override;
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,
                              const QStringList& filters) override;
+    QString chooseFolder(const QString& caption, const QString& startDirectory) override;
     void endProgram() override;
 
     void clear();

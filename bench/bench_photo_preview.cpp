@@ -1,0 +1,269 @@
+// SPDX-License-Identifier: MIT
+// Times the photo preview: reading a folder of 10,000 photos into its index,
+// and, for 24-megapixel JPEGs (6000 x 4000, made here), the time from the
+// key that completes a photo number, and from its Enter, to the photo
+// painted in the preview window, offscreen. Keys come at an operator's
+// pace (--pace, milliseconds between keys) and, in a second round, all at
+// once. Every number timed is one whose photo has not been read before.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_photo_preview [--pace 120] [--count 40]
+//
+// With --make FOLDER it only makes a folder of such photos numbered 1 to
+// 10000 (four pictures under 10,000 names), for bench_form1 --preview.
+
+#include "app/program.h"
+#include "domain/photo_folder.h"
+#include "domain/platform_relay.h"
+#include "windows/form1.h"
+#include "windows/frm_photo_preview.h"
+#include "windows/photo_decoder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start, Clock::time_point end = Clock::now()) {
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+void report(const char* what, std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    std::printf("%-44s n=%-4zu median %8.2f ms   p90 %8.2f ms   worst %8.2f ms\n", what,
+                samples.size(), samples[samples.size() / 2], samples[samples.size() * 9 / 10],
+                samples.back());
+}
+
+// A platform that answers the folder dialog with the bench's folder.
+class BenchPlatform : public SilentPlatform {
+public:
+    QString folder;
+    QString chooseFolder(const QString&, const QString&) override { return folder; }
+};
+
+// A photograph-like picture: gradients, shapes and grain, so that the JPEG
+// holds about as much detail as a camera's.
+QImage photoLike(int seed) {
+    QImage image(6000, 4000, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grain = int(random.bounded(96));
+            line[x] = qRgb((x * 255 / 6000 + grain + seed * 40) & 255,
+                           (y * 255 / 4000 + grain) & 255, ((x + y) / 40 + grain) & 255);
+        }
+    }
+    QPainter painter(&image);
+    for (int i = 0; i < 400; ++i) {
+        painter.setBrush(QColor::fromRgb(random.generate()));
+        painter.drawEllipse(random.bounded(6000), random.bounded(4000), random.bounded(800),
+                            random.bounded(800));
+    }
+    return image;
+}
+
+void sendKey(Qt::Key key, QChar text, QWidget* fallback) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : fallback;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(text));
+    QApplication::sendEvent(target, &release);
+}
+
+int argument(const QStringList& arguments, const QString& name, int fallback) {
+    const qsizetype at = arguments.indexOf(name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1].toInt() : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    const int pace = argument(arguments, QStringLiteral("--pace"), 120);
+    const int count = argument(arguments, QStringLiteral("--count"), 40);
+
+    const qsizetype make = arguments.indexOf(QStringLiteral("--make"));
+    if (make >= 0 && make + 1 < arguments.size()) {
+        const QDir dir(arguments[make + 1]);
+        if (!dir.mkpath(QStringLiteral(".")))
+            return 1;
+        for (int i = 0; i < 4; ++i)
+            if (!photoLike(i).save(dir.filePath(QStringLiteral("source%1.jpeg.src").arg(i)), "jpeg",
+                                   90))
+                return 1;
+        for (int n = 1; n <= 10000; ++n)
+            QFile::link(dir.filePath(QStringLiteral("source%1.jpeg.src").arg(n % 4)),
+                        dir.filePath(QStringLiteral("IMG_%1.JPG").arg(n, 4, 10, QLatin1Char('0'))));
+        return 0;
+    }
+
+    // 1. The index of 10,000 photos.
+    {
+        QTemporaryDir temp;
+        const QDir dir(temp.path());
+        for (int n = 1; n <= 10000; ++n) {
+            QFile file(dir.filePath(QStringLiteral("IMG_%1.JPG").arg(n, 4, 10, QLatin1Char('0'))));
+            if (!file.open(QIODevice::WriteOnly))
+                return 1;
+        }
+        std::vector<double> opens, rescans;
+        for (int run = 0; run < 7; ++run) {
+            PhotoFolder folder({QStringLiteral("jpg"), QStringLiteral("jpeg")});
+            auto start = Clock::now();
+            folder.open(temp.path());
+            opens.push_back(msSince(start));
+            if (folder.photoCount() != 10000) {
+                std::printf("unexpected: %d photos\n", folder.photoCount());
+                return 1;
+            }
+            start = Clock::now();
+            folder.rescan();
+            rescans.push_back(msSince(start));
+        }
+        std::printf("folder of 10000 photos\n");
+        report("index (open)", opens);
+        report("read again after a change", rescans);
+    }
+
+    // 2. The 24-megapixel photos: four made, the rest of photos 1 to 400
+    // links to them (each read under its own name).
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    QElapsedTimer making;
+    making.start();
+    qint64 bytes = 0;
+    for (int i = 0; i < 4; ++i) {
+        const QString path = dir.filePath(QStringLiteral("source%1.jpeg.src").arg(i));
+        QImageWriter writer(path, "jpeg");
+        writer.setQuality(90);
+        if (!writer.write(photoLike(i)))
+            return 1;
+        bytes += QFileInfo(path).size();
+    }
+    for (int n = 1; n <= 400; ++n)
+        QFile::link(dir.filePath(QStringLiteral("source%1.jpeg.src").arg(n % 4)),
+                    dir.filePath(QStringLiteral("IMG_%1.JPG").arg(n, 4, 10, QLatin1Char('0'))));
+    std::printf("\n24-megapixel JPEGs (6000x4000, %.1f MB each on average), made in %.1f s\n",
+                bytes / 4.0 / 1e6, making.elapsed() / 1000.0);
+
+    Program<BenchPlatform> program(QStringLiteral("."));
+    program.platform.folder = temp.path();
+    JobState& job = program.job;
+    job.largeStart = 1;
+    job.largeEnd = 100;
+    job.largeUnitPrice = 1200;
+    job.mediumStart = 101;
+    job.mediumEnd = 300;
+    job.mediumUnitPrice = 800;
+    job.smallStart = 301;
+    job.smallEnd = 999;
+    job.smallUnitPrice = 100;
+    Form1& form = program.windows.get<Form1>();
+    form.show();
+    if (!QTest::qWaitForWindowActive(&form))
+        return 1;
+    form.findChild<QAction*>(QStringLiteral("mnuPhotoPreview"))->trigger();
+    frmPhotoPreview& preview = program.windows.get<frmPhotoPreview>();
+    if (!QTest::qWaitForWindowExposed(&preview))
+        return 1;
+    const QWidget* picture = preview.findChild<QWidget*>(QStringLiteral("picPhoto"));
+    std::printf("photo area %dx%d\n", picture->width(), picture->height());
+    {
+        std::vector<double> decodes;
+        for (int i = 0; i < 5; ++i) {
+            const auto start = Clock::now();
+            decodePhoto(dir.filePath(QStringLiteral("source%1.jpeg.src").arg(i % 4)),
+                        picture->size());
+            decodes.push_back(msSince(start));
+        }
+        report("decode alone, at the size shown", decodes);
+    }
+
+    int painted = 0;
+    Clock::time_point paintedAt;
+    QObject::connect(&preview, &frmPhotoPreview::photoPainted, [&](int number) {
+        painted = number;
+        paintedAt = Clock::now();
+    });
+
+    // Numbers never read before, nor next to one read (read ahead).
+    std::vector<int> numbers;
+    for (int n = 2; n <= 400; n += 3)
+        numbers.push_back(n);
+    std::shuffle(numbers.begin(), numbers.end(), *QRandomGenerator::global());
+    if (int(numbers.size()) < 2 * count)
+        return 1;
+
+    const auto typeNumber = [&](int number, int gap, Clock::time_point* lastDigit,
+                                Clock::time_point* enter) {
+        for (const QChar c : QString::number(number)) {
+            *lastDigit = Clock::now();
+            sendKey(Qt::Key(Qt::Key_0 + (c.unicode() - '0')), c, &form);
+            if (gap > 0)
+                QTest::qWait(gap);
+            else
+                QCoreApplication::processEvents();
+        }
+        *enter = Clock::now();
+        sendKey(Qt::Key_Return, QChar(13), &form);
+        QCoreApplication::processEvents();
+    };
+    const auto waitFor = [&](int number) {
+        QElapsedTimer waited;
+        waited.start();
+        while (painted != number && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        return painted == number;
+    };
+
+    std::vector<double> fromDigit, fromEnter, burst;
+    for (int i = 0; i < count; ++i) {
+        const int number = numbers[i];
+        Clock::time_point lastDigit, enter;
+        typeNumber(number, pace, &lastDigit, &enter);
+        if (!waitFor(number)) {
+            std::printf("photo %d never shown\n", number);
+            return 1;
+        }
+        fromDigit.push_back(msSince(lastDigit, paintedAt));
+        fromEnter.push_back(std::max(0.0, msSince(enter, paintedAt)));
+        QTest::qWait(pace);
+    }
+    for (int i = count; i < 2 * count; ++i) {
+        const int number = numbers[i];
+        Clock::time_point lastDigit, enter;
+        typeNumber(number, 0, &lastDigit, &enter);
+        if (!waitFor(number)) {
+            std::printf("photo %d never shown\n", number);
+            return 1;
+        }
+        burst.push_back(msSince(enter, paintedAt));
+        QTest::qWait(pace);
+    }
+    std::printf("keys %d ms apart:\n", pace);
+    report("  last digit to photo painted", fromDigit);
+    report("  Enter to photo painted (0: before it)", fromEnter);
+    std::printf("keys all at once:\n");
+    report("  Enter to photo painted", burst);
+    return 0;
+}

@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: MIT
+#include "windows/frm_photo_preview.h"
+
+#include "domain/job_state.h"
+#include "windows/form1.h"
+#include "windows/window_registry.h"
+
+#include "ui_frm_photo_preview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace {
+
+// The window follows the typed number one frame after it changes: a key
+// is shown on the input screen first, and numbers typed faster than that
+// are not read at all.
+constexpr int kFollowMilliseconds = 16;
+
+const QColor kPhotoBackground(48, 48, 48);
+
+// The extensions of the image files Qt reads here, drawings and icons left
+// out: a folder of photos may hold a logo or an icon that is no photo.
+QStringList photoSuffixes() {
+    static const QStringList notPhotos = {QStringLiteral("svg"),  QStringLiteral("svgz"),
+                                          QStringLiteral("ico"),  QStringLiteral("cur"),
+                                          QStringLiteral("icns"), QStringLiteral("xbm"),
+                                          QStringLiteral("xpm"),  QStringLiteral("pdf")};
+    QStringList suffixes;
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString suffix = QString::fromLatin1(format).toLower();
+        if (!notPhotos.contains(suffix) && !suffixes.contains(suffix))
+            suffixes << suffix;
+    }
+    return suffixes;
+}
+
+// The sizes a number belongs to, as the operator calls them.
+QString sizeText(const JobState& job, int number) {
+    const SizeClass size = sizeClassOf(job, number);
+    QStringList names;
+    if (size.large)
+        names << QStringLiteral("大");
+    if (size.medium)
+        names << QStringLiteral("中");
+    if (size.small)
+        names << QStringLiteral("小");
+    return names.join(u'・');
+}
+
+}  // namespace
+
+const QString frmPhotoPreview::kChooseFolderCaption = QStringLiteral("写真フォルダの選択");
+const QString frmPhotoPreview::kNoPhotoMark = QStringLiteral("写真がありません");
+const QString frmPhotoPreview::kNoFolderMark = QStringLiteral("写真フォルダが選ばれていません");
+const QString frmPhotoPreview::kUnreadableMark = QStringLiteral("写真を読めません");
+const QString frmPhotoPreview::kOutOfRangeMark = QStringLiteral("範囲外");
+
+frmPhotoPreview::frmPhotoPreview(RunContext& context)
+    : context_(context), ui(std::make_unique<Ui::frmPhotoPreview>()), folder_(photoSuffixes()) {
+    ui->setupUi(this);
+    // The keys stay with the input screen: the window is never activated,
+    // neither when shown nor when clicked or moved.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    for (QLabel* label : {ui->lblFile, ui->lblFolder})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->picPhoto->installEventFilter(this);
+    ui->picPhoto->setAttribute(Qt::WA_OpaquePaintEvent);
+
+    followTimer_.setSingleShot(true);
+    followTimer_.setInterval(kFollowMilliseconds);
+    connect(&followTimer_, &QTimer::timeout, this, &frmPhotoPreview::follow);
+    connect(ui->cmdFolder, &QPushButton::clicked, this, &frmPhotoPreview::cmdFolder_Click);
+    connect(&decoder_, &PhotoDecoder::decoded, this, &frmPhotoPreview::photoDecoded);
+    connect(&folder_, &PhotoFolder::changed, this, [this] {
+        showFolderText();
+        number_ = -1;  // its file may have come, gone or changed
+        follow();
+    });
+    showFolderText();
+}
+
+frmPhotoPreview::~frmPhotoPreview() = default;
+
+void frmPhotoPreview::open(const QString& typed) {
+    wantedNumber_ = photoNumberOfTyped(typed);
+    if (!placed_) {
+        placed_ = true;
+        placeBesideInputScreen();
+    }
+    show();
+    raise();
+    number_ = -1;
+    follow();
+    if (!folderAsked_ && folder_.path().isEmpty()) {
+        folderAsked_ = true;
+        cmdFolder_Click();
+    }
+}
+
+void frmPhotoPreview::showTypedNumber(const QString& typed) {
+    wantedNumber_ = photoNumberOfTyped(typed);
+    if (wantedNumber_ != number_ && isVisible() && !followTimer_.isActive())
+        followTimer_.start();
+}
+
+bool frmPhotoPreview::setFolder(const QString& path) {
+    folderAsked_ = true;
+    const bool readable = folder_.open(path);
+    showFolderText();
+    number_ = -1;
+    follow();
+    return readable;
+}
+
+void frmPhotoPreview::cmdFolder_Click() {
+    QString start = folder_.path();
+    if (start.isEmpty())
+        start = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString chosen = context_.platform.chooseFolder(kChooseFolderCaption, start);
+    if (!chosen.isEmpty())
+        setFolder(chosen);
+}
+
+QSize frmPhotoPreview::photoFit() const {
+    return ui->picPhoto->size() * ui->picPhoto->devicePixelRatioF();
+}
+
+void frmPhotoPreview::follow() {
+    followTimer_.stop();
+    if (!isVisible() || wantedNumber_ == number_)
+        return;
+    const int number = wantedNumber_;
+    number_ = number;
+    const JobState& job = context_.job;
+    ui->lblNumber->setText(number ? QString::number(number) : QString());
+    const QString size = number ? sizeText(job, number) : QString();
+    ui->lblSize->setText(number && size.isEmpty() ? kOutOfRangeMark : size);
+
+    // The same photo at another size stays until it has been read again.
+    const QString path = folder_.fileOf(number);
+    if (path != path_)
+        image_ = QImage();
+    path_ = path;
+    mark_.clear();
+    const QSize fit = photoFit();
+    if (number == 0) {
+        // Nothing typed: nothing to show.
+    } else if (folder_.path().isEmpty()) {
+        mark_ = kNoFolderMark;
+    } else if (path_.isEmpty()) {
+        mark_ = kNoPhotoMark;
+    } else {
+        if (const QImage cached = decoder_.cached(path_, fit); !cached.isNull())
+            image_ = cached;
+        else
+            decoder_.want(path_, fit);
+    }
+    showFileText();
+    ui->picPhoto->setAccessibleDescription(mark_.isEmpty() ? fileText_ : mark_);
+    ui->picPhoto->update();
+
+    // The photos either side, read while the operator looks at this one.
+    QStringList neighbours;
+    for (const int other : {number + 1, number - 1})
+        if (const QString file = folder_.fileOf(other); !file.isEmpty())
+            neighbours << file;
+    if (number)
+        decoder_.readAhead(neighbours, fit);
+}
+
+void frmPhotoPreview::photoDecoded(const QString& path, QSize fit, const QImage& image,
+                                   const QString& error) {
+    Q_UNUSED(error);
+    if (path != path_ || fit != photoFit())
+        return;
+    image_ = image;
+    if (image.isNull()) {
+        mark_ = kUnreadableMark;
+        ui->picPhoto->setAccessibleDescription(mark_);
+    }
+    ui->picPhoto->update();
+}
+
+bool frmPhotoPreview::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        // Where the window system activates it all the same, the keys go
+        // straight back to the input screen.
+        Form1* input = context_.windows.find<Form1>();
+        if (input && input->isVisible() && input->isEnabled())
+            QTimer::singleShot(0, input, [input] {
+                if (input->isEnabled())
+                    input->activateWindow();
+            });
+    }
+    return QWidget::event(event);
+}
+
+bool frmPhotoPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->picPhoto && event->type() == QEvent::Paint) {
+        paintPhoto();
+        return true;
+    }
+    if (watched == ui->picPhoto && event->type() == QEvent::Resize && !path_.isEmpty()) {
+        // The photo read again at its new size, once the resizing rests.
+        number_ = -1;
+        followTimer_.start();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmPhotoPreview::paintPhoto() {
+    QWidget* area = ui->picPhoto;
+    QPainter painter(area);
+    painter.fillRect(area->rect(), kPhotoBackground);
+    if (!image_.isNull()) {
+        // Read at this size; while the window is being resized, scaled to fit.
+        const qreal ratio = area->devicePixelRatioF();
+        QSizeF size = QSizeF(image_.size()) / ratio;
+        if (size.width() > area->width() || size.height() > area->height())
+            size.scale(area->size(), Qt::KeepAspectRatio);
+        const QRectF target((area->width() - size.width()) / 2,
+                            (area->height() - size.height()) / 2, size.width(), size.height());
+        painter.drawImage(target, image_);
+        if (paintedPhoto_ != number_) {
+            paintedPhoto_ = number_;
+            emit photoPainted(number_);
+        }
+        return;
+    }
+    paintedPhoto_ = 0;
+    if (mark_.isEmpty())
+        return;
+    QFont font = area->font();
+    font.setPointSizeF(font.pointSizeF() * 2);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(mark_ == kNoPhotoMark || mark_ == kUnreadableMark ? QColor(255, 120, 100)
+                                                                     : QColor(230, 230, 230));
+    painter.drawText(area->rect(), Qt::AlignCenter | Qt::TextWordWrap, mark_);
+}
+
+void frmPhotoPreview::showFileText() {
+    const QStringList names = folder_.namesOf(number_);
+    if (names.isEmpty()) {
+        fileText_.clear();
+    } else if (names.size() == 1) {
+        fileText_ = names.constFirst();
+    } else {
+        // The first name is shown; the operator is told of the others.
+        fileText_ = QStringLiteral("%1（同じ番号のファイルがほかに%2個あります: %3）")
+                        .arg(names.constFirst())
+                        .arg(names.size() - 1)
+                        .arg(names.mid(1).join(QStringLiteral("、")));
+    }
+    ui->lblFile->setText(
+        ui->lblFile->fontMetrics().elidedText(fileText_, Qt::ElideRight, ui->lblFile->width()));
+    ui->lblFile->setToolTip(fileText_);
+}
+
+void frmPhotoPreview::showFolderText() {
+    if (folder_.path().isEmpty())
+        folderText_ = kNoFolderMark;
+    else if (!folder_.isReadable())
+        folderText_ = QStringLiteral("写真フォルダを読めません: %1")
+                          .arg(QDir::toNativeSeparators(folder_.path()));
+    else
+        folderText_ = QStringLiteral("写真フォルダ: %1（写真 %2 枚）")
+                          .arg(QDir::toNativeSeparators(folder_.path()))
+                          .arg(folder_.photoCount());
+    ui->lblFolder->setText(ui->lblFolder->fontMetrics().elidedText(folderText_, Qt::ElideMiddle,
+                                                                   ui->lblFolder->width()));
+    ui->lblFolder->setToolTip(folderText_);
+}
+
+void frmPhotoPreview::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    showFileText();
+    showFolderText();
+}
+
+void frmPhotoPreview::placeBesideInputScreen() {
+    const Form1* input = context_.windows.find<Form1>();
+    if (!input || !input->isVisible())
+        return;
+    const QRect frame = input->frameGeometry();
+    const QScreen* screen = input->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const int frameExtra = frameGeometry().width() - width();
+    QPoint place(frame.right() + 1, frame.top());
+    if (room.isValid() && place.x() + width() + frameExtra > room.right() + 1) {
+        // No room at the right: at the left, or else over the screen's right edge.
+        if (frame.left() - width() - frameExtra >= room.left())
+            place.setX(frame.left() - width() - frameExtra);
+        else
+            place.setX(std::max(room.left(), room.right() + 1 - width() - frameExtra));
+    }
+    move(place);
+}
