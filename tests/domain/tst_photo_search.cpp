@@ -92,6 +92,8 @@ private Q_SLOTS:
         QVERIFY(PhotoSearchTexts::pendingNote(result).contains(QStringLiteral("入力中")));
         QCOMPARE(PhotoSearchTexts::pendingNote(result).contains(QStringLiteral("うちこの番号")),
                  pendingOfNumber > 0);
+        job.pendingEntry.clear();
+        QVERIFY(PhotoSearchTexts::pendingNote(searchPhotoNumber(job, typed)).isEmpty());
     }
 
     void notAPhotoNumber_saysSoWithTheRanges_data() {
@@ -110,13 +112,6 @@ private Q_SLOTS:
         const QString text = PhotoSearchTexts::summary(result, job);
         QVERIFY2(text.contains(QStringLiteral("写真番号ではありません")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("小（301 ~ 999）")), qPrintable(text));
-        QVERIFY(PhotoSearchTexts::pendingNote(result).isEmpty());
-    }
-
-    void noOpenEntry_noNote() {
-        job.pendingEntry.clear();
-        const PhotoSearchResult result = searchPhotoNumber(job, u"12");
-        QCOMPARE(result.pendingPrints, 0);
         QVERIFY(PhotoSearchTexts::pendingNote(result).isEmpty());
     }
 
