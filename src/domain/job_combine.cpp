@@ -33,6 +33,9 @@ const QString JobCombineTexts::kCountTooLarge = QStringLiteral(
 const QString JobCombineTexts::kSmallTotalTooLarge = QStringLiteral(
     "受注数（小）が、結合すると数えられる枚数を越えます。\n"
     "このジョブ：%1 枚\n結合するファイル：%2 枚");
+const QString JobCombineTexts::kSamePupils = QStringLiteral(
+    "※このファイルの %1 人の注文は、このジョブの %2～%3 人目とまったく同じです。\n"
+    "同じファイルをもう一度加えようとしていないか、確かめてください。");
 const QString JobCombineTexts::kNotCombined = QStringLiteral("ジョブは結合していません。");
 const QString JobCombineTexts::kQuestion = QStringLiteral(
     "次のジョブファイルの人を、このジョブの最後の人の後に加えます。\nよろしいですか？\n\n"
@@ -117,6 +120,32 @@ QString renumbered(const QString& record, Number personNumber) {
     return record.left(labelStart) + label + record.mid(labelEnd);
 }
 
+// The record without its person label, for comparing pupils across jobs.
+QString withoutLabel(const QString& record) {
+    return renumbered(record, 0);
+}
+
+// Where other's registered pupils already stand, all of them in a row and
+// in order, among job's registered pupils (the first of them), or nothing:
+// the same file handed over twice, or the job's own file.
+std::optional<int> samePupilsIn(const JobState& job, const JobState& other) {
+    const int ours = int(job.personCount);
+    const int theirs = int(other.personCount);
+    if (theirs < 1 || theirs > ours)
+        return std::nullopt;
+    QStringList added;
+    for (int k = 1; k <= theirs; ++k)
+        added << withoutLabel(other.personRecords.value(k));
+    for (int first = 1; first + theirs - 1 <= ours; ++first) {
+        int k = 0;
+        while (k < theirs && withoutLabel(job.personRecords.value(first + k)) == added[k])
+            ++k;
+        if (k == theirs)
+            return first;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<QString> openPupilRefusal(const JobState& job) {
@@ -189,6 +218,10 @@ QString combineQuestion(const QString& path, const JobState& job, const JobState
                  plainDecimal(other.personCount), plainDecimal(job.personCount + 1),
                  plainDecimal(job.personCount + other.personCount), perSize.join(u'、'))
             .arg(plainDecimal(other.grandTotalPrints));
+    if (const std::optional<int> first = samePupilsIn(job, other))
+        question += QStringLiteral("\n\n") +
+                    kSamePupils.arg(plainDecimal(other.personCount), plainDecimal(*first),
+                                    plainDecimal(*first + other.personCount - 1));
     if (!loadNote.isEmpty())
         question += QStringLiteral("\n\n") + loadNote;
     return question;

@@ -30,7 +30,9 @@ void combineJobs(JobState& job, const JobState& other);
 
 // The question put before combining: the file's name, its customer and
 // event, its pupils and where they go, its prints per size and in all; a
-// note of the load (bytes that were replaced) follows when there is one.
+// warning when the job already holds exactly those pupils in a row (the
+// same file twice), and a note of the load (bytes that were replaced) when
+// there is one.
 QString combineQuestion(const QString& path, const JobState& job, const JobState& other,
                         const QString& loadNote = {});
 
@@ -51,7 +53,8 @@ extern const QString kPriceDiffers;        // the same
 extern const QString kTooManyPupils;       // %1: pupils combined, %2: the most a job holds
 extern const QString kCountTooLarge;       // %1: photo number, %2: this job's, %3: the file's count
 extern const QString kSmallTotalTooLarge;  // %1: this job's, %2: the file's
-extern const QString kNotCombined;         // the closing line of every refusal
-extern const QString kQuestion;  // %1 file, %2 customer, %3 event, %4 pupils, %5 first, %6 last,
-                                 // %7 prints per size, %8 prints in all
+extern const QString kSamePupils;   // %1: the file's pupils, %2, %3: the job's first and last
+extern const QString kNotCombined;  // the closing line of every refusal
+extern const QString kQuestion;     // %1 file, %2 customer, %3 event, %4 pupils, %5 first, %6 last,
+                                    // %7 prints per size, %8 prints in all
 }  // namespace JobCombineTexts

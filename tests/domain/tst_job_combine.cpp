@@ -108,13 +108,17 @@ private Q_SLOTS:
             << "ファイル：other.ptl\n得意先：ひかり中学校\n行事名：修学旅行\n"
                "人数：2 人（このジョブの 4～5 人目になります）\n"
                "注文数：大 2 枚、中 1 枚、小 1 枚　合計 4 枚";
+        QTest::newRow("the same pupils again")
+            << "again"
+            << "※このファイルの 2 人の注文は、このジョブの 2～3 人目とまったく同じです。";
     }
 
     void refusedOrCancelled_leavesTheJobByteForByte() {
         QFETCH(QString, fault);
         QFETCH(QString, told);
         JobState job = keyed({{5, 5, 150}, {400, 999}, {12, 301}});
-        JobState other = keyed({{5, 7}, {150, 302}});
+        JobState other =
+            keyed(fault == "again" ? Pupils{{400, 999}, {12, 301}} : Pupils{{5, 7}, {150, 302}});
         if (fault == "range")
             other.mediumEnd = 299;
         if (fault == "mode") {
@@ -150,7 +154,8 @@ private Q_SLOTS:
         const QByteArray before = jobSnapshotBytes(job);
         QVERIFY(!chooseJobToCombine(job, platform));
         QCOMPARE(jobSnapshotBytes(job), before);
-        const QStringList shown = fault == "no" ? platform.questions : platform.messages;
+        const QStringList shown =
+            fault == "no" || fault == "again" ? platform.questions : platform.messages;
         QCOMPARE(platform.messages.size() + platform.questions.size(), told.isEmpty() ? 0 : 1);
         QVERIFY2(told.isEmpty() || shown.value(0).contains(told), qPrintable(shown.value(0)));
     }
