@@ -5,6 +5,9 @@
 // painted in the preview window, offscreen. Keys come at an operator's
 // pace (--pace, milliseconds between keys) and, in a second round, all at
 // once. Every number timed is one whose photo has not been read before.
+// At the operator's pace it also times each key on the input screen (to
+// the end of its repaint), with the preview open and, in rounds before and
+// after, closed. Each number is a pupil of its own (closed with "/").
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_photo_preview [--pace 120] [--count 40]
 //
@@ -211,23 +214,48 @@ int main(int argc, char* argv[]) {
     for (int n = 2; n <= 400; n += 3)
         numbers.push_back(n);
     std::shuffle(numbers.begin(), numbers.end(), *QRandomGenerator::global());
-    if (int(numbers.size()) < 2 * count)
+    if (int(numbers.size()) < 3 * count)
         return 1;
 
+    std::vector<double> digitKeys, enterKeys;
     const auto typeNumber = [&](int number, int gap, Clock::time_point* lastDigit,
                                 Clock::time_point* enter) {
         for (const QChar c : QString::number(number)) {
             *lastDigit = Clock::now();
             sendKey(Qt::Key(Qt::Key_0 + (c.unicode() - '0')), c, &form);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            digitKeys.push_back(msSince(*lastDigit));
             if (gap > 0)
                 QTest::qWait(gap);
-            else
-                QCoreApplication::processEvents();
         }
         *enter = Clock::now();
         sendKey(Qt::Key_Return, QChar(13), &form);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        enterKeys.push_back(msSince(*enter));
+    };
+    const auto closePupil = [&] {
+        sendKey(Qt::Key_Slash, QChar('/'), &form);
         QCoreApplication::processEvents();
     };
+    // The same keys with the preview closed.
+    std::vector<double> digitsClosed, entersClosed;
+    const auto typeClosed = [&](int from, int to) {
+        preview.close();
+        digitKeys.clear();
+        enterKeys.clear();
+        for (int i = from; i < to; ++i) {
+            Clock::time_point lastDigit, enter;
+            typeNumber(numbers[i], pace, &lastDigit, &enter);
+            QTest::qWait(pace);
+            closePupil();
+        }
+        digitsClosed.insert(digitsClosed.end(), digitKeys.begin(), digitKeys.end());
+        entersClosed.insert(entersClosed.end(), enterKeys.begin(), enterKeys.end());
+    };
+    typeClosed(2 * count, 2 * count + count / 2);
+    form.findChild<QAction*>(QStringLiteral("mnuPhotoPreview"))->trigger();
     const auto waitFor = [&](int number) {
         QElapsedTimer waited;
         waited.start();
@@ -237,32 +265,46 @@ int main(int argc, char* argv[]) {
     };
 
     std::vector<double> fromDigit, fromEnter, burst;
+    digitKeys.clear();
+    enterKeys.clear();
     for (int i = 0; i < count; ++i) {
         const int number = numbers[i];
         Clock::time_point lastDigit, enter;
         typeNumber(number, pace, &lastDigit, &enter);
         if (!waitFor(number)) {
-            std::printf("photo %d never shown\n", number);
+            std::printf("photo %d never shown (shown %d, painted %d, visible %d)\n", number,
+                        preview.shownNumber(), preview.paintedPhoto(), int(preview.isVisible()));
             return 1;
         }
         fromDigit.push_back(msSince(lastDigit, paintedAt));
         fromEnter.push_back(std::max(0.0, msSince(enter, paintedAt)));
         QTest::qWait(pace);
+        closePupil();
     }
+    const std::vector<double> digitsOpen = digitKeys;
+    const std::vector<double> entersOpen = enterKeys;
     for (int i = count; i < 2 * count; ++i) {
         const int number = numbers[i];
         Clock::time_point lastDigit, enter;
         typeNumber(number, 0, &lastDigit, &enter);
         if (!waitFor(number)) {
-            std::printf("photo %d never shown\n", number);
+            std::printf("photo %d never shown (shown %d, painted %d, visible %d)\n", number,
+                        preview.shownNumber(), preview.paintedPhoto(), int(preview.isVisible()));
             return 1;
         }
         burst.push_back(msSince(enter, paintedAt));
         QTest::qWait(pace);
+        closePupil();
     }
+    typeClosed(2 * count + count / 2, 3 * count);
+
     std::printf("keys %d ms apart:\n", pace);
     report("  last digit to photo painted", fromDigit);
     report("  Enter to photo painted (0: before it)", fromEnter);
+    report("  digit key to input screen repainted", digitsOpen);
+    report("  Enter key to input screen repainted", entersOpen);
+    report("  the same, preview closed: digit", digitsClosed);
+    report("  the same, preview closed: Enter", entersClosed);
     std::printf("keys all at once:\n");
     report("  Enter to photo painted", burst);
     return 0;

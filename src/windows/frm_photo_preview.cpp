@@ -17,9 +17,10 @@
 
 namespace {
 
-// The window follows the typed number one frame after it changes: a key
-// is shown on the input screen first, and numbers typed faster than that
-// are not read at all.
+// The window follows the typed number once the keys have rested for a
+// frame: a key is shown on the input screen first, and the numbers passed
+// on the way to the one typed (1 and 13 on the way to 132) are not read
+// when the keys come faster than that.
 constexpr int kFollowMilliseconds = 16;
 
 const QColor kPhotoBackground(48, 48, 48);
@@ -71,11 +72,20 @@ frmPhotoPreview::frmPhotoPreview(RunContext& context)
     for (QLabel* label : {ui->lblFile, ui->lblFolder})
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->picPhoto->installEventFilter(this);
+    // Empty or not, the texts keep their height: the photo's place does not
+    // move (and its photo is not read again) as the number comes and goes.
+    for (QLabel* label : {ui->lblNumber, ui->lblSize, ui->lblFile, ui->lblFolder})
+        label->setMinimumHeight(label->fontMetrics().height());
     ui->picPhoto->setAttribute(Qt::WA_OpaquePaintEvent);
 
     followTimer_.setSingleShot(true);
-    followTimer_.setInterval(kFollowMilliseconds);
-    connect(&followTimer_, &QTimer::timeout, this, &frmPhotoPreview::follow);
+    connect(&followTimer_, &QTimer::timeout, this, [this] {
+        const qint64 rested = sinceChange_.isValid() ? sinceChange_.elapsed() : kFollowMilliseconds;
+        if (rested < kFollowMilliseconds)
+            followTimer_.start(int(kFollowMilliseconds - rested));
+        else
+            follow();
+    });
     connect(ui->cmdFolder, &QPushButton::clicked, this, &frmPhotoPreview::cmdFolder_Click);
     connect(&decoder_, &PhotoDecoder::decoded, this, &frmPhotoPreview::photoDecoded);
     connect(&folder_, &PhotoFolder::changed, this, [this] {
@@ -106,8 +116,12 @@ void frmPhotoPreview::open(const QString& typed) {
 
 void frmPhotoPreview::showTypedNumber(const QString& typed) {
     wantedNumber_ = photoNumberOfTyped(typed);
-    if (wantedNumber_ != number_ && isVisible() && !followTimer_.isActive())
-        followTimer_.start();
+    if (wantedNumber_ == number_ || !isVisible())
+        return;
+    // Not the timer restarted at every key: a key only notes its time.
+    sinceChange_.start();
+    if (!followTimer_.isActive())
+        followTimer_.start(kFollowMilliseconds);
 }
 
 bool frmPhotoPreview::setFolder(const QString& path) {
@@ -210,7 +224,8 @@ bool frmPhotoPreview::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->picPhoto && event->type() == QEvent::Resize && !path_.isEmpty()) {
         // The photo read again at its new size, once the resizing rests.
         number_ = -1;
-        followTimer_.start();
+        sinceChange_.start();
+        followTimer_.start(kFollowMilliseconds);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 #include <QTimer>
@@ -35,8 +36,8 @@ public:
     // the input screen shows now.
     void open(const QString& typed);
 
-    // The input screen's typed number has changed. The window follows at
-    // its next frame, after the input screen has shown the key.
+    // The input screen's typed number has changed. The window follows when
+    // the keys rest for a frame, after the input screen has shown the key.
     void showTypedNumber(const QString& typed);
 
     // Takes the photos from this folder from now on; false when it cannot
@@ -78,7 +79,8 @@ private:
     std::unique_ptr<Ui::frmPhotoPreview> ui;
     PhotoFolder folder_;
     PhotoDecoder decoder_;
-    QTimer followTimer_;  // one frame after the typed number changed
+    QTimer followTimer_;  // a frame after the last change of the typed number
+    QElapsedTimer sinceChange_;
     int wantedNumber_ = 0;
     int number_ = -1;  // the number shown; -1 before the first showing
     QString path_;     // its photo file, empty when none

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "windows/photo_decoder.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImageReader>
@@ -69,8 +71,9 @@ struct PhotoDecoder::Shared {
 
 PhotoDecoder::PhotoDecoder(QObject* parent)
     : QObject(parent), shared_(std::make_shared<Shared>()), cache_(kCacheKiB) {
-    // A photo wanted while another is still being read is read beside it.
-    wantedPool_.setMaxThreadCount(2);
+    // A photo wanted while another is still being read is read beside it,
+    // where the machine has the cores: one is left to the keys.
+    wantedPool_.setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 2));
     aheadPool_.setMaxThreadCount(1);
 }
 
