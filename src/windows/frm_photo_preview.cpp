@@ -7,6 +7,8 @@
 
 #include "ui_frm_photo_preview.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -137,6 +139,8 @@ void frmPhotoPreview::cmdFolder_Click() {
     QString start = folder_.path();
     if (start.isEmpty())
         start = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QFileInfo(start).isDir())
+        start = QDir::homePath();
     const QString chosen = context_.platform.chooseFolder(kChooseFolderCaption, start);
     if (!chosen.isEmpty())
         setFolder(chosen);
@@ -302,19 +306,22 @@ void frmPhotoPreview::resizeEvent(QResizeEvent* event) {
 
 void frmPhotoPreview::placeBesideInputScreen() {
     const Form1* input = context_.windows.find<Form1>();
-    if (!input || !input->isVisible())
+    const QScreen* screen = input ? input->screen() : nullptr;
+    if (!input || !input->isVisible() || !screen)
         return;
+    // On the side of the input screen with more room, narrowed to fit it
+    // (the window frame is not known before the first showing: room is left
+    // for one).
+    constexpr int kFrameRoom = 16;
     const QRect frame = input->frameGeometry();
-    const QScreen* screen = input->screen();
-    const QRect room = screen ? screen->availableGeometry() : QRect();
-    const int frameExtra = frameGeometry().width() - width();
-    QPoint place(frame.right() + 1, frame.top());
-    if (room.isValid() && place.x() + width() + frameExtra > room.right() + 1) {
-        // No room at the right: at the left, or else over the screen's right edge.
-        if (frame.left() - width() - frameExtra >= room.left())
-            place.setX(frame.left() - width() - frameExtra);
-        else
-            place.setX(std::max(room.left(), room.right() + 1 - width() - frameExtra));
-    }
-    move(place);
+    const QRect room = screen->availableGeometry();
+    const int roomRight = room.right() - frame.right() - kFrameRoom;
+    const int roomLeft = frame.left() - room.left() - kFrameRoom;
+    const bool atRight = roomRight >= roomLeft;
+    const int w =
+        std::max(minimumSizeHint().width(), std::min(width(), atRight ? roomRight : roomLeft));
+    resize(w, height());
+    int x = atRight ? frame.right() + 1 : frame.left() - w - kFrameRoom;
+    x = std::clamp(x, room.left(), std::max(room.left(), room.right() + 1 - w - kFrameRoom));
+    move(x, frame.top());
 }
