@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSet>
 #include <QThread>
 
 namespace {
@@ -62,11 +63,17 @@ QImage decodePhoto(const QString& path, QSize fit, QString* error) {
                                                          : QImage::Format_RGB32);
 }
 
-// What the reading threads and the window's thread share.
+// What the reading threads and the window's thread share. A photo is
+// queued (its task waiting for a thread), then read, once as wanted and once
+// ahead at most.
 struct PhotoDecoder::Shared {
     QMutex mutex;
-    QString wantedKey;    // the photo wanted now
-    QSet<QString> ahead;  // photos to read ahead, not yet started
+    QString wantedKey;           // the photo wanted now
+    QSet<QString> wantedQueued;  // wanted, waiting for a thread
+    QSet<QString> wantedReading;
+    QSet<QString> ahead;        // to read ahead; a waiting task not in here is dropped
+    QSet<QString> aheadQueued;  // read-ahead tasks waiting for a thread
+    QSet<QString> aheadReading;
 };
 
 PhotoDecoder::PhotoDecoder(QObject* parent)
@@ -83,8 +90,6 @@ PhotoDecoder::~PhotoDecoder() {
         shared_->wantedKey.clear();
         shared_->ahead.clear();
     }
-    wantedPool_.clear();
-    aheadPool_.clear();
     wantedPool_.waitForDone();
     aheadPool_.waitForDone();
 }
@@ -109,73 +114,71 @@ void PhotoDecoder::want(const QString& path, QSize fit) {
         return;
     QMutexLocker lock(&shared_->mutex);
     shared_->wantedKey = key;
-    const auto reading = reading_.constFind(key);
-    if (reading != reading_.cend() && !reading->ahead)
+    if (shared_->wantedQueued.contains(key) || shared_->wantedReading.contains(key))
         return;  // already on its way
-    // Read ahead or not at all yet: read now, at full speed.
+    // Waiting to be read ahead, or being read ahead (slowly): read now, at
+    // full speed.
     shared_->ahead.remove(key);
+    shared_->wantedQueued.insert(key);
     lock.unlock();
     start(key, path, fit, false);
 }
 
 void PhotoDecoder::readAhead(const QStringList& paths, QSize fit) {
     QMutexLocker lock(&shared_->mutex);
-    shared_->ahead.clear();
-    QVector<std::pair<QString, QString>> toStart;
+    Shared& shared = *shared_;
+    shared.ahead.clear();
+    QStringList toStart;
     for (const QString& path : paths) {
         const QString key = keyOf(path, fit);
-        if (cache_.contains(key))
+        if (cache_.contains(key) || shared.wantedQueued.contains(key) ||
+            shared.wantedReading.contains(key) || shared.aheadReading.contains(key))
             continue;
-        const auto reading = reading_.constFind(key);
-        if (reading == reading_.cend())
-            toStart.append({key, path});
-        else if (reading->ahead)
-            shared_->ahead.insert(key);  // its waiting task takes it up again
+        shared.ahead.insert(key);
+        if (!shared.aheadQueued.contains(key)) {
+            shared.aheadQueued.insert(key);
+            toStart << path;
+        }
     }
-    for (const auto& [key, path] : toStart)
-        shared_->ahead.insert(key);
     lock.unlock();
-    for (const auto& [key, path] : toStart)
-        start(key, path, fit, true);
+    for (const QString& path : toStart)
+        start(keyOf(path, fit), path, fit, true);
 }
 
 void PhotoDecoder::start(const QString& key, const QString& path, QSize fit, bool ahead) {
-    const int ticket = ++lastTicket_;
-    reading_.insert(key, {ticket, ahead});
-    auto task = [this, shared = shared_, key, path, fit, ahead, ticket] {
+    auto task = [this, shared = shared_, key, path, fit, ahead] {
         {
             QMutexLocker lock(&shared->mutex);
             // A photo no longer wanted is dropped before it is read.
-            const bool stillWanted = ahead ? shared->ahead.remove(key) : shared->wantedKey == key;
-            if (!stillWanted) {
-                lock.unlock();
-                QMetaObject::invokeMethod(
-                    this, [this, key, ticket] { finished(key, ticket, {}, {}, {}, {}, true); },
-                    Qt::QueuedConnection);
-                return;
+            if (ahead) {
+                shared->aheadQueued.remove(key);
+                if (!shared->ahead.remove(key))
+                    return;
+                shared->aheadReading.insert(key);
+            } else {
+                shared->wantedQueued.remove(key);
+                if (shared->wantedKey != key)
+                    return;
+                shared->wantedReading.insert(key);
             }
         }
         if (ahead)
             QThread::currentThread()->setPriority(QThread::IdlePriority);
         QString error;
         const QImage image = decodePhoto(path, fit, &error);
+        {
+            QMutexLocker lock(&shared->mutex);
+            (ahead ? shared->aheadReading : shared->wantedReading).remove(key);
+        }
         QMetaObject::invokeMethod(
-            this,
-            [this, key, ticket, path, fit, image, error] {
-                finished(key, ticket, path, fit, image, error, false);
-            },
+            this, [this, key, path, fit, image, error] { finished(key, path, fit, image, error); },
             Qt::QueuedConnection);
     };
     (ahead ? aheadPool_ : wantedPool_).start(task);
 }
 
-void PhotoDecoder::finished(const QString& key, int ticket, const QString& path, QSize fit,
-                            const QImage& image, const QString& error, bool dropped) {
-    const auto reading = reading_.constFind(key);
-    if (reading != reading_.cend() && reading->ticket == ticket)
-        reading_.erase(reading);
-    if (dropped)
-        return;
+void PhotoDecoder::finished(const QString& key, const QString& path, QSize fit, const QImage& image,
+                            const QString& error) {
     if (!image.isNull())
         cache_.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
     emit decoded(path, fit, image, error);

@@ -4,10 +4,8 @@
 #include <memory>
 
 #include <QCache>
-#include <QHash>
 #include <QImage>
 #include <QObject>
-#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -51,18 +49,10 @@ private:
     struct Shared;
     static QString keyOf(const QString& path, QSize fit);
     void start(const QString& key, const QString& path, QSize fit, bool ahead);
-    void finished(const QString& key, int ticket, const QString& path, QSize fit,
-                  const QImage& image, const QString& error, bool dropped);
-
-    // A reading started and not finished: the latest task for its photo.
-    struct Reading {
-        int ticket = 0;
-        bool ahead = false;
-    };
+    void finished(const QString& key, const QString& path, QSize fit, const QImage& image,
+                  const QString& error);
 
     std::shared_ptr<Shared> shared_;
-    QHash<QString, Reading> reading_;
-    int lastTicket_ = 0;
     mutable QCache<QString, QImage> cache_;
     QThreadPool wantedPool_;
     QThreadPool aheadPool_;

@@ -89,6 +89,23 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
     }
 
+    void decoder_photoWantedLastArrives_whateverWasWantedBefore() {
+        PhotoDecoder decoder;
+        QStringList arrived;
+        connect(
+            &decoder, &PhotoDecoder::decoded, this,
+            [&](const QString& path, QSize, const QImage&, const QString&) { arrived << path; });
+        const QStringList paths = {photo("0005.jpg"), photo("IMG_0150.JPG"), photo("301.png")};
+        for (int i = 0; i < 300; ++i) {
+            decoder.want(paths[i % 3], QSize(30 + i, 30));
+            if (i % 7 == 0)
+                QCoreApplication::processEvents();
+        }
+        decoder.want(paths[0], QSize(20, 20));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            arrived.contains(paths[0]) && !decoder.cached(paths[0], QSize(20, 20)).isNull(), 5000);
+    }
+
     void firstOpening_asksForTheFolder_thenShowsTheTypedPhoto() {
         program->platform.fileAnswers << photos.path();
         frmPhotoPreview& preview = openPreview();
