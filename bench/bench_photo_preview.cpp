@@ -189,6 +189,9 @@ int main(int argc, char* argv[]) {
     frmPhotoPreview& preview = program.windows.get<frmPhotoPreview>();
     if (!QTest::qWaitForWindowExposed(&preview))
         return 1;
+    // The size it opens at on a large screen (the offscreen one is small).
+    preview.resize(720, 600);
+    QCoreApplication::processEvents();
     const QWidget* picture = preview.findChild<QWidget*>(QStringLiteral("picPhoto"));
     std::printf("photo area %dx%d\n", picture->width(), picture->height());
     {
