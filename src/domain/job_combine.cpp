@@ -34,7 +34,7 @@ const QString JobCombineTexts::kSmallTotalTooLarge = QStringLiteral(
     "受注数（小）が、結合すると数えられる枚数を越えます。\n"
     "このジョブ：%1 枚\n結合するファイル：%2 枚");
 const QString JobCombineTexts::kSamePupils = QStringLiteral(
-    "※このファイルの %1 人の注文は、このジョブの %2～%3 人目とまったく同じです。\n"
+    "※このファイルの %1 人の注文は、\nこのジョブの %2～%3 人目とまったく同じです。\n"
     "同じファイルをもう一度加えようとしていないか、確かめてください。");
 const QString JobCombineTexts::kNotCombined = QStringLiteral("ジョブは結合していません。");
 const QString JobCombineTexts::kQuestion = QStringLiteral(

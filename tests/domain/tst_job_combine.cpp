@@ -110,7 +110,7 @@ private Q_SLOTS:
                "注文数：大 2 枚、中 1 枚、小 1 枚　合計 4 枚";
         QTest::newRow("the same pupils again")
             << "again"
-            << "※このファイルの 2 人の注文は、このジョブの 2～3 人目とまったく同じです。";
+            << "※このファイルの 2 人の注文は、\nこのジョブの 2～3 人目とまったく同じです。";
     }
 
     void refusedOrCancelled_leavesTheJobByteForByte() {
