@@ -5,6 +5,7 @@
 //   ./build-release/bench/bench_lab_export
 #include "domain/job_state.h"
 #include "domain/lab_export.h"
+#include "maximal_job.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,38 +14,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-namespace {
-
-JobState maximalJob() {
-    JobState job;
-    job.customerName = QStringLiteral("山田写真館");
-    job.eventName = QStringLiteral("運動会");
-    job.shootingDate = QStringLiteral("令和6年5月1日");
-    job.largeStart = 1;
-    job.largeEnd = 2000;
-    job.largeUnitPrice = 800;
-    job.mediumStart = 2001;
-    job.mediumEnd = 5000;
-    job.mediumUnitPrice = 500;
-    job.smallStart = 5001;
-    job.smallEnd = 9999;
-    job.smallUnitPrice = 100;
-    for (int k = 1; k <= JobState::kMaxPersons; ++k) {
-        QString entry;
-        for (int i = 0; i < JobState::kMaxEntryPrints; ++i) {
-            const int n = 1000 + (k * 37 + i * 91) % 9000;
-            entry += QString::number(n) + u' ';
-            job.printCounts[std::size_t(n)] += 1;
-        }
-        job.personRecords[k] = personRecordText(k, entry, QStringLiteral("0 "));
-    }
-    job.personCount = JobState::kMaxPersons;
-    job.lastRecordSlot = JobState::kMaxPersons;
-    return job;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
