@@ -15,10 +15,12 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSoundEffect>
 #include <QTextLayout>
 #include <QUrl>
+#include <QVector>
 
 namespace {
 
@@ -153,14 +155,32 @@ void QtPlatform::showMessage(const QString& text) {
     box.exec();
 }
 
-bool QtPlatform::askQuestion(const QString& text) {
+bool QtPlatform::askQuestion(const QString& text, DefaultAnswer defaultAnswer) {
     QMessageBox box(QMessageBox::Question, kMessageTitle, text, QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     box.setText(messageLines(text, box.font(), messageLineWidth(box)));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultAnswer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtPlatform::askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
+                          int escapeAnswer) {
+    QMessageBox box(QMessageBox::Question, kMessageTitle, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setText(messageLines(text, box.font(), messageLineWidth(box)));
+    // Action roles keep the buttons in the order given on every desktop.
+    QVector<QPushButton*> buttons;
+    for (const QString& answer : answers)
+        buttons << box.addButton(answer, QMessageBox::ActionRole);
+    if (defaultAnswer >= 0 && defaultAnswer < buttons.size())
+        box.setDefaultButton(buttons[defaultAnswer]);
+    if (escapeAnswer >= 0 && escapeAnswer < buttons.size())
+        box.setEscapeButton(buttons[escapeAnswer]);
+    box.exec();
+    const int chosen = buttons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return chosen < 0 ? escapeAnswer : chosen;
 }
 
 void QtPlatform::showAlertWindow(AlertWindow window) {

@@ -24,7 +24,10 @@ public:
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
-    bool askQuestion(const QString& text) override;
+    using Platform::askQuestion;
+    bool askQuestion(const QString& text, DefaultAnswer defaultAnswer) override;
+    int askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
+                  int escapeAnswer) override;
     void showAlertWindow(AlertWindow window) override;
     void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,

@@ -32,8 +32,18 @@ public:
     virtual void showMessage(const QString& text) = 0;
 
     // A question with the answers yes and no and the application's title;
-    // returns true for yes when the operator has answered.
-    virtual bool askQuestion(const QString& text) = 0;
+    // returns true for yes when the operator has answered. Enter answers yes,
+    // or no where the question is one an Enter typed ahead must not answer
+    // yes to (a warning about what yes would do).
+    enum class DefaultAnswer { Yes, No };
+    virtual bool askQuestion(const QString& text, DefaultAnswer defaultAnswer) = 0;
+    bool askQuestion(const QString& text) { return askQuestion(text, DefaultAnswer::Yes); }
+
+    // A question with the answers given, left to right, and the
+    // application's title; returns the index of the one chosen. Enter
+    // chooses defaultAnswer; Esc or the close box chooses escapeAnswer.
+    virtual int askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
+                          int escapeAnswer) = 0;
 
     // Opens one of the alert windows over its (already disabled) owner.
     virtual void showAlertWindow(AlertWindow window) = 0;

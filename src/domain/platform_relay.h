@@ -10,7 +10,11 @@ public:
     void beep() override {}
     void playSound(const QString&) override {}
     void showMessage(const QString&) override {}
-    bool askQuestion(const QString&) override { return false; }
+    using Platform::askQuestion;
+    bool askQuestion(const QString&, DefaultAnswer) override { return false; }
+    int askChoice(const QString&, const QStringList&, int, int escapeAnswer) override {
+        return escapeAnswer;
+    }
     void showAlertWindow(AlertWindow) override {}
     void previewReport(const QString&, std::function<void(QPrinter*)>) override {}
     QString chooseFileToOpen(const QString&, const QStringList&, const QString&) override {
@@ -25,8 +29,8 @@ public:
 
 // Hands everything on to another platform, unless it is muted: then the
 // program runs silently, with no sound, beep, message box, alert window or
-// dialog, as when a journal is replayed. A muted question is answered no,
-// a muted file dialog is cancelled.
+// dialog, as when a journal is replayed. A muted question is answered no
+// (a choice as by Esc), a muted file dialog is cancelled.
 class PlatformRelay : public Platform {
 public:
     explicit PlatformRelay(Platform& target) : target_(target) {}
@@ -46,7 +50,15 @@ public:
         if (!muted_)
             target_.showMessage(text);
     }
-    bool askQuestion(const QString& text) override { return !muted_ && target_.askQuestion(text); }
+    using Platform::askQuestion;
+    bool askQuestion(const QString& text, DefaultAnswer defaultAnswer) override {
+        return !muted_ && target_.askQuestion(text, defaultAnswer);
+    }
+    int askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
+                  int escapeAnswer) override {
+        return muted_ ? escapeAnswer
+                      : target_.askChoice(text, answers, defaultAnswer, escapeAnswer);
+    }
     void showAlertWindow(AlertWindow window) override {
         if (!muted_)
             target_.showAlertWindow(window);

@@ -34,10 +34,18 @@ void FakePlatform::showMessage(const QString& text) {
         onMessage(text);
 }
 
-bool FakePlatform::askQuestion(const QString& text) {
+bool FakePlatform::askQuestion(const QString& text, DefaultAnswer defaultAnswer) {
     questions << text;
+    questionDefaults << defaultAnswer;
     calls << QStringLiteral("question:") + text;
     return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+}
+
+int FakePlatform::askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
+                            int escapeAnswer) {
+    choices << Choice{text, answers, defaultAnswer, escapeAnswer};
+    calls << QStringLiteral("choice:") + text;
+    return choiceAnswers.isEmpty() ? escapeAnswer : choiceAnswers.takeFirst();
 }
 
 void FakePlatform::showAlertWindow(AlertWindow window) {
@@ -117,6 +125,9 @@ void FakePlatform::clear() {
     programEnds = 0;
     questions.clear();
     questionAnswers.clear();
+    questionDefaults.clear();
+    choices.clear();
+    choiceAnswers.clear();
     fileDialogs.clear();
     fileAnswers.clear();
 }

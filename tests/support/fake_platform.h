@@ -39,6 +39,19 @@ public:
     // questionAnswers (none left is a no).
     QStringList questions;
     QList<bool> questionAnswers;
+    // The answer Enter would have given to each question, in order.
+    QList<DefaultAnswer> questionDefaults;
+
+    // Choices offered, in order, with their answers; each is answered with
+    // the next of choiceAnswers (an index; none left is the Esc answer).
+    struct Choice {
+        QString text;
+        QStringList answers;
+        int defaultAnswer = 0;
+        int escapeAnswer = 0;
+    };
+    QVector<Choice> choices;
+    QList<int> choiceAnswers;
 
     // Report previews asked for: their titles, and the paint function of
     // the latest.
@@ -58,7 +71,10 @@ public:
     void beep() override;
     void playSound(const QString& path) override;
     void showMessage(const QString& text) override;
-    bool askQuestion(const QString& text) override;
+    using Platform::askQuestion;
+    bool askQuestion(const QString& text, DefaultAnswer defaultAnswer) override;
+    int askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
+                  int escapeAnswer) override;
     void showAlertWindow(AlertWindow window) override;
     void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,
