@@ -26,6 +26,17 @@ missing() {
     faults=$((faults + 1))
 }
 
+# The tools the package is built and read with; CPack's own message on a
+# missing one does not say which.
+absent=()
+for tool in cpack dpkg-deb dpkg-shlibdeps file; do
+    command -v "$tool" >/dev/null || absent+=("$tool")
+done
+if ((${#absent[@]} > 0)); then
+    echo "package: cannot build the package, missing tool(s): ${absent[*]} (scripts/setup.sh installs them)"
+    exit 1
+fi
+
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 for file in "${expected[@]}"; do
     [[ -f $scratch/prefix/$file ]] || missing "installed tree" "$file"
