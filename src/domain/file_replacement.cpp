@@ -410,11 +410,14 @@ FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
         takeOverAccess(file.get(), previous);
     if (::fsync(file.get()) != 0)
         return failedAt(FileStep::Sync, errno);
+    // The rename keeps the file and its time: this is what the target will be.
+    const FileStamp written = fileStampOfDescriptor(file.get());
     if ((error = file.close()) != 0)
         return failedAt(FileStep::Sync, error);
 
     FileWriteOutcome outcome;
     outcome.finalPath = target;
+    outcome.stamp = written;
     if (!backupPath.isEmpty()) {
         FileWriteOutcome backup = keepAsBackup(target, previous, backupPath);
         if (!backup.ok()) {
@@ -433,6 +436,37 @@ FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
         return notConfirmed;
     }
     return outcome;
+}
+
+namespace {
+
+FileStamp stampOf(const struct stat& status) {
+    FileStamp stamp;
+    stamp.device = quint64(status.st_dev);
+    stamp.identity = quint64(status.st_ino);
+    stamp.size = qint64(status.st_size);
+    stamp.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return stamp;
+}
+
+}  // namespace
+
+QDateTime FileStamp::modified() const {
+    return QDateTime::fromMSecsSinceEpoch(modifiedNs / 1000000, Qt::UTC);
+}
+
+FileStamp fileStamp(const QString& path) {
+    struct stat status {};
+    if (path.isEmpty() || ::stat(nativePath(path).constData(), &status) != 0)
+        return {};
+    return stampOf(status);
+}
+
+FileStamp fileStampOfDescriptor(int descriptor) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0)
+        return {};
+    return stampOf(status);
 }
 
 int removeSaveLeftovers(const QString& folder) {

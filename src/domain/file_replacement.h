@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <QtGlobal>
 
 // Replacing a file on disk so that a failure at any point leaves the
 // previous file (and its previous backup) whole, and success is claimed
@@ -38,12 +40,34 @@ enum class FileStep {
     ConfirmReplace,  // getting the replacement onto the disk (the target is replaced)
 };
 
+// One version of a file: which file it is on its file system, its size and
+// when it was last written. Two stamps of one path differ when the file was
+// written in between, or replaced by another file.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 identity = 0;   // the file's number on its device
+    qint64 size = -1;       // -1: there was no file
+    qint64 modifiedNs = 0;  // when it was last written, in ns since 1970 (UTC)
+
+    bool exists() const { return size >= 0; }
+    QDateTime modified() const;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file at path (links followed); one that does not exist
+// when nothing is there.
+FileStamp fileStamp(const QString& path);
+
+// The stamp of an open file.
+FileStamp fileStampOfDescriptor(int descriptor);
+
 struct FileWriteOutcome {
     FileStep step = FileStep::None;
     FileFault fault = FileFault::None;
     int systemError = 0;  // the error number of the failing call (errno), 0 if none
     QString finalPath;    // the file written: the target of a symbolic link at the path
     QString backupPath;   // the backup made; empty when there was no previous file
+    FileStamp stamp;      // the file written, as it is on the disk
 
     bool ok() const { return step == FileStep::None; }
 };

@@ -644,5 +644,8 @@ JobFileLoadResult LoadJobFile(JobState& job, const QString& path) {
     const Reason problem = openRegularFile(path, file);
     if (problem != Reason::None)
         return cannotOpen(problem, path);
-    return loadJobFile(job, &file);
+    const FileStamp stamp = fileStampOfDescriptor(file.handle());
+    JobFileLoadResult result = loadJobFile(job, &file);
+    result.fileStamp = stamp;
+    return result;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/field_reader.h"
+#include "domain/file_replacement.h"
 #include "domain/job_file_format.h"
 #include "domain/job_state.h"
 
@@ -60,6 +61,10 @@ struct JobFileLoadResult {
     // partial load stopped, the bytes that were replaced; empty when the
     // load was complete and clean.
     QString message;
+
+    // The file as it was when it was read (LoadJobFile only): a save back to
+    // it can tell whether another program has written it since.
+    FileStamp fileStamp;
 
     bool complete() const { return status == Status::Complete; }
     bool loaded() const { return status != Status::NothingRead; }

@@ -427,6 +427,7 @@ JobFileSaveResult saveJobFile(const QString& path, const JobState& job) {
     result.substitutions = contents.substitutions;
     result.pendingPrintsLeftOut = contents.pendingPrintsLeftOut;
     result.backupPath = outcome.backupPath;
+    result.stamp = outcome.stamp;
     result.message = remarks(contents);
     return result;
 }

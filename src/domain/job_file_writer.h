@@ -49,6 +49,9 @@ struct JobFileSaveResult {
     // The copy of the file that was replaced ("NAME.bak"); empty when there
     // was no previous file (or nothing was saved).
     QString backupPath;
+
+    // The file saved, as it is on the disk.
+    FileStamp stamp;
 };
 
 // The job as a job file: the 21 header fields on the first line (positions 1

@@ -338,6 +338,11 @@ void Form1::finishInput() {
 }
 
 void Form1::showExitConfirmation() {
+    if (hasUnsavedWork(context_.job, context_.jobFile)) {
+        if (mayEndRun())
+            context_.platform.endProgram();
+        return;
+    }
     FrmEnd& confirmation = context_.windows.get<FrmEnd>();
     confirmation.show();
     confirmation.activateWindow();
@@ -369,25 +374,46 @@ void Form1::refreshTotals() {
     showDisplay();
 }
 
-void Form1::saveJob() {
-    // The dialog starts in the folder of the job file last saved, or else
-    // loaded, in this run.
-    QString lastUsed = lastSavedPath_;
-    if (lastUsed.isEmpty())
-        if (const FrmFilm* film = context_.windows.find<FrmFilm>())
-            lastUsed = film->loadedFilePath();
+bool Form1::mayEndRun() {
+    // An open pupil is registered first, as the finish button does, so
+    // that saving keeps it too.
+    apply({JournalEntry::Kind::FinishClose});
+    showDisplay();
+    if (!hasUnsavedWork(context_.job, context_.jobFile))
+        return true;
+    // The focus starts on going back: an Enter typed ahead must not end the
+    // run or write a file.
+    const int answer = context_.platform.askChoice(
+        Form1Texts::kUnsavedQuestion,
+        {Form1Texts::kSaveAndEnd, Form1Texts::kEndWithoutSaving, Form1Texts::kGoBack}, 2, 2);
+    switch (answer) {
+        case 0:
+            return saveJob() && !hasUnsavedWork(context_.job, context_.jobFile);
+        case 1:
+            setAsideRunJournal(context_);
+            return true;
+        default:
+            giveKeyingFocusBack();
+            return false;
+    }
+}
+
+bool Form1::saveJob() {
+    // The dialog proposes the job file last saved, or else loaded, in this
+    // run.
     const QString suggestion =
-        suggestedJobFilePath(context_.job, lastUsed,
+        suggestedJobFilePath(context_.job, context_.jobFile.path,
                              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     const SaveCommandOutcome outcome =
-        saveJobFileCommand(context_.job, context_.platform, suggestion);
+        saveJobFileCommand(context_.job, context_.platform, suggestion, context_.jobFile);
     if (!outcome.cancelled && outcome.result.saved) {
-        lastSavedPath_ = outcome.path;
+        context_.jobFile = {outcome.path, outcome.result.stamp, jobFileDigest(context_.job)};
         // The file holds registered pupils only: an open pupil is not saved yet.
         markSavedInJournal(context_, context_.job.pendingEntry.isEmpty());
     }
     // Keying goes on where it was, not on the button.
     giveKeyingFocusBack();
+    return !outcome.cancelled && outcome.result.saved;
 }
 
 void Form1::combineJobFile() {
@@ -534,8 +560,10 @@ void Form1::handleKey(QKeyEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    apply({JournalEntry::Kind::FinishClose});
-    showDisplay();
+    if (!mayEndRun()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     context_.platform.endProgram();
 }

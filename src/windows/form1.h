@@ -39,8 +39,14 @@ public:
     // whether to end the program.
     void finishInput();
 
-    // The exit confirmation.
+    // The exit confirmation; for a job with work that no job file holds,
+    // the question whether to save it first.
     void showExitConfirmation();
+
+    // Before the run ends: when the job holds work that no job file has, asks
+    // whether to save it (and saves it), end without it (its journal is set
+    // aside) or go back. True when the run may end.
+    bool mayEndRun();
 
     // Opens frmAlert or frmStop over this screen (already disabled); its
     // closing hands the screen back.
@@ -53,8 +59,8 @@ public:
     void refreshTotals();
 
     // The save command (Command2 "データ保存", mnuSave): asks for a file
-    // and writes the registered persons' job there.
-    void saveJob();
+    // and writes the registered persons' job there. True when it was saved.
+    bool saveJob();
 
     // The settings view (mnuSettei), modeless.
     void showSettings();
@@ -106,7 +112,6 @@ private:
     struct GlyphImages;
     std::unique_ptr<GlyphImages> typedNumberGlyphs_;
     bool activatedOnce_ = false;
-    QString lastSavedPath_;  // the job file saved last in this run
 };
 
 // The character code a key event stands for on the input screen, the way
@@ -117,3 +122,13 @@ int keyAsciiOf(const QKeyEvent& event);
 
 // The classic key code of the arrow keys (Up 38, Down 40); 0 for others.
 int keyCodeOf(const QKeyEvent& event);
+
+// The question before a run with unsaved work ends, and its answers.
+namespace Form1Texts {
+inline const QString kUnsavedQuestion = QStringLiteral(
+    "保存されていない入力があります。\n"
+    "データ保存をしてから終了しますか？");
+inline const QString kSaveAndEnd = QStringLiteral("保存して終了");
+inline const QString kEndWithoutSaving = QStringLiteral("保存しないで終了");
+inline const QString kGoBack = QStringLiteral("戻る");
+}  // namespace Form1Texts

@@ -2,6 +2,7 @@
 #include "windows/frm_end.h"
 
 #include "domain/platform.h"
+#include "windows/form1.h"
 #include "windows/window_registry.h"
 
 #include "ui_frm_end.h"
@@ -27,6 +28,11 @@ void FrmEnd::showEvent(QShowEvent* event) {
 }
 
 void FrmEnd::Command1_Click() {
+    // Work keyed while the confirmation was up is not lost unasked.
+    if (Form1* input = context_.windows.find<Form1>(); input && !input->mayEndRun()) {
+        hide();
+        return;
+    }
     context_.platform.endProgram();
 }
 

@@ -5,6 +5,8 @@
 #include "domain/platform.h"
 #include "windows/window_registry.h"
 
+#include <QFile>
+
 const QString RunJournalTexts::kWriteFailed = QStringLiteral(
     "入力の記録（異常終了や停電のときに入力を復元するための控え）を書き込めなくなりました。"
     "入力はこのまま続けられますが、こまめにデータ保存をしてください。");
@@ -33,6 +35,19 @@ void markSavedInJournal(RunContext& context, bool complete) {
         return;
     context.journal->markSaved(complete);
     tellFailure(context);
+}
+
+void setAsideRunJournal(RunContext& context) {
+    if (!context.journal)
+        return;
+    const QString path = context.journal->path();
+    context.journal->finish();
+    if (path.isEmpty() || !QFile::exists(path))
+        return;
+    QString aside = path;
+    aside.replace(QStringLiteral(".journal"), QStringLiteral(".previous.journal"));
+    QFile::remove(aside);
+    QFile::rename(path, aside);
 }
 
 void resumeJournal(RunContext& context, const JournalContents& contents) {

@@ -15,6 +15,10 @@ void recordInJournal(RunContext& context, const JournalEntry& entry);
 // The job file was saved; complete when it held every print.
 void markSavedInJournal(RunContext& context, bool complete);
 
+// The run ends without saving, as the operator chose: its journal is kept
+// aside, like one the operator declined to restore, and not offered again.
+void setAsideRunJournal(RunContext& context);
+
 // After a restore: the journal goes on from its last whole entry.
 void resumeJournal(RunContext& context, const JournalContents& contents);
 

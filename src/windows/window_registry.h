@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "domain/job_file_commands.h"
+
 #include <map>
 #include <memory>
 #include <typeindex>
@@ -16,14 +18,15 @@ class WindowRegistry;
 
 // What every window of a run is built with: the one job, the platform seam,
 // the registry through which windows reach each other, the program's own
-// directory (where the sound files lie) and the run's journal (none in a
-// run that keeps no journal).
+// directory (where the sound files lie), the run's journal (none in a run
+// that keeps no journal) and the job file the run works on.
 struct RunContext {
     JobState& job;
     Platform& platform;
     WindowRegistry& windows;
     QString programDirectory;
     JournalWriter* journal = nullptr;
+    KnownJobFile jobFile{};  // loaded or saved last; a save back checks it is unchanged
 };
 
 // Creates each window on first use and keeps it for the run; a window that

@@ -185,6 +185,40 @@ private Q_SLOTS:
         QCOMPARE(questions.size(), 2);
     }
 
+    // What a key typed ahead answers: Enter the default, Esc the escape
+    // answer; the buttons in the order given.
+    void questions_enterAndEscAnswerAsAsked_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("defaultNo");
+        QTest::addColumn<int>("expected");  // a question: 1 yes, 0 no; a choice: the index
+        QTest::newRow("question, Enter") << int(Qt::Key_Return) << false << 1;
+        QTest::newRow("warning question, Enter") << int(Qt::Key_Return) << true << 0;
+        QTest::newRow("choice, Enter") << int(Qt::Key_Return) << false << 2;
+        QTest::newRow("choice, Esc") << int(Qt::Key_Escape) << false << 1;
+    }
+    void questions_enterAndEscAnswerAsAsked() {
+        QFETCH(int, key);
+        QFETCH(bool, defaultNo);
+        QFETCH(int, expected);
+        const bool choice = QString(QTest::currentDataTag()).startsWith(u"choice");
+        QtPlatform platform;
+        QStringList buttons;
+        whenOpen<QMessageBox>([&](QMessageBox* box) {
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        const QStringList answers{QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
+        const int answer =
+            choice ? platform.askChoice(QStringLiteral("？"), answers, 2, 1)
+                   : int(platform.askQuestion(
+                         QStringLiteral("？"),
+                         defaultNo ? Platform::DefaultAnswer::No : Platform::DefaultAnswer::Yes));
+        QCOMPARE(answer, expected);
+        if (choice)
+            QCOMPARE(buttons, answers);
+    }
+
     void messageBox_titleAndLines_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");  // empty: only the general rules

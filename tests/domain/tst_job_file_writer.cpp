@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "domain/cp932.h"
+#include "domain/job_file_commands.h"
 #include "domain/job_file_loader.h"
 #include "domain/job_file_writer.h"
 #include "domain/job_state.h"
 #include "domain/order_entry.h"
+#include "support/engine_keys.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/job_checks.h"
@@ -148,6 +150,9 @@ private slots:
     void deviceFailingMidWrite_reported();
     void defaultName_data();
     void defaultName();
+    void changedElsewhere_data();
+    void changedElsewhere();
+    void unsavedWork();
 };
 
 void TestJobFileWriter::layout_isExactlyTheJobFileFormat() {
@@ -640,4 +645,70 @@ void TestJobFileWriter::defaultName() {
 }
 
 QTEST_GUILESS_MAIN(TestJobFileWriter)
+void TestJobFileWriter::changedElsewhere_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("left as saved") << "none" << false;
+    QTest::newRow("written in place, same size") << "rewrite" << true;
+    QTest::newRow("replaced by a copy, same size and time") << "replace" << true;
+    QTest::newRow("removed") << "remove" << false;
+    QTest::newRow("another file chosen") << "other" << false;
+}
+
+// Another program's save must not be written over unasked, however it
+// changed the file; a file that is gone holds no one's work.
+void TestJobFileWriter::changedElsewhere() {
+    QFETCH(QString, change);
+    QFETCH(bool, changed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shared.ptl"));
+    const JobFileSaveResult saved = saveJobFile(path, makeJob());
+    QVERIFY(saved.saved);
+    const KnownJobFile known{path, saved.stamp, {}};
+    QCOMPARE(fileStamp(path), saved.stamp);
+    JobState loaded;
+    QCOMPARE(LoadJobFile(loaded, path).fileStamp, saved.stamp);
+
+    QFile file(path);
+    const QDateTime time = QFileInfo(path).lastModified();
+    QString chosen = path;
+    if (change == "rewrite") {
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.write("'") == 1);  // the customer's opening quote, in place
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(time.addSecs(1), QFileDevice::FileModificationTime));
+    } else if (change == "replace") {
+        const QString copy = dir.filePath(QStringLiteral("copy"));
+        QVERIFY(QFile::copy(path, copy));
+        QFile copied(copy);
+        QVERIFY(copied.open(QIODevice::ReadWrite));
+        QVERIFY(copied.setFileTime(time, QFileDevice::FileModificationTime));
+        copied.close();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(copy, path));
+    } else if (change == "remove") {
+        QVERIFY(QFile::remove(path));
+    } else if (change == "other") {
+        chosen = dir.filePath(QStringLiteral("mine.ptl"));
+        QVERIFY(saveJobFile(chosen, makeJob()).saved);
+    }
+    QCOMPARE(::changedElsewhere(chosen, known), changed);
+}
+
+void TestJobFileWriter::unsavedWork() {
+    JobState job = makeJob();
+    QVERIFY(!hasUnsavedWork(job, {}));  // set up, nothing keyed
+    FakePlatform platform;
+    OrderEntry engine(job, platform);
+    typeKeys(engine, QStringLiteral("5\r"));
+    QVERIFY(hasUnsavedWork(job, {}));  // a pupil open
+    typeKeys(engine, QStringLiteral("/"));
+    QVERIFY(hasUnsavedWork(job, {}));  // registered, never saved
+    const KnownJobFile known{QStringLiteral("x.ptl"), {}, jobFileDigest(job)};
+    QVERIFY(!hasUnsavedWork(job, known));
+    job.smallUnitPrice += 10;
+    QVERIFY(hasUnsavedWork(job, known));
+}
+
 #include "tst_job_file_writer.moc"

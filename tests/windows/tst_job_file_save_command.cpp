@@ -4,6 +4,7 @@
 #include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
+#include "windows/frm_end.h"
 #include "windows/frm_film.h"
 
 #include <memory>
@@ -49,17 +50,19 @@ class TestJobFileSaveCommand : public QObject {
         }
     }
 
-    // Loads the job file at path on the setup screen and goes on to the
-    // input screen.
-    void loadAndStart(const QString& path) {
-        FrmFilm& film = program->windows.get<FrmFilm>();
+    // Loads the job file at path on the setup screen of a run (this test's
+    // own unless another is given) and goes on to the input screen.
+    void loadAndStart(const QString& path, Program<FakePlatform>* run = nullptr) {
+        run = run ? run : program.get();
+        FrmFilm& film = run->windows.get<FrmFilm>();
         film.show();
         QVERIFY(QTest::qWaitForWindowActive(&film));
-        platform().fileAnswers = {path};
+        run->platform.fileAnswers = {path};
         QTest::mouseClick(control<QPushButton>(&film, "Command1"), Qt::LeftButton);
         QTest::mouseClick(control<QPushButton>(&film, "Command2"), Qt::LeftButton);
-        form = program->windows.find<Form1>();
+        form = run->windows.find<Form1>();
         QVERIFY(form);
+        form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
 
@@ -254,6 +257,131 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(backupPathFor(job1)), saved);
         QVERIFY(LoadJobFile(loaded, job1).complete());
         QCOMPARE(loaded.personCount, persons + 1);
+    }
+
+    // Two programs load one job file (a shared folder); the first saves
+    // its pupil, then the second would write over it.
+    void twoRunsOnOneFile_secondSaveAsksAndNeverOverwrites_data() {
+        QTest::addColumn<bool>("saveElsewhere");
+        QTest::newRow("saved under another name") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void twoRunsOnOneFile_secondSaveAsksAndNeverOverwrites() {
+        QFETCH(bool, saveElsewhere);
+        const QString shared = dir->filePath(QStringLiteral("shared.ptl"));
+        QVERIFY(writeJob(keyedJob(), shared));
+        Program<FakePlatform> other;
+        loadAndStart(shared, &other);
+        Form1* otherForm = form;
+        loadAndStart(shared);
+        if (QTest::currentTestFailed())
+            return;
+
+        otherForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(otherForm));
+        typeIntoFocus(QStringLiteral("11\r/"));
+        other.platform.onFileDialog = [](const FileDialogRequest& r) { return r.suggestedPath; };
+        QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(other.platform.choices.isEmpty());
+        const QByteArray firstSave = fileBytes(shared);
+
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        typeIntoFocus(QStringLiteral("22\r/"));
+        platform().choiceAnswers = {saveElsewhere ? 0 : 1};
+        saveAsProposed();
+        QCOMPARE(platform().choices.size(), 1);
+        const FakePlatform::Choice& asked = platform().choices.constFirst();
+        QVERIFY2(asked.text.startsWith(
+                     QStringLiteral("「%1」は、").arg(QDir::toNativeSeparators(shared))),
+                 qPrintable(asked.text));
+        QVERIFY(
+            asked.text.contains(QFileInfo(shared).lastModified().toString(u"yyyy/MM/dd HH:mm:ss")));
+        QCOMPARE(asked.answers,
+                 (QStringList{QStringLiteral("別の名前で保存"), QStringLiteral("キャンセル")}));
+        QCOMPARE(fileBytes(shared), firstSave);
+
+        const QString beside = dir->filePath(QStringLiteral("shared_2.ptl"));
+        QCOMPARE(QFileInfo::exists(beside), saveElsewhere);
+        if (!saveElsewhere) {
+            QCOMPARE(platform().fileDialogs.size(), 2);  // the load's and the save's
+            return;
+        }
+        QCOMPARE(platform().fileDialogs.constLast().suggestedPath, beside);
+        JobState loaded;
+        QVERIFY(LoadJobFile(loaded, beside).complete());
+        verifySameJob(loaded, program->job);
+        // The run now works on the new file: saving again asks nothing.
+        typeIntoFocus(QStringLiteral("23\r/"));
+        saveAsProposed();
+        QCOMPARE(platform().choices.size(), 1);
+        QVERIFY(LoadJobFile(loaded, beside).complete());
+        QCOMPARE(loaded.personCount, program->job.personCount);
+        QCOMPARE(fileBytes(shared), firstSave);
+    }
+
+    // Closing the input screen with pupils that no job file has: asked
+    // first, the focus on going back.
+    void closing_withUnsavedWork_asksFirst_data() {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QList<int>>("answers");  // the choice's, then the dialog's (1: a file)
+        QTest::addColumn<bool>("ends");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("close box, back") << "closeBox" << QList<int>{2} << false << false;
+        QTest::newRow("close box, Esc") << "closeBox" << QList<int>{} << false << false;
+        QTest::newRow("close box, save") << "closeBox" << QList<int>{0, 1} << true << true;
+        QTest::newRow("close box, save cancelled")
+            << "closeBox" << QList<int>{0, 0} << false << false;
+        QTest::newRow("終了, without saving") << "Command3" << QList<int>{1} << true << false;
+        QTest::newRow("終了 → OK, back") << "FrmEnd" << QList<int>{2} << false << false;
+    }
+    void closing_withUnsavedWork_asksFirst() {
+        QFETCH(QString, way);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, ends);
+        QFETCH(bool, saved);
+        const QString job1 = dir->filePath(QStringLiteral("job1.ptl"));
+        QVERIFY(writeJob(keyedJob(), job1));
+        loadAndStart(job1);
+        if (QTest::currentTestFailed())
+            return;
+        const QByteArray before = fileBytes(job1);
+        if (way == "FrmEnd") {
+            // Nothing unsaved: the exit confirmation as it always was; then a
+            // pupil keyed while it is up.
+            QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+            QVERIFY(platform().choices.isEmpty());
+            FrmEnd* confirmation = program->windows.find<FrmEnd>();
+            QVERIFY(confirmation && confirmation->isVisible());
+            form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(form));
+        }
+        typeIntoFocus(QStringLiteral("7\r"));
+        if (!answers.isEmpty())
+            platform().choiceAnswers = {answers.takeFirst()};
+        if (!answers.isEmpty())
+            platform().fileAnswers = {answers.takeFirst() ? job1 : QString()};
+        if (way == "closeBox")
+            form->close();
+        else if (way == "Command3")
+            QTest::mouseClick(control<QPushButton>(form, "Command3"), Qt::LeftButton);
+        else
+            QTest::mouseClick(control<QPushButton>(program->windows.find<FrmEnd>(), "Command1"),
+                              Qt::LeftButton);
+
+        QCOMPARE(platform().choices.size(), 1);
+        const FakePlatform::Choice& asked = platform().choices.constFirst();
+        QCOMPARE(asked.text, Form1Texts::kUnsavedQuestion);
+        QCOMPARE(asked.answers, (QStringList{Form1Texts::kSaveAndEnd, Form1Texts::kEndWithoutSaving,
+                                             Form1Texts::kGoBack}));
+        QCOMPARE(asked.defaultAnswer, 2);
+        QCOMPARE(asked.escapeAnswer, 2);
+        QCOMPARE(platform().programEnds, ends ? 1 : 0);
+        QCOMPARE(form->isVisible(), !ends || way != "closeBox");
+        QCOMPARE(fileBytes(job1) != before, saved);
+        // The open pupil was registered before the question, as the finish
+        // button always does.
+        QVERIFY(program->job.pendingEntry.isEmpty());
     }
 
     void fullDisk_toldJobKeptAndSavedOnceThereIsRoom() {
