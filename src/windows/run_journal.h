@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
+
 struct JournalContents;
 struct JournalEntry;
 struct RunContext;
@@ -26,8 +28,6 @@ void setAsideRunJournal(RunContext& context);
 
 // After a restore: the journal goes on from its last whole entry.
 void resumeJournal(RunContext& context, const JournalContents& contents);
-
-#include <QString>
 
 namespace RunJournalTexts {
 extern const QString kWriteFailed;
