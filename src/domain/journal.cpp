@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-
 #include <cstdio>
 
 #include <QDataStream>
@@ -28,8 +27,8 @@ const QString JournalTexts::kNotAJournal = QStringLiteral("ピクトルの入力
 const QString JournalTexts::kStartDamaged =
     QStringLiteral("入力記録の始め（作業の設定）が壊れていて読み取れません。");
 const QString JournalTexts::kReadFailed = QStringLiteral("入力記録のファイルを読み取れません。");
-const QString JournalTexts::kJobRefused =
-    QStringLiteral("入力記録の中の作業が、ジョブファイルとして読み込めない内容になっています。\n%1");
+const QString JournalTexts::kJobRefused = QStringLiteral(
+    "入力記録の中の作業が、ジョブファイルとして読み込めない内容になっています。\n%1");
 
 // The file: the 8 bytes "PICTORJ1", then frames. A frame is its length n
 // (4 bytes, little-endian), n bytes (a kind, then its data), and the CRC-32
@@ -512,8 +511,9 @@ QString setJournalAside(const QString& journalPath, const QDateTime& now) {
         base.chop(8);
     const QString stamp = now.toString(QStringLiteral("yyyy-MM-ddTHH-mm-ss"));
     for (int n = 1; n < 1000; ++n) {
-        const QString name = QStringLiteral("%1.%2%3.previous.journal")
-                                 .arg(base, stamp, n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        const QString name =
+            QStringLiteral("%1.%2%3.previous.journal")
+                .arg(base, stamp, n > 1 ? QStringLiteral("-%1").arg(n) : QString());
         const QString target = info.dir().filePath(name);
         // Never onto another file: a rename that finds one fails.
         if (QFile::rename(journalPath, target)) {
@@ -571,8 +571,8 @@ bool JournalWriter::writeAfresh() {
               std::rename(QFile::encodeName(fresh).constData(),
                           QFile::encodeName(path_).constData()) == 0;
 #else
-    written = written && (QFile::remove(path_) || !QFile::exists(path_)) &&
-              QFile::rename(fresh, path_);
+    written =
+        written && (QFile::remove(path_) || !QFile::exists(path_)) && QFile::rename(fresh, path_);
 #endif
     if (!written) {
         file_.close();

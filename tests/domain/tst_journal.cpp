@@ -290,8 +290,9 @@ private Q_SLOTS:
                 bytes.replace(at, size, frame(99, bytes.mid(at + 5, size - 9)));
                 break;
             case 3:
-                bytes.replace(at, size,
-                              frame(quint8(JournalEntry::Kind::Combine), QByteArray("\0\0\0\0garbage", 11)));
+                bytes.replace(
+                    at, size,
+                    frame(quint8(JournalEntry::Kind::Combine), QByteArray("\0\0\0\0garbage", 11)));
                 break;
             case 4:
                 bytes.chop(3);
