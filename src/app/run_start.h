@@ -18,8 +18,11 @@ void startRunWithJournal(RunContext& context, JournalStore& store,
 
 // The question asked before a restore. %1 customer, %2 event, %3 pupils
 // registered, %4 a note on an open pupil (or nothing), %5 the time of the
-// last change.
+// last change, %6 notes on a journal that is damaged or incomplete (or
+// nothing).
 namespace RunStartTexts {
 extern const QString kRestoreQuestion;
 extern const QString kOpenPupilNote;
+extern const QString kIncompleteNote;
+extern const QString kDamagedNote;  // %1 entries not restored, %2 the copy kept
 }  // namespace RunStartTexts

@@ -2,17 +2,24 @@
 #include "domain/journal.h"
 
 #include "domain/job_combine.h"
+#include "domain/job_file_loader.h"
+#include "domain/job_file_writer.h"
 #include "domain/order_entry.h"
 #include "domain/platform_relay.h"
 #include "domain/record_correction.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 
 #include <QDataStream>
+#include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -20,14 +27,16 @@ const QString JournalTexts::kNotAJournal = QStringLiteral("ピクトルの入力
 const QString JournalTexts::kStartDamaged =
     QStringLiteral("入力記録の始め（作業の設定）が壊れていて読み取れません。");
 const QString JournalTexts::kReadFailed = QStringLiteral("入力記録のファイルを読み取れません。");
+const QString JournalTexts::kJobRefused = QStringLiteral(
+    "入力記録の中の作業が、ジョブファイルとして読み込めない内容になっています。\n%1");
 
 // The file: the 8 bytes "PICTORJ1", then frames. A frame is its length n
 // (4 bytes, little-endian), n bytes (a kind, then its data), and the CRC-32
 // of those n bytes (4 bytes): a frame cut short or written only in part is
 // recognised and ends the reading. The first frame holds the job as it
 // started (kind 1); every other frame one entry: its kind, its value (4
-// bytes, little-endian), then the texts of a correction or the whole job
-// of a combine.
+// bytes, little-endian), then the texts of a correction or a job file, or
+// the whole job of a combine.
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("PICTORJ1");
@@ -143,7 +152,7 @@ bool readJobSnapshot(const QByteArray& bytes, JobState& job) {
 QByteArray entryData(const JournalEntry& entry) {
     QByteArray bytes(4, Qt::Uninitialized);
     qToLittleEndian<qint32>(entry.value, bytes.data());
-    if (entry.isCorrection()) {
+    if (entry.hasTexts()) {
         QDataStream out(&bytes, QIODevice::Append);
         out.setVersion(kStreamVersion);
         out << entry.text1 << entry.text2;
@@ -168,6 +177,7 @@ bool isKnownKind(quint8 kind) {
         case Kind::CorrectionDelete:
         case Kind::Combine:
         case Kind::Saved:
+        case Kind::JobFile:
             return true;
     }
     return false;
@@ -179,7 +189,7 @@ std::optional<JournalEntry> readEntry(quint8 kind, QByteArrayView data) {
     JournalEntry entry;
     entry.kind = JournalEntry::Kind(kind);
     entry.value = qFromLittleEndian<qint32>(data.data());
-    if (entry.isCorrection()) {
+    if (entry.hasTexts()) {
         const QByteArray rest(data.data() + 4, data.size() - 4);
         QDataStream in(rest);
         in.setVersion(kStreamVersion);
@@ -197,7 +207,82 @@ std::optional<JournalEntry> readEntry(quint8 kind, QByteArrayView data) {
     return entry;
 }
 
+// A frame: its length, the kind and data, their CRC-32.
+QByteArray frameBytes(quint8 kind, const QByteArray& payload) {
+    const quint32 size = quint32(payload.size() + 1);
+    QByteArray frame(qsizetype(size) + 8, Qt::Uninitialized);
+    char* data = frame.data();
+    qToLittleEndian<quint32>(size, data);
+    data[4] = char(kind);
+    memcpy(data + 5, payload.constData(), size_t(payload.size()));
+    qToLittleEndian<quint32>(crc32(data + 4, size), data + 4 + size);
+    return frame;
+}
+
+// Whether a whole frame starts at `at`: a length that fits and its CRC.
+bool wholeFrameAt(const QByteArray& bytes, qsizetype at) {
+    if (bytes.size() - at < 8)
+        return false;
+    const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at);
+    if (size < 1 || size > kLargestFrame || bytes.size() - at < qsizetype(8 + size))
+        return false;
+    const char* frame = bytes.constData() + at + 4;
+    return crc32(frame, size) == qFromLittleEndian<quint32>(frame + size);
+}
+
+// The whole frames after a bad one at `at`: looked for from the byte after
+// its start, and followed from the first found.
+int wholeFramesAfter(const QByteArray& bytes, qsizetype at) {
+    qsizetype found = at + 1;
+    while (found < bytes.size() && !wholeFrameAt(bytes, found))
+        ++found;
+    int frames = 0;
+    while (wholeFrameAt(bytes, found)) {
+        ++frames;
+        found += 8 + qFromLittleEndian<quint32>(bytes.constData() + found);
+    }
+    return frames;
+}
+
+#ifdef Q_OS_UNIX
+// Whether the open file has been removed from every folder (its folder
+// deleted, or the file itself): what is written to it then is lost.
+bool openFileHasNoName(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && status.st_nlink == 0;
+}
+
+// Forces a folder's entries to the disk, so that a file made in it is
+// found after a power cut.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+#else
+bool openFileHasNoName(int) {
+    return false;
+}
+void syncFolder(const QString&) {}
+#endif
+
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
+
 }  // namespace
+
+bool JournalEntry::hasTexts() const {
+    return isCorrection() || kind == Kind::JobFile;
+}
+
+bool JournalEntry::isSyncPoint() const {
+    if (kind == Kind::KeyPress)
+        return value == u'/' || value == u'*' || value == u'=';
+    return kind == Kind::FinishClose || isCorrection() || kind == Kind::Combine ||
+           kind == Kind::JobFile;
+}
 
 bool JournalEntry::mayChangeJob() const {
     switch (kind) {
@@ -248,6 +333,7 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry) {
         case Kind::CorrectionDelete:
         case Kind::Combine:
         case Kind::Saved:
+        case Kind::JobFile:
             break;
     }
 }
@@ -297,6 +383,15 @@ bool readJobSnapshotBytes(const QByteArray& bytes, JobState& job) {
     return readJobSnapshot(bytes, job);
 }
 
+bool jobLoadsAsJobFile(const JobState& job, QString* problem) {
+    const JobFileContents contents = jobFileContents(job);
+    JobState loaded;
+    const JobFileLoadResult result = loadJobFileBytes(loaded, contents.bytes);
+    if (problem)
+        *problem = result.message;
+    return contents.ok && result.complete();
+}
+
 JobState replayJournal(const JournalContents& contents, const QString& programDirectory) {
     JobState job = contents.start;
     SilentPlatform silent;
@@ -320,40 +415,57 @@ std::optional<JournalContents> readJournal(QIODevice& device, QString* error) {
     JournalContents contents;
     bool started = false;
     qsizetype at = kMagic.size();
+    // A frame that cannot be read: a cut at the end when nothing whole
+    // follows it, damage when whole frames, or bytes beyond its length,
+    // follow it or it was written whole (its CRC holds).
+    const auto stopAt = [&](bool writtenWhole) {
+        const qsizetype left = bytes.size() - at;
+        const quint32 size = left >= 4 ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
+        const bool bytesBeyond = size >= 1 && size <= kLargestFrame && left > qsizetype(8 + size);
+        contents.framesAfterDamage = wholeFramesAfter(bytes, at);
+        contents.damaged = writtenWhole || bytesBeyond || contents.framesAfterDamage > 0;
+        contents.cut = !contents.damaged;
+    };
     for (;;) {
         const qsizetype left = bytes.size() - at;
         if (left == 0)
             break;
-        if (left < 4) {
-            contents.cut = true;
+        if (!wholeFrameAt(bytes, at)) {
+            if (!started)
+                return fail(JournalTexts::kStartDamaged);
+            stopAt(false);
             break;
         }
         const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at);
-        if (size < 1 || size > kLargestFrame || left < qsizetype(8 + size)) {
-            contents.cut = true;
-            break;
-        }
         const char* frame = bytes.constData() + at + 4;
-        if (crc32(frame, size) != qFromLittleEndian<quint32>(frame + size)) {
-            contents.cut = true;
-            break;
-        }
         const quint8 kind = quint8(frame[0]);
         const QByteArrayView data(frame + 1, size - 1);
         if (!started) {
             if (kind != kStartFrame || !readJobSnapshot(data.toByteArray(), contents.start))
                 return fail(JournalTexts::kStartDamaged);
+            QString problem;
+            if (!jobLoadsAsJobFile(contents.start, &problem))
+                return fail(JournalTexts::kJobRefused.arg(problem));
             started = true;
         } else {
             const std::optional<JournalEntry> entry = readEntry(kind, data);
             if (!entry) {
-                contents.cut = true;
+                stopAt(true);
                 break;
+            }
+            if (entry->kind == JournalEntry::Kind::Combine) {
+                JobState other;
+                readJobSnapshot(entry->otherJob, other);
+                QString problem;
+                if (!jobLoadsAsJobFile(other, &problem))
+                    return fail(JournalTexts::kJobRefused.arg(problem));
             }
             if (entry->kind == JournalEntry::Kind::Saved)
                 contents.unsaved = entry->value == 0;
             else if (entry->mayChangeJob())
                 contents.unsaved = true;
+            if (entry->kind == JournalEntry::Kind::JobFile)
+                contents.jobFilePath = entry->text1;
             contents.entries.append(*entry);
         }
         at += 8 + size;
@@ -361,6 +473,8 @@ std::optional<JournalContents> readJournal(QIODevice& device, QString* error) {
     }
     if (!started)
         return fail(JournalTexts::kStartDamaged);
+    // What followed the damage is not known: it may hold unsaved work.
+    contents.unsaved = contents.unsaved || contents.damaged;
     return contents;
 }
 
@@ -372,96 +486,212 @@ std::optional<JournalContents> readJournalFile(const QString& path, QString* err
         return std::nullopt;
     }
     std::optional<JournalContents> contents = readJournal(file, error);
-    if (contents)
-        contents->lastChange = QFileInfo(file).lastModified();
+    if (!contents)
+        return contents;
+    contents->lastChange = QFileInfo(file).lastModified();
+    const QFileInfo mark(incompleteMarkPath(path));
+    if (mark.exists()) {
+        // Its run went on without it: the last work may be missing, saved
+        // or not.
+        contents->incomplete = true;
+        contents->unsaved = true;
+        contents->lastChange = std::max(contents->lastChange, mark.lastModified());
+    }
     return contents;
+}
+
+QString incompleteMarkPath(const QString& journalPath) {
+    return journalPath + QStringLiteral(".incomplete");
+}
+
+QString setJournalAside(const QString& journalPath, const QDateTime& now) {
+    const QFileInfo info(journalPath);
+    QString base = info.fileName();
+    if (base.endsWith(QStringLiteral(".journal")))
+        base.chop(8);
+    const QString stamp = now.toString(QStringLiteral("yyyy-MM-ddTHH-mm-ss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            QStringLiteral("%1.%2%3.previous.journal")
+                .arg(base, stamp, n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        const QString target = info.dir().filePath(name);
+        // Never onto another file: a rename that finds one fails.
+        if (QFile::rename(journalPath, target)) {
+            if (QFile::exists(incompleteMarkPath(journalPath)))
+                QFile::rename(incompleteMarkPath(journalPath), incompleteMarkPath(target));
+            return target;
+        }
+        if (!QFile::exists(target))
+            return {};  // the journal itself could not be renamed
+    }
+    return {};
+}
+
+bool makePrivateFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir()) {
+        QDir().mkpath(info.absolutePath());
+        QDir().mkdir(info.absoluteFilePath(), kPrivateFolder);
+    }
+    // A folder made by an earlier version, with the user's usual rights.
+    if (QFileInfo(folder).isDir() && QFile::permissions(folder) != kPrivateFolder)
+        QFile::setPermissions(folder, kPrivateFolder);
+    return QFileInfo(folder).isDir();
 }
 
 JournalWriter::~JournalWriter() {
     file_.close();
 }
 
-bool JournalWriter::open(QIODevice::OpenMode mode) {
+void JournalWriter::fail() {
+    if (!failed_ && QFile::exists(path_)) {
+        // Beside the journal, so the next start knows it may lack the last
+        // work; a file with nothing in it, which a full disk still takes.
+        QFile mark(incompleteMarkPath(path_));
+        if (mark.open(QIODevice::WriteOnly, kPrivateFile))
+            mark.close();
+    }
+    failed_ = true;
+}
+
+bool JournalWriter::writeAfresh() {
+    // Written whole beside the journal, then put in its place: a failure
+    // part way leaves the journal there as it was.
     file_.close();
-    file_.setFileName(path_);
-    failed_ = !file_.open(mode | QIODevice::Unbuffered);
-    return !failed_;
+    failed_ = false;
+    const QString fresh = path_ + QStringLiteral(".new");
+    QFile::remove(fresh);
+    file_.setFileName(fresh);
+    bool written = makePrivateFolder(QFileInfo(path_).absolutePath()) &&
+                   file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
+                              kPrivateFile) &&
+                   file_.write(journal_) == journal_.size();
+#ifdef Q_OS_UNIX
+    written = written && ::fdatasync(file_.handle()) == 0 &&
+              std::rename(QFile::encodeName(fresh).constData(),
+                          QFile::encodeName(path_).constData()) == 0;
+#else
+    written =
+        written && (QFile::remove(path_) || !QFile::exists(path_)) && QFile::rename(fresh, path_);
+#endif
+    if (!written) {
+        file_.close();
+        QFile::remove(fresh);
+        fail();
+        return false;
+    }
+    syncFolder(QFileInfo(path_).absolutePath());
+    QFile::remove(incompleteMarkPath(path_));
+    lost_ = false;
+    failureNoticed_ = false;
+    return true;
 }
 
 bool JournalWriter::begin(const JobState& job) {
     unsaved_ = false;
-    if (!open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    if (file_.write(kMagic) != kMagic.size()) {
-        failed_ = true;
-        return false;
+    journal_ = kMagic + frameBytes(kStartFrame, jobSnapshot(job));
+    if (!jobFile_.isEmpty()) {
+        const JournalEntry file(JournalEntry::Kind::JobFile, jobFile_, QString());
+        journal_ += frameBytes(quint8(file.kind), entryData(file));
     }
-    const QByteArray snapshot = jobSnapshot(job);
-    writeFrame(kStartFrame, snapshot, true);
-    return !failed_;
+    return writeAfresh();
+}
+
+bool JournalWriter::retry() {
+    return !failed_ || journal_.isEmpty() || writeAfresh();
 }
 
 bool JournalWriter::resume(const JournalContents& contents) {
     unsaved_ = contents.unsaved;
-    if (!open(QIODevice::ReadWrite))
-        return false;
+    jobFile_ = contents.jobFilePath;
+    file_.close();
+    file_.setFileName(path_);
     // A cut entry at the end goes; new entries follow the last whole one.
-    if (!file_.resize(contents.wholeSize) || !file_.seek(contents.wholeSize)) {
-        failed_ = true;
+    if (!file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered) ||
+        !file_.setPermissions(kPrivateFile) ||
+        (journal_ = file_.read(contents.wholeSize)).size() != contents.wholeSize ||
+        !file_.resize(contents.wholeSize) || !file_.seek(contents.wholeSize)) {
         file_.close();
+        journal_.clear();
+        fail();
         return false;
     }
+    // The journal holds the job this run goes on with, whatever the run
+    // before could not write.
+    QFile::remove(incompleteMarkPath(path_));
     return true;
 }
 
-void JournalWriter::writeFrame(quint8 kind, const QByteArray& payload, bool sync) {
+void JournalWriter::write(quint8 kind, const QByteArray& payload, bool sync) {
+    if (journal_.isEmpty())
+        return;  // not begun
+    const QByteArray frame = frameBytes(kind, payload);
+    // Kept whole in memory too, to write the journal afresh after a failure.
+    journal_ += frame;
     if (failed_ || !file_.isOpen())
         return;
-    const quint32 size = quint32(payload.size() + 1);
-    QByteArray frame(qsizetype(size) + 8, Qt::Uninitialized);
-    char* data = frame.data();
-    qToLittleEndian<quint32>(size, data);
-    data[4] = char(kind);
-    memcpy(data + 5, payload.constData(), size_t(payload.size()));
-    qToLittleEndian<quint32>(crc32(data + 4, size), data + 4 + size);
     // One write of the whole frame, straight to the system.
-    if (file_.write(frame) != frame.size()) {
-        failed_ = true;
-        return;
-    }
+    bool written = file_.write(frame) == frame.size();
 #ifdef Q_OS_UNIX
-    if (sync && ::fdatasync(file_.handle()) != 0)
-        failed_ = true;
+    written = written && (!sync || ::fdatasync(file_.handle()) == 0);
 #else
     Q_UNUSED(sync);
 #endif
+    // The journal's folder, or the journal, was removed meanwhile.
+    if (written && sync && openFileHasNoName(file_.handle())) {
+        lost_ = true;
+        written = false;
+    }
+    if (!written)
+        fail();
 }
 
 void JournalWriter::record(const JournalEntry& entry) {
     if (entry.mayChangeJob())
         unsaved_ = true;
-    using Kind = JournalEntry::Kind;
     // A close of a pupil, finishing, corrections and combines go to the
     // disk at once.
-    const bool closes = entry.kind == Kind::KeyPress &&
-                        (entry.value == u'/' || entry.value == u'*' || entry.value == u'=');
-    const bool sync = closes || entry.kind == Kind::FinishClose || entry.isCorrection() ||
-                      entry.kind == Kind::Combine;
-    writeFrame(quint8(entry.kind), entryData(entry), sync);
+    write(quint8(entry.kind), entryData(entry), entry.isSyncPoint());
+}
+
+void JournalWriter::record(const JournalEntry& entry, const JobState& job) {
+    if (ended_)
+        return;
+    if (journal_.isEmpty())
+        begin(job);
+    record(entry);
+    if (failed_ && (lost_ || entry.isSyncPoint()))
+        writeAfresh();
 }
 
 void JournalWriter::markSaved(bool complete) {
-    JournalEntry entry;
-    entry.kind = JournalEntry::Kind::Saved;
-    entry.value = complete ? 1 : 0;
-    writeFrame(quint8(entry.kind), entryData(entry), true);
     unsaved_ = !complete;
+    const JournalEntry entry(JournalEntry::Kind::Saved, complete ? 1 : 0);
+    write(quint8(entry.kind), entryData(entry), true);
+}
+
+void JournalWriter::noteJobFile(const QString& path) {
+    if (path.isEmpty() || path == jobFile_)
+        return;
+    jobFile_ = path;
+    const JournalEntry entry(JournalEntry::Kind::JobFile, path, QString());
+    write(quint8(entry.kind), entryData(entry), true);
 }
 
 void JournalWriter::finish() {
-    if (!file_.isOpen())
-        return;
+    const bool begun = !journal_.isEmpty();
     file_.close();
-    if (!unsaved_ && !failed_)
+    ended_ = true;
+    // Once a save held everything, a journal that could not be written to
+    // the end holds nothing to restore either.
+    if (begun && !unsaved_) {
         QFile::remove(path_);
+        QFile::remove(incompleteMarkPath(path_));
+    }
+}
+
+QString JournalWriter::setAside() {
+    file_.close();
+    ended_ = true;
+    return QFile::exists(path_) ? setJournalAside(path_, QDateTime::currentDateTime()) : QString();
 }

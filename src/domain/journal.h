@@ -32,6 +32,7 @@ struct JournalEntry {
         CorrectionDelete = 11,  // the same
         Combine = 12,           // otherJob: another job file's job, added after the pupils
         Saved = 20,             // the job file was saved; value 1 when it held every print
+        JobFile = 21,           // text1: the job file the job was loaded from or saved to
     };
 
     JournalEntry() = default;
@@ -52,13 +53,18 @@ struct JournalEntry {
     // Whether the entry may change what a save would write (or the open pupil).
     bool mayChangeJob() const;
     bool isCorrection() const;
+    // Whether the entry carries the two texts (a correction, a job file).
+    bool hasTexts() const;
+    // Whether the entry is forced to the disk as soon as it is written: a
+    // close of a pupil, finishing, a correction, a combine, a job file.
+    bool isSyncPoint() const;
 
     friend bool operator==(const JournalEntry&, const JournalEntry&) = default;
 };
 
 // Hands an entry of the input screen to the engine, exactly as the input
-// screen does while the operator works; correction entries and save marks
-// are not the engine's and are ignored.
+// screen does while the operator works; correction entries, save marks and
+// job files are not the engine's and are ignored.
 void applyInputEntry(OrderEntry& engine, const JournalEntry& entry);
 
 // Carries out a correction entry on the job the way the correction screen
@@ -73,13 +79,18 @@ void applyCombineEntry(OrderEntry& engine, const JournalEntry& entry);
 
 // Carries out any entry on the engine's job: an input entry through the
 // engine, a correction entry as the correction screen does (with platform),
-// a combine as applyCombineEntry; save marks change nothing.
+// a combine as applyCombineEntry; save marks and job files change nothing.
 void applyJournalEntry(OrderEntry& engine, Platform& platform, const JournalEntry& entry);
 
 // A whole job as the journal writes it, and read back; false when the bytes
 // hold no whole job.
 QByteArray jobSnapshotBytes(const JobState& job);
 bool readJobSnapshotBytes(const QByteArray& bytes, JobState& job);
+
+// Whether the job loader would take the job as a job file holds it (the
+// job written as the save command writes it, and loaded back); *problem
+// then gets the loader's message.
+bool jobLoadsAsJobFile(const JobState& job, QString* problem = nullptr);
 
 struct JournalContents;
 
@@ -95,21 +106,46 @@ struct JournalContents {
     QVector<JournalEntry> entries;
     qint64 wholeSize = 0;  // bytes up to the end of the last whole entry
     bool cut = false;      // the file went on with an entry cut short
-    bool unsaved = false;  // something changed after the last save
+    // An entry in the middle could not be read (whole entries, or bytes
+    // beyond it, follow): what follows it is not restored.
+    bool damaged = false;
+    int framesAfterDamage = 0;  // whole entries found after the damaged one
+    // The run could not write everything to it (writing failed, see
+    // JournalWriter): the last entries may be missing.
+    bool incomplete = false;
+    bool unsaved = false;  // something changed after the last save (or may have)
     QDateTime lastChange;  // when the last entry was written
+    QString jobFilePath;   // the job file last loaded or saved, if it says
 };
 
-// Reads a journal. An entry cut short (a crash or power cut in the middle
-// of writing it) ends the reading: everything before it is kept. Returns
-// nothing when the device holds no journal or its start cannot be read;
-// *error then says why.
+// Reads a journal. An entry cut short at the end (a crash or power cut in
+// the middle of writing it) ends the reading: everything before it is kept.
+// An entry damaged in the middle ends the reading too, but is told apart
+// (damaged) and leaves the journal unsaved. Returns nothing when the device
+// holds no journal, its start cannot be read, or the job it starts with or
+// a job combined is one the job loader refuses; *error then says why.
 std::optional<JournalContents> readJournal(QIODevice& device, QString* error = nullptr);
 std::optional<JournalContents> readJournalFile(const QString& path, QString* error = nullptr);
+
+// The mark beside a journal that its run could not write all of it.
+QString incompleteMarkPath(const QString& journalPath);
+
+// Sets a journal aside in its folder as "NAME.<date and time>.previous.journal"
+// (NAME its name without ".journal"), a name no other file has, with its
+// incomplete mark; returns the new path, empty when it could not be renamed.
+QString setJournalAside(const QString& journalPath, const QDateTime& now);
+
+// The journals' folder, made when missing, and open to the user alone: the
+// journals hold the studio's customers and orders.
+bool makePrivateFolder(const QString& folder);
 
 // Writes the journal of a run: every entry goes to the file at once, so a
 // crash of the program loses nothing; the file is also forced to the disk
 // at every close of a pupil, every correction and every save mark, so a
-// power cut loses at most the open pupil.
+// power cut loses at most the open pupil. When writing fails (a full disk,
+// a device error) or the file is found removed, the journal is marked
+// incomplete, and written afresh, whole (it is kept in memory too), at the
+// next close of a pupil or save; until then nothing more is written.
 class JournalWriter {
 public:
     JournalWriter() = default;
@@ -122,7 +158,7 @@ public:
     QString path() const { return path_; }
 
     // Starts the journal with the job as it is now, replacing any file at
-    // the path.
+    // the path (the new file is written whole beside it first).
     bool begin(const JobState& job);
 
     // Goes on with a journal that was read back and restored: what follows
@@ -134,15 +170,34 @@ public:
     // Writes one entry at once.
     void record(const JournalEntry& entry);
 
+    // Writes one entry, job being the job before the entry is carried out:
+    // the journal begins with it when it has not begun. When writing had
+    // failed and the entry is a close of a pupil (or the file was found
+    // removed), the journal is written afresh.
+    void record(const JournalEntry& entry, const JobState& job);
+
     // A save of the job file succeeded; complete when it held every print
     // (no pupil was open).
     void markSaved(bool complete);
+
+    // The job file the job was loaded from or saved to: written to the
+    // journal (now, or with its start), so a restored run knows it.
+    void noteJobFile(const QString& path);
+    QString jobFile() const { return jobFile_; }
+
+    // Writes the journal afresh, whole, after writing failed; true when it
+    // works again.
+    bool retry();
 
     // Whether something changed since the journal began or was last saved.
     bool hasUnsavedChanges() const { return unsaved_; }
 
     // Whether writing has failed; the run goes on without a journal then.
     bool failed() const { return failed_; }
+
+    // Whether keyed work is at risk: writing has failed and something
+    // changed since the last complete save.
+    bool atRisk() const { return failed_ && unsaved_; }
 
     // True once, the first time it is asked after writing has failed: the
     // moment to tell the operator.
@@ -152,18 +207,31 @@ public:
         return notice;
     }
 
-    // The end of a run: a journal with nothing unsaved is removed, one with
-    // unsaved changes is kept for the next start to offer.
+    // The end of a run: a journal with nothing unsaved is removed (also
+    // one that could not be written to the end, once a save held
+    // everything), one with unsaved changes is kept for the next start to
+    // offer.
     void finish();
 
+    // The end of a run whose work is not to be offered again: the journal
+    // is set aside as setJournalAside() does. Returns the new path.
+    QString setAside();
+
 private:
-    bool open(QIODevice::OpenMode mode);
-    void writeFrame(quint8 kind, const QByteArray& payload, bool sync);
+    bool writeAfresh();
+    void write(quint8 kind, const QByteArray& payload, bool sync);
+    void fail();
 
     QString path_;
     QFile file_;
+    // Everything the journal holds (what was written, and what could not
+    // be): the file as it should be.
+    QByteArray journal_;
+    QString jobFile_;
     bool unsaved_ = false;
     bool failed_ = false;
+    bool lost_ = false;   // the open file was removed: start afresh at once
+    bool ended_ = false;  // finished or set aside: nothing more is written
     bool failureNoticed_ = false;
 };
 
@@ -171,5 +239,6 @@ private:
 namespace JournalTexts {
 extern const QString kNotAJournal;   // the file is no journal of this program
 extern const QString kStartDamaged;  // the job it started with cannot be read
-extern const QString kReadFailed;    // %1: the file could not be read
+extern const QString kReadFailed;    // the file could not be read
+extern const QString kJobRefused;    // %1: the job loader's message on a job it holds
 }  // namespace JournalTexts

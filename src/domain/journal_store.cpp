@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 const QString JournalStoreTexts::kUnreadable = QStringLiteral(
@@ -17,7 +18,7 @@ constexpr int kMostRunsAtOnce = 64;
 }  // namespace
 
 JournalStore::JournalStore(const QString& folder) : folder_(folder) {
-    QDir().mkpath(folder_);
+    makePrivateFolder(folder_);
 }
 
 JournalStore::~JournalStore() = default;
@@ -46,7 +47,39 @@ void JournalStore::releaseSlot(int slot) {
     locks_.erase(slot);
 }
 
+namespace {
+
+// When a set-aside journal was set aside: the date in its name, or for a
+// name without one, when it was last changed.
+QDateTime setAsideTime(const QFileInfo& file) {
+    static const QRegularExpression kDated(QStringLiteral(
+        "^run-\\d+\\.(\\d{4}-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d)(-\\d+)?\\.previous\\.journal$"));
+    const QRegularExpressionMatch match = kDated.match(file.fileName());
+    if (match.hasMatch()) {
+        const QDateTime dated =
+            QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-ddTHH-mm-ss"));
+        if (dated.isValid())
+            return dated;
+    }
+    return file.lastModified();
+}
+
+}  // namespace
+
+void JournalStore::removeOldSetAside() {
+    const QDateTime oldest = QDateTime::currentDateTime().addDays(-kKeepSetAsideDays);
+    const QFileInfoList files =
+        QDir(folder_).entryInfoList({QStringLiteral("run-*.previous.journal")}, QDir::Files);
+    for (const QFileInfo& file : files) {
+        if (setAsideTime(file) < oldest) {
+            QFile::remove(file.filePath());
+            QFile::remove(incompleteMarkPath(file.filePath()));
+        }
+    }
+}
+
 JournalStore::Scan JournalStore::scan() {
+    removeOldSetAside();
     Scan result;
     static const QRegularExpression kName(QStringLiteral("^run-(\\d+)\\.journal$"));
     const QStringList names =
@@ -67,6 +100,7 @@ JournalStore::Scan JournalStore::scan() {
                     .arg(slot)
                     .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
             QFile::rename(path, kept);
+            QFile::remove(incompleteMarkPath(path));
             result.unreadable << kept;
             result.unreadableReasons << why;
             releaseSlot(slot);
@@ -77,22 +111,46 @@ JournalStore::Scan JournalStore::scan() {
             releaseSlot(slot);
             continue;
         }
+        // A journal that stopped before its run ended is not newer than a
+        // save of its job file made after it stopped.
+        if (contents->incomplete && !contents->jobFilePath.isEmpty()) {
+            const QFileInfo jobFile(contents->jobFilePath);
+            if (jobFile.isFile() && jobFile.lastModified() > contents->lastChange) {
+                const QString aside = setJournalAside(path, QDateTime::currentDateTime());
+                if (!aside.isEmpty()) {
+                    result.overtaken << aside;
+                    releaseSlot(slot);
+                    continue;
+                }
+            }
+        }
         if (result.restorable && result.restorable->contents.lastChange >= contents->lastChange) {
             releaseSlot(slot);
             continue;
         }
         if (result.restorable)
             releaseSlot(result.restorable->slot);
-        result.restorable = Leftover{slot, path, std::move(*contents)};
+        result.restorable = Leftover{slot, path, std::move(*contents), QString()};
+    }
+    // The journal offered, when damaged, is copied as it is before a
+    // restore cuts it where the damage starts.
+    if (result.restorable && result.restorable->contents.damaged) {
+        const QString copy = QDir(folder_).filePath(
+            QStringLiteral("run-%1.damaged-%2.journal")
+                .arg(result.restorable->slot)
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+        if (QFile::exists(copy) || QFile::copy(result.restorable->path, copy))
+            result.restorable->keptCopy = copy;
     }
     return result;
 }
 
 bool JournalStore::setAside(const Leftover& leftover) {
-    const QString previous =
-        QDir(folder_).filePath(QStringLiteral("run-%1.previous.journal").arg(leftover.slot));
-    QFile::remove(previous);
-    return QFile::rename(leftover.path, previous);
+    // Set aside whole, the copy of a damaged one is not needed.
+    const bool setAside = !setJournalAside(leftover.path, QDateTime::currentDateTime()).isEmpty();
+    if (setAside && !leftover.keptCopy.isEmpty())
+        QFile::remove(leftover.keptCopy);
+    return setAside;
 }
 
 QString JournalStore::claim(std::optional<int> slot) {

@@ -28,6 +28,9 @@ public:
         int slot = 0;
         QString path;
         JournalContents contents;
+        // A damaged journal: the copy of it as it was found, made before
+        // anything cuts it.
+        QString keptCopy;
     };
 
     struct Scan {
@@ -38,17 +41,24 @@ public:
         // (listed here) and the reason is beside it.
         QStringList unreadable;
         QStringList unreadableReasons;
+        // Journals that could not be written to the end and whose job file
+        // was saved after they stopped: set aside (their new names), not
+        // offered, as the job file holds newer work.
+        QStringList overtaken;
     };
 
     // Looks at every journal that no running program holds: removes those
     // with nothing unsaved, keeps unreadable ones aside under a new name, and
     // offers the unsaved one written to last. Other unsaved journals are
-    // left for a later start.
+    // left for a later start. Set-aside journals older than kKeepSetAsideDays
+    // go.
     Scan scan();
 
-    // Sets a leftover journal aside as "run-N.previous.journal" (replacing
-    // an older one there), so its slot is free for this run.
+    // Sets a leftover journal aside under a dated name of its own (see
+    // setJournalAside), so its slot is free for this run.
     bool setAside(const Leftover& leftover);
+
+    static constexpr int kKeepSetAsideDays = 30;
 
     // The journal file of this run: the slot given (a restored leftover's)
     // or the first free one, locked for the run. Empty when no slot can be
@@ -62,6 +72,7 @@ private:
     QString lockPath(int slot) const;
     bool lockSlot(int slot);
     void releaseSlot(int slot);
+    void removeOldSetAside();
 
     QString folder_;
     std::map<int, std::unique_ptr<QLockFile>> locks_;

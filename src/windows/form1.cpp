@@ -239,6 +239,9 @@ Form1::Form1(RunContext& context)
     ui->Pic1->setBackground(kPic1Background);
     ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
     ui->List1->setItemDelegate(new RecentEntriesDelegate(ui->List1));
+    ui->lblJournalWarning->setText(RunJournalTexts::kWriteFailedLine);
+    ui->lblJournalWarning->setToolTip(RunJournalTexts::kWriteFailed);
+    ui->lblJournalWarning->hide();
 
     // The separators carry their names too.
     const QStringList separatorNames = {QStringLiteral("mnuS"), QStringLiteral("mnuSe"),
@@ -324,6 +327,9 @@ void Form1::previewKeysOf(QWidget* widget) {
 
 void Form1::Form_Load() {
     engine_.Form_Load(context_.programDirectory);
+    // The job file loaded on the setup screen, for a restored run to save to.
+    if (const FrmFilm* film = context_.windows.find<FrmFilm>())
+        noteJobFileInJournal(context_, film->loadedFilePath());
     showDisplay();
 }
 
@@ -409,7 +415,7 @@ bool Form1::saveJob() {
     if (!outcome.cancelled && outcome.result.saved) {
         context_.jobFile = {outcome.path, outcome.result.stamp, jobFileDigest(context_.job)};
         // The file holds registered pupils only: an open pupil is not saved yet.
-        markSavedInJournal(context_, context_.job.pendingEntry.isEmpty());
+        markSavedInJournal(context_, context_.job.pendingEntry.isEmpty(), outcome.path);
     }
     // Keying goes on where it was, not on the button.
     giveKeyingFocusBack();
@@ -585,7 +591,15 @@ void Form1::restoreJournal(const JournalContents& contents) {
         engine_.alertClosed();
     platform_.setMuted(false);
     resumeJournal(context_, contents);
+    // Saving proposes the job file the run before worked on.
+    context_.jobFile = {contents.jobFilePath, {}, {}};
     showDisplay();
+}
+
+void Form1::showJournalWarning() {
+    const bool atRisk = context_.journal && context_.journal->atRisk();
+    if (ui->lblJournalWarning->isHidden() == atRisk)
+        ui->lblJournalWarning->setVisible(atRisk);
 }
 
 void Form1::showDisplay() {

@@ -75,6 +75,11 @@ public:
     // goes on from there.
     void restoreJournal(const JournalContents& contents);
 
+    // Shows the warning line while the journal cannot be written and keyed
+    // work is at risk (something changed since the last complete save),
+    // hides it otherwise. A label: it takes no focus and no key.
+    void showJournalWarning();
+
 signals:
     // The typed number (Label1) shows another text.
     void typedNumberChanged(const QString& typed);

@@ -3,17 +3,25 @@
 
 #include "domain/journal.h"
 #include "domain/platform.h"
+#include "windows/form1.h"
 #include "windows/window_registry.h"
-
-#include <QFile>
 
 const QString RunJournalTexts::kWriteFailed = QStringLiteral(
     "入力の記録（異常終了や停電のときに入力を復元するための控え）を書き込めなくなりました。"
     "入力はこのまま続けられますが、こまめにデータ保存をしてください。");
+const QString RunJournalTexts::kWriteFailedLine = QStringLiteral(
+    "入力の記録（復元用の控え）を書き込めません。こまめにデータ保存をしてください。");
 
 namespace {
 
 void tellFailure(RunContext& context) {
+    // A message box would close at the next Enter, unread, and take the
+    // keys typed meanwhile: the input screen shows a line instead.
+    Form1* form = context.windows.find<Form1>();
+    if (form && form->isVisible()) {
+        form->showJournalWarning();
+        return;
+    }
     if (context.journal->takeFailureNotice())
         context.platform.showMessage(RunJournalTexts::kWriteFailed);
 }
@@ -21,33 +29,31 @@ void tellFailure(RunContext& context) {
 }  // namespace
 
 void recordInJournal(RunContext& context, const JournalEntry& entry) {
+    if (!context.journal)
+        return;
+    context.journal->record(entry, context.job);
+    tellFailure(context);
+}
+
+void markSavedInJournal(RunContext& context, bool complete, const QString& path) {
     JournalWriter* journal = context.journal;
     if (!journal)
         return;
-    if (!journal->isOpen() && !journal->failed())
-        journal->begin(context.job);
-    journal->record(entry);
+    journal->noteJobFile(path);
+    journal->markSaved(complete);
+    // A save is the moment to start a journal that failed again.
+    journal->retry();
     tellFailure(context);
 }
 
-void markSavedInJournal(RunContext& context, bool complete) {
-    if (!context.journal || !context.journal->isOpen())
-        return;
-    context.journal->markSaved(complete);
-    tellFailure(context);
+void noteJobFileInJournal(RunContext& context, const QString& path) {
+    if (context.journal)
+        context.journal->noteJobFile(path);
 }
 
 void setAsideRunJournal(RunContext& context) {
-    if (!context.journal)
-        return;
-    const QString path = context.journal->path();
-    context.journal->finish();
-    if (path.isEmpty() || !QFile::exists(path))
-        return;
-    QString aside = path;
-    aside.replace(QStringLiteral(".journal"), QStringLiteral(".previous.journal"));
-    QFile::remove(aside);
-    QFile::rename(path, aside);
+    if (context.journal)
+        context.journal->setAside();
 }
 
 void resumeJournal(RunContext& context, const JournalContents& contents) {

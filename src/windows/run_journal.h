@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
+
 struct JournalContents;
 struct JournalEntry;
 struct RunContext;
@@ -8,22 +10,26 @@ struct RunContext;
 // The windows' side of the run's journal: what the operator does on the
 // input and correction screens is written before it is carried out. The
 // journal starts with the first thing done to the job, holding the job as
-// it is then. When writing fails the operator is told once, and the work
-// goes on without a journal.
+// it is then. When writing fails the work goes on: the input screen shows
+// a lasting warning while keyed work is at risk (or, when it is not
+// showing, the operator is told once by a message), and the journal starts
+// again from the job as it is at the next close of a pupil or save.
 void recordInJournal(RunContext& context, const JournalEntry& entry);
 
-// The job file was saved; complete when it held every print.
-void markSavedInJournal(RunContext& context, bool complete);
+// The job file at path was saved; complete when it held every print.
+void markSavedInJournal(RunContext& context, bool complete, const QString& path = QString());
 
-// The run ends without saving, as the operator chose: its journal is kept
-// aside, like one the operator declined to restore, and not offered again.
+// The job file the job on the input screen was loaded from.
+void noteJobFileInJournal(RunContext& context, const QString& path);
+
+// Ends the run's journal without offering it again: it is set aside under
+// a dated name, as a journal the operator chose not to restore.
 void setAsideRunJournal(RunContext& context);
 
 // After a restore: the journal goes on from its last whole entry.
 void resumeJournal(RunContext& context, const JournalContents& contents);
 
-#include <QString>
-
 namespace RunJournalTexts {
 extern const QString kWriteFailed;
+extern const QString kWriteFailedLine;  // the input screen's warning
 }  // namespace RunJournalTexts

@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 #include "app/run_start.h"
+#include "domain/job_file_writer.h"
 #include "domain/journal_store.h"
 #include "domain/order_entry.h"
 #include "support/fake_platform.h"
 #include "support/job_checks.h"
 #include "support/journal_day.h"
+#include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
+#include "windows/frm_film.h"
 #include "windows/frm_start.h"
 #include "windows/frm_teisei.h"
+#include "windows/run_journal.h"
 
 #include <memory>
 
+#include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -122,19 +128,138 @@ private Q_SLOTS:
     }
 
     void no_setsTheJournalAsideAndStartsAfresh() {
+        const auto setAside = [&] {
+            return QDir(folder->path())
+                .entryList({QStringLiteral("run-*.previous.journal")}, QDir::Files);
+        };
+        // Twice in a row: each journal set aside is kept.
+        for (int time = 1; time <= 2; ++time) {
+            {
+                Run first(folder->path());
+                startKeying(first);
+                typeIntoFocus(QStringLiteral("12\r/"));
+            }
+            Run second(folder->path());
+            second.program.platform.questionAnswers = {false};
+            startRunWithJournal(second.program.context, second.store);
+            QCOMPARE(second.program.platform.questions.size(), 1);
+            QVERIFY(second.program.windows.find<frmStart>());
+            QVERIFY(!second.program.windows.find<Form1>());
+            QCOMPARE(second.program.job.personCount, 0);
+            QCOMPARE(setAside().size(), time);
+        }
+        // A run can end with its own journal set aside the same way.
         {
             Run first(folder->path());
             startKeying(first);
             typeIntoFocus(QStringLiteral("12\r/"));
+            setAsideRunJournal(first.program.context);
+            QVERIFY(!QFile::exists(first.program.journal.path()));
         }
+        QCOMPARE(setAside().size(), 3);
+        Run third(folder->path());
+        startRunWithJournal(third.program.context, third.store);
+        QVERIFY(third.program.platform.questions.isEmpty());
+    }
+
+    // The journal's writes fail past a file size limit, as on a full disk.
+    void failingJournal_keysGoOnAndTheScreenWarnsWithoutABox() {
+        const QString keys = QStringLiteral("12\r/302\r303\r/304\r305\r/");
+        for (const bool savedAfterwards : {true, false}) {
+            folder = std::make_unique<QTemporaryDir>();
+            {
+                Run first(folder->path());
+                Form1& form = startKeying(first);
+                auto* warning = control<QLabel>(&form, "lblJournalWarning");
+                typeIntoFocus(keys.left(4));
+                QVERIFY(!warning->isVisible());
+                {
+                    FileSizeLimit limit(1000);
+                    QVERIFY(limit.set());
+                    typeIntoFocus(keys.mid(4));
+                    verifySameState(first.program.job, keyedStraight(keys));
+                    QCOMPARE(first.program.job.personCount, 3);
+                    QVERIFY(first.program.platform.messages.isEmpty());
+                    QVERIFY(first.program.platform.questions.isEmpty());
+                    QVERIFY(warning->isVisible());
+                    QVERIFY(QApplication::focusWidget() != warning);
+                }
+                if (!savedAfterwards)
+                    continue;  // the run ends here, as in a crash
+                // Room again: the save holds everything, the warning goes.
+                first.program.platform.fileAnswers = {folder->filePath(QStringLiteral("d.ptl"))};
+                QTest::mouseClick(control<QPushButton>(&form, "Command2"), Qt::LeftButton);
+                QVERIFY(QFile::exists(folder->filePath(QStringLiteral("d.ptl"))));
+                QVERIFY(!warning->isVisible());
+                form.close();
+                first.program.journal.finish();
+            }
+            Run second(folder->path());
+            second.program.platform.questionAnswers = {true};
+            startRunWithJournal(second.program.context, second.store);
+            if (savedAfterwards) {
+                QVERIFY(second.program.platform.questions.isEmpty());
+            } else {
+                QCOMPARE(second.program.platform.questions.size(), 1);
+                QVERIFY(second.program.platform.questions.first().contains(
+                    RunStartTexts::kIncompleteNote.trimmed()));
+            }
+        }
+    }
+
+    void damagedJournal_isCopiedBeforeTheRestoreAndTheOperatorIsTold() {
+        {
+            Run first(folder->path());
+            startKeying(first);
+            typeIntoFocus(QStringLiteral("12\r/13\r/14\r/"));
+        }
+        const QString journal = folder->filePath(QStringLiteral("run-0.journal"));
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        // A byte of the fourth entry from the end changed.
+        bytes[bytes.size() - 45] = char(bytes[bytes.size() - 45] ^ 0x01);
+        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        file.close();
+
         Run second(folder->path());
-        second.program.platform.questionAnswers = {false};
+        second.program.platform.questionAnswers = {true};
         startRunWithJournal(second.program.context, second.store);
         QCOMPARE(second.program.platform.questions.size(), 1);
-        QVERIFY(second.program.windows.find<frmStart>());
-        QVERIFY(!second.program.windows.find<Form1>());
-        QCOMPARE(second.program.job.personCount, 0);
-        QVERIFY(QFile::exists(folder->filePath(QStringLiteral("run-0.previous.journal"))));
+        const QString question = second.program.platform.questions.first();
+        QVERIFY(question.contains(QStringLiteral("壊れた箇所から後の入力（記録4件分）")));
+        const QStringList copies =
+            QDir(folder->path()).entryList({QStringLiteral("run-0.damaged-*")}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(question.contains(copies.first()));
+        QFile copy(folder->filePath(copies.first()));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), bytes);
+        QCOMPARE(second.program.job.personCount, 2);
+        QVERIFY(QFileInfo(journal).size() < bytes.size());  // cut where the damage starts
+    }
+
+    void restoredRun_savesToTheJobFileItWasLoadedFrom() {
+        const QString loaded = folder->filePath(QStringLiteral("loaded.ptl"));
+        QVERIFY(saveJobFile(loaded, journalDayJob()).saved);
+        {
+            Run first(folder->path());
+            first.program.journal.setPath(first.store.claim());
+            FrmFilm& film = first.program.windows.get<FrmFilm>();
+            film.loadJobFile(loaded);
+            film.Command2_Click();
+            Form1* form = first.program.windows.find<Form1>();
+            QVERIFY(form && QTest::qWaitForWindowActive(form));
+            typeIntoFocus(QStringLiteral("12\r/"));
+        }
+        Run second(folder->path());
+        second.program.platform.questionAnswers = {true};
+        startRunWithJournal(second.program.context, second.store);
+        Form1* form = second.program.windows.find<Form1>();
+        QVERIFY(form);
+        QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);  // cancelled
+        QCOMPARE(second.program.platform.fileDialogs.size(), 1);
+        QCOMPARE(second.program.platform.fileDialogs.first().suggestedPath, loaded);
     }
 
     void savedRun_leavesNothingToRestore() {

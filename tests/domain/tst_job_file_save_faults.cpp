@@ -80,29 +80,6 @@ struct stat statusOf(const QString& path) {
     return status;
 }
 
-// A file size limit for the process while it lives; SIGXFSZ ignored so that
-// a write past it fails instead of ending the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = previous_;
-        limited.rlim_cur = bytes;
-        set_ = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    bool set() const { return set_; }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-    bool set_ = false;
-};
-
 constexpr uid_t kOtherUser = 23456;
 constexpr gid_t kOtherGroup = 12345;
 constexpr uid_t kNobody = 65534;

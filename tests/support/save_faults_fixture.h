@@ -41,10 +41,12 @@ inline JobState jobOfPersons(int persons, const QString& customer = QStringLiter
 
 #ifdef Q_OS_LINUX
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -134,4 +136,27 @@ inline int runInChild(const std::function<int()>& work) {
         return -WTERMSIG(status);
     return WEXITSTATUS(status);
 }
+
+// A file size limit for the process while it lives; SIGXFSZ ignored so that
+// a write past it fails instead of ending the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        set_ = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    bool set() const { return set_; }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+    bool set_ = false;
+};
 #endif
