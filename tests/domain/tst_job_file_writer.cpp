@@ -701,6 +701,7 @@ void TestJobFileWriter::unsavedWork() {
     QVERIFY(!hasUnsavedWork(job, {}));  // set up, nothing keyed
     FakePlatform platform;
     OrderEntry engine(job, platform);
+    engine.Form_Load(QStringLiteral("/x"));
     typeKeys(engine, QStringLiteral("5\r"));
     QVERIFY(hasUnsavedWork(job, {}));  // a pupil open
     typeKeys(engine, QStringLiteral("/"));
