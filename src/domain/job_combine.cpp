@@ -36,6 +36,14 @@ const QString JobCombineTexts::kSmallTotalTooLarge = QStringLiteral(
 const QString JobCombineTexts::kSamePupils = QStringLiteral(
     "※このファイルの %1 人の注文は、\nこのジョブの %2～%3 人目とまったく同じです。\n"
     "同じファイルをもう一度加えようとしていないか、確かめてください。");
+const QString JobCombineTexts::kHeaderDiffers = QStringLiteral(
+    "※このファイルは、次の項目がこのジョブと違います。\n%1\n"
+    "別の学校や行事のファイルでないか、確かめてください。");
+const QString JobCombineTexts::kHeaderDifference =
+    QStringLiteral("%1　このジョブ：「%2」　結合するファイル：「%3」");
+const QString JobCombineTexts::kCustomerField = QStringLiteral("得意先");
+const QString JobCombineTexts::kEventField = QStringLiteral("行事名");
+const QString JobCombineTexts::kDateField = QStringLiteral("撮影日");
 const QString JobCombineTexts::kNotCombined = QStringLiteral("ジョブは結合していません。");
 const QString JobCombineTexts::kQuestion = QStringLiteral(
     "次のジョブファイルの人を、このジョブの最後の人の後に加えます。\nよろしいですか？\n\n"
@@ -146,6 +154,26 @@ std::optional<int> samePupilsIn(const JobState& job, const JobState& other) {
     return std::nullopt;
 }
 
+// The lines of the customer, event and shooting date that differ between
+// the job and the file.
+QStringList headerDifferences(const JobState& job, const JobState& other) {
+    struct Field {
+        const QString& name;
+        QString ours;
+        QString theirs;
+    };
+    const Field fields[] = {
+        {kCustomerField, job.customerName.toText(), other.customerName.toText()},
+        {kEventField, job.eventName.toText(), other.eventName.toText()},
+        {kDateField, job.shootingDate, other.shootingDate},
+    };
+    QStringList lines;
+    for (const Field& field : fields)
+        if (field.ours != field.theirs)
+            lines << kHeaderDifference.arg(field.name, field.ours, field.theirs);
+    return lines;
+}
+
 }  // namespace
 
 std::optional<QString> openPupilRefusal(const JobState& job) {
@@ -204,8 +232,8 @@ void combineJobs(JobState& job, const JobState& other) {
     job.smallTotalPrints += other.smallTotalPrints;
 }
 
-QString combineQuestion(const QString& path, const JobState& job, const JobState& other,
-                        const QString& loadNote) {
+CombineQuestion combineQuestion(const QString& path, const JobState& job, const JobState& other,
+                                const QString& loadNote) {
     QStringList perSize;
     if (other.largeMode.value() == 0)
         perSize << QStringLiteral("大 %1 枚").arg(plainDecimal(other.largeTotalPrints));
@@ -218,13 +246,20 @@ QString combineQuestion(const QString& path, const JobState& job, const JobState
                  plainDecimal(other.personCount), plainDecimal(job.personCount + 1),
                  plainDecimal(job.personCount + other.personCount), perSize.join(u'、'))
             .arg(plainDecimal(other.grandTotalPrints));
-    if (const std::optional<int> first = samePupilsIn(job, other))
+    bool warns = false;
+    if (const QStringList differences = headerDifferences(job, other); !differences.isEmpty()) {
+        question += QStringLiteral("\n\n") + kHeaderDiffers.arg(differences.join(u'\n'));
+        warns = true;
+    }
+    if (const std::optional<int> first = samePupilsIn(job, other)) {
         question += QStringLiteral("\n\n") +
                     kSamePupils.arg(plainDecimal(other.personCount), plainDecimal(*first),
                                     plainDecimal(*first + other.personCount - 1));
+        warns = true;
+    }
     if (!loadNote.isEmpty())
         question += QStringLiteral("\n\n") + loadNote;
-    return question;
+    return {question, warns};
 }
 
 std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform) {
@@ -252,7 +287,11 @@ std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platfo
         platform.showMessage(*refusal);
         return std::nullopt;
     }
-    if (!platform.askQuestion(combineQuestion(path, job, other, result.message)))
+    // A warning is there to be read: an Enter typed ahead must not answer
+    // yes to it, since the pupils once added cannot be taken out again.
+    const CombineQuestion question = combineQuestion(path, job, other, result.message);
+    if (!platform.askQuestion(question.text, question.warns ? Platform::DefaultAnswer::No
+                                                            : Platform::DefaultAnswer::Yes))
         return std::nullopt;
     return other;
 }

@@ -30,15 +30,21 @@ void combineJobs(JobState& job, const JobState& other);
 
 // The question put before combining: the file's name, its customer and
 // event, its pupils and where they go, its prints per size and in all; a
-// warning when the job already holds exactly those pupils in a row (the
-// same file twice), and a note of the load (bytes that were replaced) when
-// there is one.
-QString combineQuestion(const QString& path, const JobState& job, const JobState& other,
-                        const QString& loadNote = {});
+// warning naming each of customer, event and shooting date that differs
+// from the job's, with both values; a warning when the job already holds
+// exactly those pupils in a row (the same file twice); and a note of the
+// load (bytes that were replaced) when there is one.
+struct CombineQuestion {
+    QString text;
+    bool warns = false;  // it carries a warning: Enter must answer no
+};
+CombineQuestion combineQuestion(const QString& path, const JobState& job, const JobState& other,
+                                const QString& loadNote = {});
 
 // The combine command up to the operator's yes: refuses while a pupil is
 // open, asks for a job file, loads it into a job of its own with the same
-// checks as loading, checks it against job and asks whether to add it.
+// checks as loading, checks it against job and asks whether to add it
+// (Enter answering no when the question carries a warning).
 // Returns the job to add; nothing when the operator cancelled or the file
 // was refused (the operator has been told why). job is not changed.
 std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform);
@@ -53,7 +59,12 @@ extern const QString kPriceDiffers;        // the same
 extern const QString kTooManyPupils;       // %1: pupils combined, %2: the most a job holds
 extern const QString kCountTooLarge;       // %1: photo number, %2: this job's, %3: the file's count
 extern const QString kSmallTotalTooLarge;  // %1: this job's, %2: the file's
-extern const QString kSamePupils;   // %1: the file's pupils, %2, %3: the job's first and last
+extern const QString kSamePupils;        // %1: the file's pupils, %2, %3: the job's first and last
+extern const QString kHeaderDiffers;     // %1: one kHeaderDifference line per field
+extern const QString kHeaderDifference;  // %1: field, %2: this job's, %3: the file's
+extern const QString kCustomerField;
+extern const QString kEventField;
+extern const QString kDateField;
 extern const QString kNotCombined;  // the closing line of every refusal
 extern const QString kQuestion;     // %1 file, %2 customer, %3 event, %4 pupils, %5 first, %6 last,
                                     // %7 prints per size, %8 prints in all

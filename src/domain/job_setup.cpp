@@ -39,7 +39,16 @@ JobSetup::JobSetup(JobState& job, SetupScreen& screen, Platform& platform)
     : job_(job), screen_(screen), platform_(platform) {}
 
 Number JobSetup::valueOf(SetupControl box) const {
-    return readNumber(screen_.text(box));
+    return readNumber(halfWidthNumberText(screen_.text(box)));
+}
+
+bool JobSetup::showHalfWidth(SetupControl box) {
+    const QString typed = screen_.text(box);
+    const QString text = halfWidthNumberText(typed);
+    if (text == typed)
+        return false;
+    screen_.setText(box, text);
+    return true;
 }
 
 Number JobSetup::storedStart(SizeRow row) const {
@@ -150,6 +159,7 @@ void JobSetup::startLeft(SizeRow row) {
     if (row == SizeRow::Medium && isEmpty(SetupControl::tbChuStart))
         screen_.setFinishVisible(false);
 
+    showHalfWidth(boxes.start);
     const Number value = valueOf(boxes.start);
     if (!isEmpty(boxes.start) && value <= 0) {
         platform_.showMessage(kStartNotPositiveMessage);
@@ -169,6 +179,7 @@ void JobSetup::endLeft(SizeRow row) {
     if (row == SizeRow::Medium && isEmpty(SetupControl::tbChuEnd))
         screen_.setFinishVisible(false);
 
+    showHalfWidth(boxes.end);
     const Number value = valueOf(boxes.end);
     if (!isEmpty(boxes.end) && value <= 0) {
         platform_.showMessage(kEndNotPositiveMessage);
@@ -221,6 +232,10 @@ void JobSetup::computeCount(SizeRow row) {
 }
 
 void JobSetup::priceChanged(SizeRow row) {
+    // Showing the text half-width is a change of its own, which has done
+    // all of this with it.
+    if (showHalfWidth(rowControls(row).price))
+        return;
     const Number value = valueOf(rowControls(row).price);
     if (value == 0)
         screen_.setFinishVisible(false);
@@ -231,6 +246,7 @@ void JobSetup::priceChanged(SizeRow row) {
 }
 
 void JobSetup::priceLeft(SizeRow row) {
+    showHalfWidth(rowControls(row).price);
     const Number value = valueOf(rowControls(row).price);
     if (refusePrice(row, value))
         return;

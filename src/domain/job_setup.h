@@ -79,7 +79,12 @@ private:
     bool largeInUse() const { return job_.largeMode.value() == 0; }
     bool mediumInUse() const { return job_.mediumMode == 0; }
     bool isEmpty(SetupControl box) const { return screen_.text(box).isEmpty(); }
+    // The value of a box that is read as a number: its full-width digits,
+    // signs and point read as half-width ones.
     Number valueOf(SetupControl box) const;
+    // Shows such a box's text half-width, so that the box shows what is
+    // read from it; true when that changed its text.
+    bool showHalfWidth(SetupControl box);
 
     Number storedStart(SizeRow row) const;
     Number storedEnd(SizeRow row) const;

@@ -152,8 +152,9 @@ QString csvTextOf(const LabExportTable& table, Field&& field) {
 
 LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
     const RegisteredOrders orders = collectRegisteredOrders(job);
-    const QStringList jobColumns = {orders.header.customerName, orders.header.eventName,
-                                    orders.header.shootingDate};
+    const QStringList jobColumns = {spreadsheetText(orders.header.customerName),
+                                    spreadsheetText(orders.header.eventName),
+                                    spreadsheetText(orders.header.shootingDate)};
     LabExportTable table;
     table.pendingPrints = orders.pendingPrints;
 
@@ -188,6 +189,13 @@ LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
                               jobColumns);
     }
     return table;
+}
+
+QString spreadsheetText(const QString& text) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r＝＋－＠\u2212");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return u'\'' + text;
+    return text;
 }
 
 QString csvField(const QString& text) {

@@ -38,8 +38,18 @@ struct LabExportTable {
 // ByPupil: pupil number, photo number, size, prints of that number for that
 // pupil, the pupil's amount (the same on each of the pupil's rows), customer,
 // event, shooting date; pupils in order, each one's numbers ascending. The
-// amount is the one the per-pupil report prints.
+// amount is the one the per-pupil report prints. The texts of the customer,
+// event and date columns pass through spreadsheetText.
 LabExportTable labExportTable(const JobState& job, LabExportKind kind);
+
+// A text of the export as a spreadsheet must take it: with a leading "'"
+// when it begins with a character that Excel or LibreOffice reads as the
+// start of a formula ("=", "+", "-", "@", a tab, a carriage return) or that
+// Japanese Excel takes as one of those (the full-width "＝", "＋", "－",
+// "＠"; the minus sign "−", which Shift_JIS writes as "－"). Otherwise as it
+// is. The numbers of the export never pass through it: a negative amount
+// stays a number.
+QString spreadsheetText(const QString& text);
 
 // A field as CSV holds it: quoted, with its double quotes doubled, when it
 // holds a comma, a double quote, CR or LF; as it is otherwise.

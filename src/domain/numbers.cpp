@@ -52,6 +52,24 @@ Number readNumber(QStringView text) {
     return negative ? -value : value;
 }
 
+QString halfWidthNumberText(QStringView text) {
+    QString result = text.toString();
+    for (QChar& c : result) {
+        const char16_t u = c.unicode();
+        if (u >= u'０' && u <= u'９')
+            c = QChar(u'0' + (u - u'０'));
+        else if (u == u'＋')
+            c = u'+';
+        else if (u == u'－' || u == u'\u2212')  // the minus sign
+            c = u'-';
+        else if (u == u'．')
+            c = u'.';
+        else if (u == u'\u3000')  // the ideographic blank
+            c = u' ';
+    }
+    return result;
+}
+
 namespace {
 
 template <typename Int>

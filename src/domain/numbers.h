@@ -19,6 +19,14 @@ using Number = double;
 // «12abc» reads 12, « - 2 3» reads -23, «2-3» reads 2, «--23» reads 0.
 Number readNumber(QStringView text);
 
+// The text of a box that is read as a number, with the full-width forms a
+// Japanese input method gives for the characters of a number made
+// half-width: the digits ０-９, the signs ＋ and － (and the minus sign −),
+// the point ．and the ideographic blank. Everything else stays as it is: a
+// long-vowel mark ー or a dash is a letter or punctuation, not a minus, and
+// keeps its text's value as before. «１２００» becomes «1200».
+QString halfWidthNumberText(QStringView text);
+
 // Storing a number into a 16- or 32-bit field: rounded with halves to the
 // even neighbour (2.5 -> 2, 3.5 -> 4); nullopt when the result does not fit.
 std::optional<std::int16_t> roundToInt16(Number value);

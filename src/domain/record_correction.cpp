@@ -110,7 +110,9 @@ void RecordCorrection::Form_Activate(bool returningFromAlert) {
                                                                     : CorrectionFocus::Text1;
 }
 
-void RecordCorrection::setText1(const QString& text) {
+void RecordCorrection::setText1(const QString& typed) {
+    // The person number is read at every change; the box shows it as read.
+    const QString text = halfWidthNumberText(typed);
     if (text == display_.Text1)
         return;
     display_.Text1 = text;
@@ -169,6 +171,9 @@ void RecordCorrection::DrawCorrectedRecord() {
 }
 
 std::optional<EditOutcome> RecordCorrection::startEdit(int& person) {
+    // The photo number is read here: the box shows it, and the record takes
+    // it, as read.
+    setText2(halfWidthNumberText(display_.Text2));
     // A number beyond the photo numbers that have a count lies in no range
     // the job can take.
     const Number v = readNumber(display_.Text2);

@@ -81,7 +81,9 @@ public:
     // Returning from the range alert always leaves the focus in Text2.
     void Form_Activate(bool returningFromAlert = false);
     // The text boxes got a new text (typed, or set by the program): the
-    // change handler runs when the text really changed.
+    // change handler runs when the text really changed. Full-width digits,
+    // signs and points are read, and shown, as half-width ones: in Text1 at
+    // once, in Text2 when an add or a delete reads it.
     void setText1(const QString& text);
     void setText2(const QString& text);
     void Text1_KeyPress(int keyAscii);

@@ -80,42 +80,67 @@ private Q_SLOTS:
 
     void refusedOrCancelled_leavesTheJobByteForByte_data() {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("told");  // a part of the message or question
+        QTest::addColumn<QString>("told");   // a part of the message or question
+        QTest::addColumn<QString>("enter");  // what Enter answers the question: "yes", "no"
         QTest::newRow("range") << "range"
                                << "ネガ（中）の写真番号の範囲が、このジョブと違います。\n"
-                                  "このジョブ：101～300\n結合するファイル：101～299";
+                                  "このジョブ：101～300\n結合するファイル：101～299"
+                               << "";
         QTest::newRow("mode") << "mode"
                               << "ネガ（大）の設定が、このジョブと違います。\n"
-                                 "このジョブ：設定する\n結合するファイル：設定しない";
+                                 "このジョブ：設定する\n結合するファイル：設定しない"
+                              << "";
         QTest::newRow("price") << "price"
-                               << "このジョブ：100 円\n結合するファイル：120 円";
+                               << "このジョブ：100 円\n結合するファイル：120 円"
+                               << "";
         QTest::newRow("1500 pupils") << "pupils"
-                                     << "結合すると 1501 人になり";
+                                     << "結合すると 1501 人になり"
+                                     << "";
         QTest::newRow("count") << "count"
-                               << "写真番号 5 の注文数が、結合すると 32767 枚を越えます";
+                               << "写真番号 5 の注文数が、結合すると 32767 枚を越えます"
+                               << "";
         QTest::newRow("damaged") << "damaged"
-                                 << "データファイルを読み込めませんでした";
+                                 << "データファイルを読み込めませんでした"
+                                 << "";
         QTest::newRow("partly read") << "partial"
-                                     << "データファイルを最後まで読み込めませんでした";
+                                     << "データファイルを最後まで読み込めませんでした"
+                                     << "";
         QTest::newRow("no pupils") << "empty"
-                                   << "登録された人がいない";
+                                   << "登録された人がいない"
+                                   << "";
         QTest::newRow("pupil open") << "open"
-                                    << "入力中の人の注文（2 枚）はまだ登録されていません";
+                                    << "入力中の人の注文（2 枚）はまだ登録されていません"
+                                    << "";
         QTest::newRow("cancelled") << "cancel"
+                                   << ""
                                    << "";
         QTest::newRow("answered no")
             << "no"
             << "ファイル：other.ptl\n得意先：ひかり中学校\n行事名：修学旅行\n"
                "人数：2 人（このジョブの 4～5 人目になります）\n"
-               "注文数：大 2 枚、中 1 枚、小 1 枚　合計 4 枚";
+               "注文数：大 2 枚、中 1 枚、小 1 枚　合計 4 枚"
+            << "yes";
         QTest::newRow("the same pupils again")
             << "again"
-            << "※このファイルの 2 人の注文は、\nこのジョブの 2～3 人目とまったく同じです。";
+            << "※このファイルの 2 人の注文は、\nこのジョブの 2～3 人目とまったく同じです。"
+            << "no";
+        QTest::newRow("another customer")
+            << "customer"
+            << "※このファイルは、次の項目がこのジョブと違います。\n"
+               "得意先　このジョブ：「ひかり中学校」　結合するファイル：「みどり中学校」\n"
+               "別の学校や行事のファイルでないか、確かめてください。"
+            << "no";
+        QTest::newRow("another event and date")
+            << "event"
+            << "違います。\n行事名　このジョブ：「修学旅行」　結合するファイル：「運動会」\n"
+               "撮影日　このジョブ：「」　結合するファイル：「2024/10/5」\n"
+            << "no";
     }
 
     void refusedOrCancelled_leavesTheJobByteForByte() {
         QFETCH(QString, fault);
         QFETCH(QString, told);
+        QFETCH(QString, enter);
         JobState job = keyed({{5, 5, 150}, {400, 999}, {12, 301}});
         JobState other =
             keyed(fault == "again" ? Pupils{{400, 999}, {12, 301}} : Pupils{{5, 7}, {150, 302}});
@@ -136,6 +161,12 @@ private Q_SLOTS:
             other.printCounts[5] = 32766;  // the job holds two
         if (fault == "empty")
             other = makeJob();
+        if (fault == "customer")
+            other.customerName = QStringLiteral("みどり中学校");
+        if (fault == "event") {
+            other.eventName = QStringLiteral("運動会");
+            other.shootingDate = QStringLiteral("2024/10/5");
+        }
         FakePlatform keying;
         OrderEntry engine(job, keying);
         engine.Form_Load(QStringLiteral("/x"));
@@ -154,10 +185,20 @@ private Q_SLOTS:
         const QByteArray before = jobSnapshotBytes(job);
         QVERIFY(!chooseJobToCombine(job, platform));
         QCOMPARE(jobSnapshotBytes(job), before);
-        const QStringList shown =
-            fault == "no" || fault == "again" ? platform.questions : platform.messages;
+        const QStringList shown = enter.isEmpty() ? platform.messages : platform.questions;
         QCOMPARE(platform.messages.size() + platform.questions.size(), told.isEmpty() ? 0 : 1);
         QVERIFY2(told.isEmpty() || shown.value(0).contains(told), qPrintable(shown.value(0)));
+        QStringList enterAnswers;
+        for (const Platform::DefaultAnswer answer : platform.questionDefaults)
+            enterAnswers << (answer == Platform::DefaultAnswer::Yes ? "yes" : "no");
+        QCOMPARE(enterAnswers, enter.isEmpty() ? QStringList() : QStringList{enter});
+
+        // A warning is not a refusal: answered yes, the file is added.
+        if (!enter.isEmpty()) {
+            platform.fileAnswers = {path};
+            platform.questionAnswers = {true};
+            QVERIFY(chooseJobToCombine(job, platform));
+        }
     }
 
     void journalWithACombine_replaysToTheCombinedJob() {

@@ -163,6 +163,56 @@ private Q_SLOTS:
                      substituted);
         }
     }
+
+    void formulaLikeTexts_getAQuote_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");  // as the UTF-8 file holds it
+        QTest::newRow("sum") << "=1+2 さくら小"
+                             << "'=1+2 さくら小";
+        QTest::newRow("function") << "=ROW()*1000"
+                                  << "'=ROW()*1000";
+        QTest::newRow("plus") << "+1"
+                              << "'+1";
+        QTest::newRow("minus") << "-1+2"
+                               << "'-1+2";
+        QTest::newRow("at") << "@SUM(1)"
+                            << "'@SUM(1)";
+        QTest::newRow("tab") << "\t=1"
+                             << "'\t=1";
+        QTest::newRow("carriage return") << "\r=1"
+                                         << "'\r=1";
+        QTest::newRow("full-width") << "＝１＋２"
+                                    << "'＝１＋２";
+        QTest::newRow("full-width plus") << "＋１"
+                                         << "'＋１";
+        QTest::newRow("full-width minus") << "－１"
+                                          << "'－１";
+        QTest::newRow("full-width at") << "＠ホーム"
+                                       << "'＠ホーム";
+        QTest::newRow("minus sign") << "\u22121"
+                                    << "'\u22121";
+        QTest::newRow("sign inside") << "さくら=1"
+                                     << "さくら=1";
+        QTest::newRow("quote already") << "'=1"
+                                       << "'=1";
+    }
+    void formulaLikeTexts_getAQuote() {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        job.customerName = job.eventName = job.shootingDate = text;
+        // A negative price makes pupil 1's amount negative: it stays a number.
+        job.largeUnitPrice = -800;
+        for (const auto encoding : {LabExportEncoding::Utf8, LabExportEncoding::ShiftJis}) {
+            const Rows rows = exportAndRead(LabExportKind::ByPupil, encoding);
+            QVERIFY(rows.size() > 1);
+            QString written = expected;
+            if (encoding == LabExportEncoding::ShiftJis)
+                written.replace(u'\u2212', u'－');  // the job file's look-alike
+            for (const QStringList& row : rows.mid(1))
+                QCOMPARE(row.mid(5), QStringList(3, written));
+            QCOMPARE(rows[1].mid(0, 5), (QStringList{"1", "5", "大", "3", "-1800"}));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLabExport)

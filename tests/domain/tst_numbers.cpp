@@ -38,6 +38,46 @@ private Q_SLOTS:
         QCOMPARE(::readNumber(text), expected);
     }
 
+    void halfWidthNumberText_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("full-width digits") << "０１２３４５６７８９"
+                                           << "0123456789";
+        QTest::newRow("full-width price") << "１２００"
+                                          << "1200";
+        QTest::newRow("full-width point") << "１２．５"
+                                          << "12.5";
+        QTest::newRow("full-width minus") << "－５"
+                                          << "-5";
+        QTest::newRow("minus sign") << "\u22125"
+                                    << "-5";
+        QTest::newRow("full-width plus") << "＋５"
+                                         << "+5";
+        QTest::newRow("ideographic blank") << "１\u3000２"
+                                           << "1 2";
+        QTest::newRow("mixed widths") << "1２3"
+                                      << "123";
+        QTest::newRow("long-vowel mark stays") << "ー５"
+                                               << "ー5";
+        QTest::newRow("dash stays") << "\u2015５"
+                                    << "\u20155";
+        QTest::newRow("ideographic full stop stays") << "１。５"
+                                                     << "1。5";
+        QTest::newRow("kanji numeral stays") << "五"
+                                             << "五";
+        QTest::newRow("letters stay") << "ａｂｃ12"
+                                      << "ａｂｃ12";
+        QTest::newRow("half-width stays") << " -1.5+"
+                                          << " -1.5+";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void halfWidthNumberText() {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QCOMPARE(::halfWidthNumberText(typed), expected);
+    }
+
     void readNumber_hugeDigitRunsStayFinite() {
         // An operator leaning on a key must not produce a crash or a NaN.
         const double value = ::readNumber(QString(400, u'9'));

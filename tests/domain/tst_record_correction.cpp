@@ -312,7 +312,9 @@ private Q_SLOTS:
         QTest::newRow("zero") << "0" << false << outside;
         QTest::newRow("negative") << "-12" << false << outside;
         QTest::newRow("above every range") << "5000" << false << outside;
-        QTest::newRow("full-width digits") << "１２" << false << outside;
+        // Full-width digits read as half-width ones, a full-width blank as a blank.
+        QTest::newRow("full-width blank inside") << "１\u3000２" << false << bad;
+        QTest::newRow("long-vowel mark, not a minus") << "ー１２" << false << outside;
         QTest::newRow("blank inside, outside") << "50 00" << false << outside;
         QTest::newRow("zero, large off") << "0" << true << bad;
         QTest::newRow("bracket alone, large off") << ")" << true << bad;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "domain/job_file_writer.h"
 #include "domain/job_setup.h"
 #include "domain/range_overlap.h"
 #include "support/program_fixture.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -39,6 +41,14 @@ protected:
     }
 };
 
+// The text as a Japanese input method in full-width mode gives it.
+QString fullWidth(const QString& text) {
+    QString wide;
+    for (const QChar c : text)
+        wide += c == u'.' ? QChar(u'．') : QChar(c.unicode() - u'0' + u'０');
+    return wide;
+}
+
 }  // namespace
 
 class TestFrmFilm : public QObject {
@@ -59,6 +69,7 @@ private slots:
     void range_oneToHundred_countShownWithBlank();
     void endTypedBeforeStart_thenEndBelowStart();
     void prices_29999Stored_30000Refused();
+    void fullWidthNumbers_saveAsHalfWidthOnes();
     void overlap_sharedEndpoint_twoMessagesAllCleared();
     void overlap_smallInsideLarge_oneMessage();
     void overlap_storedSmallEndWithEmptyStart();
@@ -87,6 +98,7 @@ private:
     template <class T = QWidget>
     T* child(const char* name) const;
     void typeHere(const QString& text);
+    void commitHere(const QString& text);
     void key(Qt::Key key);
     void clickInto(const char* name);
     bool finishVisible() const;
@@ -122,6 +134,13 @@ T* TestFrmFilm::child(const char* name) const {
 // Types into the control that has the focus, as the keyboard does.
 void TestFrmFilm::typeHere(const QString& text) {
     QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+// Puts text into the control that has the focus, as an input method does.
+void TestFrmFilm::commitHere(const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(QApplication::focusWidget(), &event);
 }
 
 void TestFrmFilm::key(Qt::Key k) {
@@ -312,6 +331,37 @@ void TestFrmFilm::prices_29999Stored_30000Refused() {
     QCOMPARE(fixture->platform.messages.size(), 1);
     QCOMPARE(fixture->job.smallUnitPrice, 0);
     QCOMPARE(fixture->job.largeUnitPrice.value(), 29999);
+}
+
+void TestFrmFilm::fullWidthNumbers_saveAsHalfWidthOnes() {
+    // Ranges and prices of all three sizes, box after box with Enter.
+    const QStringList numbers = {"1", "100", "101", "300", "301", "999", "1200", "12.5", "100"};
+    const auto keyJob = [&](bool wide) {
+        for (const QString& number : numbers) {
+            if (wide)
+                commitHere(fullWidth(number));
+            else
+                typeHere(number);
+            key(Qt::Key_Return);
+        }
+        QCOMPARE(focusName(), QStringLiteral("tbTokuisaki"));
+        QVERIFY(finishVisible());
+        QVERIFY(fixture->platform.messages.isEmpty());
+    };
+    keyJob(false);
+    if (QTest::currentTestFailed())
+        return;
+    const QByteArray halfWidthFile = jobFileContents(fixture->job).bytes;
+    cleanup();
+    init();
+    keyJob(true);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(jobFileContents(fixture->job).bytes, halfWidthFile);
+    // The boxes show what was counted.
+    QCOMPARE(box("tbDaiTanka")->text(), QStringLiteral("1200"));
+    QCOMPARE(box("tbChuTanka")->text(), QStringLiteral("12.5"));
+    QCOMPARE(box("tbShouEnd")->text(), QStringLiteral("999"));
 }
 
 void TestFrmFilm::overlap_sharedEndpoint_twoMessagesAllCleared() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
+#include "domain/job_file_writer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
@@ -10,6 +11,7 @@
 
 #include <memory>
 
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,6 +66,17 @@ class TestFrmTeisei : public QObject {
         box("Text2")->setFocus();
         box("Text2")->clear();
         QTest::keyClicks(box("Text2"), number);
+    }
+
+    // Puts text into a box as a Japanese input method in full-width mode does.
+    static void commitFullWidth(QLineEdit* box, const QString& digits) {
+        box->setFocus();
+        QString wide;
+        for (const QChar c : digits)
+            wide += QChar(c.unicode() - u'0' + u'０');
+        QInputMethodEvent event;
+        event.setCommitString(wide);
+        QApplication::sendEvent(box, &event);
     }
 
     void closeAlertWithEsc() {
@@ -290,6 +303,33 @@ private Q_SLOTS:
         QVERIFY(pic2Has(QStringLiteral("105 ")));
         QVERIFY(pic2Has(QStringLiteral("\\.1800 ")));
         QCOMPARE(box("Text2")->text(), QStringLiteral("105"));  // kept for another press
+    }
+
+    void fullWidthNumbers_correctAsHalfWidthOnes() {
+        // Person 2 gets 105 added and 12 deleted, typed half-width.
+        showPerson(QStringLiteral("2"));
+        for (const auto& [number, command] :
+             {std::pair{"105", "Command2"}, std::pair{"12", "Command4"}}) {
+            typePhotoNumber(QLatin1String(number));
+            QTest::mouseClick(button(command), Qt::LeftButton);
+        }
+        const QByteArray halfWidthFile = jobFileContents(job()).bytes;
+        QCOMPARE(job().personRecords[2], QStringLiteral("(2) 230 105 \\.1000 "));
+
+        // Again in a fresh run, full-width.
+        cleanup();
+        init();
+        commitFullWidth(box("Text1"), QStringLiteral("2"));
+        QCOMPARE(box("Text1")->text(), QStringLiteral("2"));
+        QTest::keyClick(box("Text1"), Qt::Key_Return);
+        for (const auto& [number, command] :
+             {std::pair{"105", "Command2"}, std::pair{"12", "Command4"}}) {
+            box("Text2")->clear();
+            commitFullWidth(box("Text2"), QLatin1String(number));
+            QTest::mouseClick(button(command), Qt::LeftButton);
+            QCOMPARE(box("Text2")->text(), QLatin1String(number));
+        }
+        QCOMPARE(jobFileContents(job()).bytes, halfWidthFile);
     }
 
     void delete_numberOrderedTwice_takesOnePrint() {
