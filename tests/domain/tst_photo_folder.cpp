@@ -2,6 +2,7 @@
 #include "domain/photo_folder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -117,6 +118,46 @@ private Q_SLOTS:
         QTRY_COMPARE(folder.photoCount(), 0);
         QVERIFY(!folder.isReadable());
         QVERIFY(!folder.open(temp.path() + QStringLiteral("/none")));
+    }
+
+    void rescan_ofTwentyThousandFiles_keepsTheCallingThreadFree() {
+        QTemporaryDir temp, other;
+        const QDir dir(temp.path());
+        for (int n = 1; n <= 10000; ++n)
+            for (const char* prefix : {"IMG_", "DSC_"}) {
+                QFile file(dir.filePath(QStringLiteral("%1%2.jpg")
+                                            .arg(QLatin1String(prefix))
+                                            .arg(n, 5, 10, QLatin1Char('0'))));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            }
+        touch(QDir(other.path()), QStringLiteral("0005.png"));
+        PhotoFolder folder(kSuffixes);
+        QVERIFY(folder.open(temp.path()));
+        QCOMPARE(folder.namesOf(5).size(), 2);
+        QSignalSpy scanned(&folder, &PhotoFolder::scanned);
+
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("DSC_00005.jpg"))));
+        QElapsedTimer timer;
+        timer.start();
+        folder.rescan();
+        const qint64 took = timer.nsecsElapsed();
+        // Read elsewhere (listing it here takes tens of milliseconds), and
+        // handed over later: the index is still the one before.
+        QVERIFY2(took < 10'000'000, qPrintable(QString::number(took / 1e6)));
+        QCOMPARE(folder.namesOf(5).size(), 2);
+        QVERIFY(scanned.wait());
+        QCOMPARE(folder.namesOf(5), QStringList({"IMG_00005.jpg"}));
+        QCOMPARE(folder.photoCount(), 10000);
+
+        // A reading under way when another folder is opened is dropped.
+        scanned.clear();
+        folder.rescan();
+        QVERIFY(folder.open(other.path()));
+        folder.rescan();
+        QVERIFY(scanned.wait());
+        QCOMPARE(scanned.count(), 1);
+        QCOMPARE(folder.photoCount(), 1);
+        QCOMPARE(folder.fileOf(5), QDir(other.path()).filePath(QStringLiteral("0005.png")));
     }
 };
 
