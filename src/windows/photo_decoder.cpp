@@ -77,6 +77,25 @@ qint64 readingBytes(const QString& path, bool jpeg, QSize stored, QSize read) {
     return made + whole * 4;
 }
 
+// A photo's file that reads as ended once `stop` answers true: a decoder
+// reading it finishes at once with what it has, which is thrown away.
+class StoppableFile : public QFile {
+public:
+    StoppableFile(const QString& path, const std::function<bool()>& stop)
+        : QFile(path), stop_(stop) {}
+    bool stopped() const { return stopped_; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        stopped_ = stopped_ || (stop_ && stop_());
+        return stopped_ ? 0 : QFile::readData(data, maxSize);
+    }
+
+private:
+    const std::function<bool()>& stop_;
+    bool stopped_ = false;
+};
+
 // A number of pixels as the operator reads it: "9億画素", "2400万画素".
 QString pixelCountText(qint64 pixels) {
     const qint64 tenThousands = (pixels + 5000) / 10000;
@@ -108,9 +127,9 @@ QString readerErrorText(const QImageReader& reader) {
 
 }  // namespace
 
-QImage decodePhoto(const QString& path, QSize fit, QString* error,
-                   const std::function<bool(qint64 bytes)>& admit) {
-    QImageReader reader(path);
+QImage decodePhoto(const QString& path, QSize fit, QString* error, const PhotoReading& reading) {
+    StoppableFile file(path, reading.stop);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     // The header alone: nothing is decoded yet.
     const QSize stored = reader.size();
@@ -151,17 +170,22 @@ QImage decodePhoto(const QString& path, QSize fit, QString* error,
         if (readShown != shown)
             reader.setScaledSize(read);
     }
-    if (admit) {
+    if (reading.admit) {
         // Of a size the header does not tell, the most Qt allocates for one image.
         const qint64 bytes = known ? readingBytes(path, jpeg, stored, read)
                                    : qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-        if (!admit(bytes)) {
+        if (!reading.admit(bytes)) {
             if (error)
                 error->clear();
             return {};
         }
     }
     QImage image = reader.read();
+    if (file.stopped()) {
+        if (error)
+            error->clear();
+        return {};
+    }
     if (image.isNull()) {
         if (error)
             *error = readerErrorText(reader);
@@ -284,8 +308,9 @@ void PhotoDecoder::start(const QString& key, const QString& path, QSize fit, boo
         // read); one ahead only within the budget.
         qint64 admitted = 0;
         bool refused = false;
-        QString error;
-        const QImage image = decodePhoto(path, fit, &error, [&](qint64 bytes) {
+        bool stopped = false;
+        PhotoReading reading;
+        reading.admit = [&](qint64 bytes) {
             QMutexLocker lock(&shared->mutex);
             refused = ahead && shared->readingBytes + bytes > kReadAheadBytes;
             if (refused)
@@ -293,13 +318,27 @@ void PhotoDecoder::start(const QString& key, const QString& path, QSize fit, boo
             shared->readingBytes += bytes;
             admitted = bytes;
             return true;
-        });
+        };
+        if (!ahead)
+            reading.stop = [&] {
+                // Another photo wanted: this one is left, and read anew
+                // when it is wanted again.
+                QMutexLocker lock(&shared->mutex);
+                if (!stopped && shared->wantedKey != key) {
+                    stopped = true;
+                    shared->wantedReading.remove(key);
+                }
+                return stopped;
+            };
+        QString error;
+        const QImage image = decodePhoto(path, fit, &error, reading);
         {
             QMutexLocker lock(&shared->mutex);
             shared->readingBytes -= admitted;
-            (ahead ? shared->aheadReading : shared->wantedReading).remove(key);
+            if (!stopped)
+                (ahead ? shared->aheadReading : shared->wantedReading).remove(key);
         }
-        if (refused)
+        if (refused || stopped)
             return;  // left unread, until it is wanted
         QMetaObject::invokeMethod(
             this, [this, key, path, fit, image, error] { finished(key, path, fit, image, error); },

@@ -25,15 +25,22 @@ constexpr qint64 kMaxPhotoPixels = 160'000'000;
 // whole. A null image with the reason, in Japanese, in `error` when it
 // cannot be read.
 //
-// `admit`, when given, is asked before the pixels are read with the
-// memory the reading may take at most (from the file's header); when it
-// answers false nothing is read and the image is null with no error.
+// How a reading in the background is steered, both optional. `admit` is
+// asked before the pixels are read, with the memory the reading may take at
+// most (from the file's header); `stop` is asked as the file is read, and
+// the reading ends at once when it answers true (the photo no longer
+// wanted). Either way the image is then null, with no error.
+struct PhotoReading {
+    std::function<bool(qint64 bytes)> admit;
+    std::function<bool()> stop;
+};
+
 QImage decodePhoto(const QString& path, QSize fit, QString* error = nullptr,
-                   const std::function<bool(qint64 bytes)>& admit = {});
+                   const PhotoReading& reading = {});
 
 // Reads photos in the background, away from the thread that handles the
 // keys, and keeps the latest ones. The photo wanted now goes first; an
-// earlier wanted photo whose reading has not started is dropped. Photos
+// earlier wanted photo is dropped, its reading stopped where it has begun. Photos
 // read ahead (the neighbours of the one shown) wait until the machine has
 // nothing else to do, and only while what the photos being read may take
 // in memory stays within a budget: a photo too large for it is read when it

@@ -18,6 +18,7 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -186,6 +187,28 @@ private Q_SLOTS:
                 "画像が大きすぎます: 30000×30000画素（9億画素）。読めるのは1億6000万画素までです"));
     }
 
+    void decodePhoto_stopped_readsNoFurther() {
+        // Noise, which a JPEG keeps large: many blocks of the file to read.
+        QImage noise(600, 600, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            QRandomGenerator(y).fillRange(reinterpret_cast<quint32*>(noise.scanLine(y)),
+                                          noise.width());
+        QTemporaryDir temp;
+        const QString path = temp.filePath(QStringLiteral("noise.jpg"));
+        QVERIFY(noise.save(path, "jpeg", 95));
+        int asked = 0;
+        PhotoReading reading;
+        reading.stop = [&] { return ++asked > 2; };
+        QString error = QStringLiteral("before");
+        QVERIFY(decodePhoto(path, {100, 100}, &error, reading).isNull());
+        QVERIFY(error.isEmpty());
+        QCOMPARE(asked, 3);  // not asked again once it answered
+        // Never stopped, it reads on to the end.
+        asked = -1'000'000;
+        QCOMPARE(decodePhoto(path, {100, 100}, &error, reading).size(), QSize(100, 100));
+        QVERIFY(asked > -1'000'000 + 3);
+    }
+
     void decoder_readsNothingAheadPastItsMemoryBudget() {
         QTemporaryDir temp;
         // 64 megapixels, under the largest read; progressive, it would take
@@ -193,10 +216,12 @@ private Q_SLOTS:
         const QString big = temp.filePath(QStringLiteral("0001.jpg"));
         writeJpegBomb(big, {8000, 8000});
         qint64 needs = 0;
-        QVERIFY(decodePhoto(big, {640, 480}, nullptr, [&](qint64 bytes) {
-                    needs = bytes;
-                    return false;
-                }).isNull());
+        PhotoReading reading;
+        reading.admit = [&](qint64 bytes) {
+            needs = bytes;
+            return false;
+        };
+        QVERIFY(decodePhoto(big, {640, 480}, nullptr, reading).isNull());
         QVERIFY(needs > PhotoDecoder::kReadAheadBytes);
 
         PhotoDecoder decoder;
