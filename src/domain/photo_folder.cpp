@@ -57,7 +57,9 @@ int photoNumberOfTyped(QStringView typed) {
 }
 
 PhotoFolder::PhotoFolder(const QStringList& suffixes, QObject* parent)
-    : QObject(parent), suffixes_(suffixes), names_(JobState::kMaxPhotoNumber + 1) {
+    : QObject(parent),
+      suffixes_(suffixes),
+      names_(std::make_shared<const Names>(JobState::kMaxPhotoNumber + 1)) {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMilliseconds);
     connect(&settle_, &QTimer::timeout, this, &PhotoFolder::rescan);
@@ -95,7 +97,7 @@ bool PhotoFolder::open(const QString& path) {
     ++scanGeneration_;
     scanAgain_ = false;
     path_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const bool changedNow = take(read(path_, suffixes_));
+    const bool changedNow = take(read(path_, suffixes_, names_));
     if (readable_)
         watcher_.addPath(path_);
     if (changedNow)
@@ -117,8 +119,8 @@ void PhotoFolder::rescan() {
 void PhotoFolder::startScan() {
     scanning_ = true;
     const int generation = scanGeneration_;
-    scanPool_.start([this, generation, path = path_, suffixes = suffixes_] {
-        Index index = read(path, suffixes);
+    scanPool_.start([this, generation, path = path_, suffixes = suffixes_, before = names_] {
+        Index index = read(path, suffixes, before);
         QMetaObject::invokeMethod(
             this,
             [this, generation, index = std::move(index)]() mutable {
@@ -152,9 +154,10 @@ void PhotoFolder::watchPhoto(const QString& path) {
         watcher_.addPath(photo_);
 }
 
-PhotoFolder::Index PhotoFolder::read(const QString& path, const QStringList& suffixes) {
+PhotoFolder::Index PhotoFolder::read(const QString& path, const QStringList& suffixes,
+                                     const std::shared_ptr<const Names>& before) {
     Index index;
-    index.names.resize(JobState::kMaxPhotoNumber + 1);
+    Names names(JobState::kMaxPhotoNumber + 1);
     const QDir folder(path);
     index.readable = folder.exists() && folder.isReadable();
     if (index.readable) {
@@ -172,33 +175,39 @@ PhotoFolder::Index PhotoFolder::read(const QString& path, const QStringList& suf
             if (!image)
                 continue;
             if (const std::optional<int> number = photoNumberOfFileName(name))
-                index.names[*number] << name;
+                names[*number] << name;
         }
     }
-    for (QStringList& list : index.names) {
+    for (QStringList& list : names) {
         if (list.size() > 1)
             std::sort(list.begin(), list.end(), nameBefore);
         index.photoCount += list.isEmpty() ? 0 : 1;
     }
+    index.differs = !before || *before != names;
+    index.names = index.differs ? std::make_shared<const Names>(std::move(names)) : before;
     return index;
 }
 
 bool PhotoFolder::take(Index index) {
     readable_ = index.readable;
     photoCount_ = index.photoCount;
-    const bool differs = index.names != names_;
-    names_.swap(index.names);
-    return differs;
+    if (!index.differs)
+        return false;
+    // The old index let go on the reading thread: 20 000 names take a few
+    // milliseconds to free.
+    scanPool_.start(
+        [old = std::exchange(names_, std::move(index.names))]() mutable { old.reset(); });
+    return true;
 }
 
 QString PhotoFolder::fileOf(int number) const {
-    if (number < 1 || number > JobState::kMaxPhotoNumber || names_[number].isEmpty())
+    if (number < 1 || number > JobState::kMaxPhotoNumber || (*names_)[number].isEmpty())
         return {};
-    return path_ + u'/' + names_[number].constFirst();
+    return path_ + u'/' + (*names_)[number].constFirst();
 }
 
 QStringList PhotoFolder::namesOf(int number) const {
     if (number < 1 || number > JobState::kMaxPhotoNumber)
         return {};
-    return names_[number];
+    return (*names_)[number];
 }

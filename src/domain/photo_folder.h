@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -83,12 +84,17 @@ signals:
     void photoChanged(const QString& path);
 
 private:
+    using Names = std::vector<QStringList>;  // by photo number, index 0 unused
     struct Index {
         bool readable = false;
         int photoCount = 0;
-        std::vector<QStringList> names;  // by photo number, index 0 unused
+        std::shared_ptr<const Names> names;  // the index before when unchanged
+        bool differs = false;
     };
-    static Index read(const QString& path, const QStringList& suffixes);
+    // Compared with the index before where it is read: the keys' thread
+    // only swaps the two, and lets the old one go on the reading thread.
+    static Index read(const QString& path, const QStringList& suffixes,
+                      const std::shared_ptr<const Names>& before);
     bool take(Index index);
     void startScan();
 
@@ -96,7 +102,7 @@ private:
     QString path_;
     bool readable_ = false;
     int photoCount_ = 0;
-    std::vector<QStringList> names_;  // by photo number, index 0 unused
+    std::shared_ptr<const Names> names_;
     QFileSystemWatcher watcher_;
     QTimer settle_;  // gathers the changes of a copy in progress into one reading
     QString photo_;  // the file watched besides the folder

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "domain/photo_folder.h"
 
+#include <ctime>
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,6 +15,14 @@ void touch(const QDir& dir, const QString& name) {
     QFile file(dir.filePath(name));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("x");
+}
+
+// The processor time this thread has taken, in milliseconds: what the
+// thread handling the keys spends, whatever else the machine is doing.
+double threadMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 const QStringList kSuffixes = {QStringLiteral("jpg"), QStringLiteral("jpeg"),
@@ -137,13 +146,12 @@ private Q_SLOTS:
         QSignalSpy scanned(&folder, &PhotoFolder::scanned);
 
         QVERIFY(QFile::remove(dir.filePath(QStringLiteral("DSC_00005.jpg"))));
-        QElapsedTimer timer;
-        timer.start();
+        const double start = threadMilliseconds();
         folder.rescan();
-        const qint64 took = timer.nsecsElapsed();
+        const double took = threadMilliseconds() - start;
         // Read elsewhere (listing it here takes tens of milliseconds), and
         // handed over later: the index is still the one before.
-        QVERIFY2(took < 10'000'000, qPrintable(QString::number(took / 1e6)));
+        QVERIFY2(took < 5, qPrintable(QString::number(took)));
         QCOMPARE(folder.namesOf(5).size(), 2);
         QVERIFY(scanned.wait());
         QCOMPARE(folder.namesOf(5), QStringList({"IMG_00005.jpg"}));
