@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QDir>
 #include <QDirIterator>
@@ -56,7 +57,9 @@ int photoNumberOfTyped(QStringView typed) {
 }
 
 PhotoFolder::PhotoFolder(const QStringList& suffixes, QObject* parent)
-    : QObject(parent), suffixes_(suffixes), names_(JobState::kMaxPhotoNumber + 1) {
+    : QObject(parent),
+      suffixes_(suffixes),
+      names_(std::make_shared<const Names>(JobState::kMaxPhotoNumber + 1)) {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMilliseconds);
     connect(&settle_, &QTimer::timeout, this, &PhotoFolder::rescan);
@@ -65,14 +68,36 @@ PhotoFolder::PhotoFolder(const QStringList& suffixes, QObject* parent)
         if (!settle_.isActive())
             settle_.start();
     });
+    // The photo's file, though, is told once its writing rests: a photo
+    // being copied in is read again when it is whole, not at every block.
+    photoSettle_.setSingleShot(true);
+    photoSettle_.setInterval(kSettleMilliseconds);
+    connect(&photoSettle_, &QTimer::timeout, this, [this] {
+        // Replaced by a rename or written anew: watched again.
+        if (!photo_.isEmpty() && !watcher_.files().contains(photo_))
+            watcher_.addPath(photo_);
+        emit photoChanged(photo_);
+    });
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& file) {
+        if (file == photo_)
+            photoSettle_.start();
+    });
+    scanPool_.setMaxThreadCount(1);
+}
+
+PhotoFolder::~PhotoFolder() {
+    // A reading under way hands its index to this object: it is waited for.
+    scanPool_.waitForDone();
 }
 
 bool PhotoFolder::open(const QString& path) {
     if (!watcher_.directories().isEmpty())
         watcher_.removePaths(watcher_.directories());
     settle_.stop();
+    ++scanGeneration_;
+    scanAgain_ = false;
     path_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const bool changedNow = read();
+    const bool changedNow = take(read(path_, suffixes_, names_));
     if (readable_)
         watcher_.addPath(path_);
     if (changedNow)
@@ -84,20 +109,59 @@ void PhotoFolder::rescan() {
     settle_.stop();
     if (path_.isEmpty())
         return;
-    const bool changedNow = read();
-    // A folder that went away (a card taken out) and came back is watched again.
-    if (readable_ && !watcher_.directories().contains(path_))
-        watcher_.addPath(path_);
-    if (changedNow)
-        emit changed();
+    if (scanning_) {
+        scanAgain_ = true;
+        return;
+    }
+    startScan();
 }
 
-bool PhotoFolder::read() {
-    std::vector<QStringList> names(JobState::kMaxPhotoNumber + 1);
-    const QDir folder(path_);
-    readable_ = folder.exists() && folder.isReadable();
-    if (readable_) {
-        QDirIterator it(path_, QDir::Files | QDir::NoDotAndDotDot);
+void PhotoFolder::startScan() {
+    scanning_ = true;
+    const int generation = scanGeneration_;
+    scanPool_.start([this, generation, path = path_, suffixes = suffixes_, before = names_] {
+        Index index = read(path, suffixes, before);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, index = std::move(index)]() mutable {
+                scanning_ = false;
+                if (generation == scanGeneration_) {
+                    const bool changedNow = take(std::move(index));
+                    // A folder that went away (a card taken out) and came
+                    // back is watched again.
+                    if (readable_ && !watcher_.directories().contains(path_))
+                        watcher_.addPath(path_);
+                    if (changedNow)
+                        emit changed();
+                }
+                if (std::exchange(scanAgain_, false))
+                    startScan();
+                else if (generation == scanGeneration_)
+                    emit scanned();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PhotoFolder::watchPhoto(const QString& path) {
+    if (path == photo_ && (path.isEmpty() || watcher_.files().contains(path)))
+        return;
+    photoSettle_.stop();
+    if (!photo_.isEmpty())
+        watcher_.removePath(photo_);
+    photo_ = path;
+    if (!photo_.isEmpty())
+        watcher_.addPath(photo_);
+}
+
+PhotoFolder::Index PhotoFolder::read(const QString& path, const QStringList& suffixes,
+                                     const std::shared_ptr<const Names>& before) {
+    Index index;
+    Names names(JobState::kMaxPhotoNumber + 1);
+    const QDir folder(path);
+    index.readable = folder.exists() && folder.isReadable();
+    if (index.readable) {
+        QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot);
         while (it.hasNext()) {
             it.next();
             const QString name = it.fileName();
@@ -106,7 +170,7 @@ bool PhotoFolder::read() {
                 continue;
             const QStringView suffix = QStringView(name).mid(dot + 1);
             const bool image = std::any_of(
-                suffixes_.cbegin(), suffixes_.cend(),
+                suffixes.cbegin(), suffixes.cend(),
                 [&](const QString& s) { return suffix.compare(s, Qt::CaseInsensitive) == 0; });
             if (!image)
                 continue;
@@ -114,26 +178,36 @@ bool PhotoFolder::read() {
                 names[*number] << name;
         }
     }
-    int count = 0;
     for (QStringList& list : names) {
         if (list.size() > 1)
             std::sort(list.begin(), list.end(), nameBefore);
-        count += list.isEmpty() ? 0 : 1;
+        index.photoCount += list.isEmpty() ? 0 : 1;
     }
-    const bool differs = names != names_;
-    names_ = std::move(names);
-    photoCount_ = count;
-    return differs;
+    index.differs = !before || *before != names;
+    index.names = index.differs ? std::make_shared<const Names>(std::move(names)) : before;
+    return index;
+}
+
+bool PhotoFolder::take(Index index) {
+    readable_ = index.readable;
+    photoCount_ = index.photoCount;
+    if (!index.differs)
+        return false;
+    // The old index let go on the reading thread: 20 000 names take a few
+    // milliseconds to free.
+    scanPool_.start(
+        [old = std::exchange(names_, std::move(index.names))]() mutable { old.reset(); });
+    return true;
 }
 
 QString PhotoFolder::fileOf(int number) const {
-    if (number < 1 || number > JobState::kMaxPhotoNumber || names_[number].isEmpty())
+    if (number < 1 || number > JobState::kMaxPhotoNumber || (*names_)[number].isEmpty())
         return {};
-    return path_ + u'/' + names_[number].constFirst();
+    return path_ + u'/' + (*names_)[number].constFirst();
 }
 
 QStringList PhotoFolder::namesOf(int number) const {
     if (number < 1 || number > JobState::kMaxPhotoNumber)
         return {};
-    return names_[number];
+    return (*names_)[number];
 }

@@ -95,6 +95,14 @@ frmPhotoPreview::frmPhotoPreview(RunContext& context)
         number_ = -1;  // its file may have come, gone or changed
         follow();
     });
+    // The photo shown written to since (a copy that was not finished when it
+    // was read): read again, as its size and time have changed.
+    connect(&folder_, &PhotoFolder::photoChanged, this, [this](const QString& path) {
+        if (path != path_)
+            return;
+        number_ = -1;
+        follow();
+    });
     showFolderText();
 }
 
@@ -166,7 +174,9 @@ void frmPhotoPreview::follow() {
     if (path != path_)
         image_ = QImage();
     path_ = path;
+    folder_.watchPhoto(path_);
     mark_.clear();
+    reason_.clear();
     const QSize fit = photoFit();
     if (number == 0) {
         // Nothing typed: nothing to show.
@@ -195,13 +205,17 @@ void frmPhotoPreview::follow() {
 
 void frmPhotoPreview::photoDecoded(const QString& path, QSize fit, const QImage& image,
                                    const QString& error) {
-    Q_UNUSED(error);
     if (path != path_ || fit != photoFit())
         return;
     image_ = image;
     if (image.isNull()) {
         mark_ = kUnreadableMark;
-        ui->picPhoto->setAccessibleDescription(mark_);
+        reason_ = error;
+        ui->picPhoto->setAccessibleDescription(reason_.isEmpty() ? mark_ : mark_ + u'\n' + reason_);
+    } else {
+        mark_.clear();
+        reason_.clear();
+        ui->picPhoto->setAccessibleDescription(fileText_);
     }
     ui->picPhoto->update();
 }
@@ -262,7 +276,20 @@ void frmPhotoPreview::paintPhoto() {
     painter.setFont(font);
     painter.setPen(mark_ == kNoPhotoMark || mark_ == kUnreadableMark ? QColor(255, 120, 100)
                                                                      : QColor(230, 230, 230));
-    painter.drawText(area->rect(), Qt::AlignCenter | Qt::TextWordWrap, mark_);
+    if (reason_.isEmpty()) {
+        painter.drawText(area->rect(), Qt::AlignCenter | Qt::TextWordWrap, mark_);
+        return;
+    }
+    // The mark just above the middle, the reason in the window's own type
+    // under it.
+    const QRect rect = area->rect().adjusted(12, 0, -12, 0);
+    const QRect upper(rect.left(), rect.top(), rect.width(), rect.height() / 2 - 4);
+    const QRect lower(rect.left(), rect.top() + rect.height() / 2 + 4, rect.width(),
+                      rect.height() - rect.height() / 2 - 4);
+    painter.drawText(upper, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextWordWrap, mark_);
+    painter.setFont(area->font());
+    painter.setPen(QColor(230, 230, 230));
+    painter.drawText(lower, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, reason_);
 }
 
 void frmPhotoPreview::showFileText() {

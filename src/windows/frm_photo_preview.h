@@ -86,6 +86,7 @@ private:
     QString path_;     // its photo file, empty when none
     QImage image_;     // its photo, once read
     QString mark_;     // instead of the photo
+    QString reason_;   // why, under the mark
     int paintedPhoto_ = 0;
     bool placed_ = false;
     bool folderAsked_ = false;
