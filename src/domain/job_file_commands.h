@@ -18,8 +18,9 @@ inline const QString kOpenCaption = QStringLiteral("データ読み込み");
 inline const QString kSaveCaption = QStringLiteral("データ保存");
 // %1: the file, %2: when it was last written.
 inline const QString kChangedElsewhere = QStringLiteral(
-    "「%1」は、このピクトルで読み込んだ（または保存した）後に、ほかのプログラムによって"
-    "書き換えられています（%2 更新）。\n"
+    "「%1」は、\n"
+    "このピクトルで読み込んだ（または保存した）後に、\n"
+    "ほかのプログラムによって書き換えられています（%2 更新）。\n"
     "このまま保存すると、そちらで保存されたデータが失われます。"
     "別の名前で保存してください。");
 inline const QString kSaveUnderAnotherName = QStringLiteral("別の名前で保存");

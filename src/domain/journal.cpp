@@ -39,6 +39,30 @@ const QString JournalTexts::kJobRefused = QStringLiteral(
 // the whole job of a combine.
 namespace {
 
+// A job file's stamp in a journal entry: "device:identity:size:time".
+QString jobFileStampText(const FileStamp& stamp) {
+    if (!stamp.exists())
+        return {};
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(stamp.device)
+        .arg(stamp.identity)
+        .arg(stamp.size)
+        .arg(stamp.modifiedNs);
+}
+
+FileStamp jobFileStampOfText(const QString& text) {
+    const QStringList parts = text.split(u':');
+    FileStamp stamp;
+    bool ok[4] = {};
+    if (parts.size() != 4)
+        return stamp;
+    stamp.device = parts[0].toULongLong(&ok[0]);
+    stamp.identity = parts[1].toULongLong(&ok[1]);
+    stamp.size = parts[2].toLongLong(&ok[2]);
+    stamp.modifiedNs = parts[3].toLongLong(&ok[3]);
+    return ok[0] && ok[1] && ok[2] && ok[3] && stamp.size >= 0 ? stamp : FileStamp{};
+}
+
 const QByteArray kMagic = QByteArrayLiteral("PICTORJ1");
 constexpr quint8 kStartFrame = 1;
 constexpr quint32 kLargestFrame = 64 * 1024 * 1024;
@@ -464,8 +488,10 @@ std::optional<JournalContents> readJournal(QIODevice& device, QString* error) {
                 contents.unsaved = entry->value == 0;
             else if (entry->mayChangeJob())
                 contents.unsaved = true;
-            if (entry->kind == JournalEntry::Kind::JobFile)
+            if (entry->kind == JournalEntry::Kind::JobFile) {
                 contents.jobFilePath = entry->text1;
+                contents.jobFileStamp = jobFileStampOfText(entry->text2);
+            }
             contents.entries.append(*entry);
         }
         at += 8 + size;
@@ -591,7 +617,8 @@ bool JournalWriter::begin(const JobState& job) {
     unsaved_ = false;
     journal_ = kMagic + frameBytes(kStartFrame, jobSnapshot(job));
     if (!jobFile_.isEmpty()) {
-        const JournalEntry file(JournalEntry::Kind::JobFile, jobFile_, QString());
+        const JournalEntry file(JournalEntry::Kind::JobFile, jobFile_,
+                                jobFileStampText(jobFileStamp_));
         journal_ += frameBytes(quint8(file.kind), entryData(file));
     }
     return writeAfresh();
@@ -604,6 +631,7 @@ bool JournalWriter::retry() {
 bool JournalWriter::resume(const JournalContents& contents) {
     unsaved_ = contents.unsaved;
     jobFile_ = contents.jobFilePath;
+    jobFileStamp_ = contents.jobFileStamp;
     file_.close();
     file_.setFileName(path_);
     // A cut entry at the end goes; new entries follow the last whole one.
@@ -670,11 +698,12 @@ void JournalWriter::markSaved(bool complete) {
     write(quint8(entry.kind), entryData(entry), true);
 }
 
-void JournalWriter::noteJobFile(const QString& path) {
-    if (path.isEmpty() || path == jobFile_)
+void JournalWriter::noteJobFile(const QString& path, const FileStamp& stamp) {
+    if (path.isEmpty() || (path == jobFile_ && stamp == jobFileStamp_))
         return;
     jobFile_ = path;
-    const JournalEntry entry(JournalEntry::Kind::JobFile, path, QString());
+    jobFileStamp_ = stamp;
+    const JournalEntry entry(JournalEntry::Kind::JobFile, path, jobFileStampText(stamp));
     write(quint8(entry.kind), entryData(entry), true);
 }
 

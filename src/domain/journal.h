@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "domain/file_replacement.h"
 #include "domain/job_state.h"
 
 #include <optional>
@@ -32,7 +33,8 @@ struct JournalEntry {
         CorrectionDelete = 11,  // the same
         Combine = 12,           // otherJob: another job file's job, added after the pupils
         Saved = 20,             // the job file was saved; value 1 when it held every print
-        JobFile = 21,           // text1: the job file the job was loaded from or saved to
+        JobFile = 21,           // text1: the job file the job was loaded from or saved to,
+                                // text2: that file's stamp then (jobFileStampText)
     };
 
     JournalEntry() = default;
@@ -113,9 +115,10 @@ struct JournalContents {
     // The run could not write everything to it (writing failed, see
     // JournalWriter): the last entries may be missing.
     bool incomplete = false;
-    bool unsaved = false;  // something changed after the last save (or may have)
-    QDateTime lastChange;  // when the last entry was written
-    QString jobFilePath;   // the job file last loaded or saved, if it says
+    bool unsaved = false;    // something changed after the last save (or may have)
+    QDateTime lastChange;    // when the last entry was written
+    QString jobFilePath;     // the job file last loaded or saved, if it says
+    FileStamp jobFileStamp;  // that file as it was then
 };
 
 // Reads a journal. An entry cut short at the end (a crash or power cut in
@@ -182,7 +185,7 @@ public:
 
     // The job file the job was loaded from or saved to: written to the
     // journal (now, or with its start), so a restored run knows it.
-    void noteJobFile(const QString& path);
+    void noteJobFile(const QString& path, const FileStamp& stamp = {});
     QString jobFile() const { return jobFile_; }
 
     // Writes the journal afresh, whole, after writing failed; true when it
@@ -228,6 +231,7 @@ private:
     // be): the file as it should be.
     QByteArray journal_;
     QString jobFile_;
+    FileStamp jobFileStamp_;
     bool unsaved_ = false;
     bool failed_ = false;
     bool lost_ = false;   // the open file was removed: start afresh at once

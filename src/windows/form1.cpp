@@ -591,8 +591,9 @@ void Form1::restoreJournal(const JournalContents& contents) {
         engine_.alertClosed();
     platform_.setMuted(false);
     resumeJournal(context_, contents);
-    // Saving proposes the job file the run before worked on.
-    context_.jobFile = {contents.jobFilePath, {}, {}};
+    // Saving proposes the job file the run before worked on, and still
+    // will not write over another program's save of it.
+    context_.jobFile = {contents.jobFilePath, contents.jobFileStamp, {}};
     showDisplay();
 }
 

@@ -39,7 +39,7 @@ void markSavedInJournal(RunContext& context, bool complete, const QString& path)
     JournalWriter* journal = context.journal;
     if (!journal)
         return;
-    journal->noteJobFile(path);
+    journal->noteJobFile(path, path == context.jobFile.path ? context.jobFile.stamp : FileStamp{});
     journal->markSaved(complete);
     // A save is the moment to start a journal that failed again.
     journal->retry();
@@ -48,7 +48,8 @@ void markSavedInJournal(RunContext& context, bool complete, const QString& path)
 
 void noteJobFileInJournal(RunContext& context, const QString& path) {
     if (context.journal)
-        context.journal->noteJobFile(path);
+        context.journal->noteJobFile(
+            path, path == context.jobFile.path ? context.jobFile.stamp : FileStamp{});
 }
 
 void setAsideRunJournal(RunContext& context) {

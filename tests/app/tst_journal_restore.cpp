@@ -260,6 +260,22 @@ private Q_SLOTS:
         QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);  // cancelled
         QCOMPARE(second.program.platform.fileDialogs.size(), 1);
         QCOMPARE(second.program.platform.fileDialogs.first().suggestedPath, loaded);
+
+        // Another program saved that file meanwhile: the restored run does
+        // not write over it.
+        QFile file(loaded);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray theirs = file.readAll() + "\r\n";
+        QVERIFY(file.write("\r\n") == 2);
+        file.close();
+        const auto fileBytes = [](const QString& path) {
+            QFile read(path);
+            return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+        };
+        second.program.platform.fileAnswers = {loaded};
+        QTest::mouseClick(control<QPushButton>(form, "Command2"), Qt::LeftButton);
+        QCOMPARE(second.program.platform.choices.size(), 1);
+        QCOMPARE(fileBytes(loaded), theirs);
     }
 
     void savedRun_leavesNothingToRestore() {
