@@ -7,11 +7,8 @@
 #include <QStringView>
 
 // The Japanese Windows code page of the job file (CP932, the Microsoft
-// variant of Shift_JIS with the NEC and IBM extensions such as ① and ～).
-
-// The codec name used for CP932: "windows-31j", or "Shift_JIS" where the
-// text codec library lacks that alias.
-const char* cp932CodecName();
+// variant of Shift_JIS with the NEC and IBM extensions such as ① and ～),
+// from a table compiled into the program: no text codec library is used.
 
 // What stands in the text for bytes that are no CP932 character.
 inline constexpr char16_t kCp932Replacement = u'\uFFFD';
@@ -23,10 +20,10 @@ inline constexpr char16_t kCp932Replacement = u'\uFFFD';
 // assigns no character each become one U+FFFD, counted in *replaced.
 QString decodeCp932(QByteArrayView bytes, qsizetype* replaced = nullptr);
 
-// The text as CP932 bytes, ASCII characters as they are. *ok is false when
-// the encoder reported an error; a character without a CP932 form may still
-// pass unnoticed (some are mapped to a look-alike), so callers that must
-// keep the text whole check it with cp932Holds().
+// The text as CP932 bytes, ASCII characters as they are. A character that
+// CP932 has no form for (U+FFFD among them) is written as "?" and makes *ok
+// false. Where CP932 has two forms of a character (the NEC and IBM
+// duplicates), the one Windows writes is written.
 QByteArray encodeCp932(QStringView text, bool* ok = nullptr);
 
 // True when the text comes back unchanged after encoding to CP932 and

@@ -70,6 +70,7 @@ private slots:
     void cp932_badBytesReadAsReplacement_data();
     void cp932_badBytesReadAsReplacement();
     void cp932_everyCharacterComesBack();
+    void cp932_tableMatchesTheTextCodec();
     void cp932Holds_data();
     void cp932Holds();
     void readBounded_data();
@@ -327,6 +328,55 @@ void TestFieldReader::cp932_everyCharacterComesBack() {
         }
     }
     QVERIFY(characters > 7000);
+}
+
+void TestFieldReader::cp932_tableMatchesTheTextCodec() {
+    // The compiled table against Qt's own codec, where Qt has one (with ICU).
+    // Known differences: ICU's table swaps the control bytes 0x1A, 0x1C and
+    // 0x7F; where the table reads U+FFFD the codec gives U+001A, or nothing
+    // for a lone lead byte; and ICU writes U+F86F as 0x8782, which reads back
+    // as № (U+2116), a one-way form the table leaves out.
+    const char* const name = "windows-31j";
+    if (!QStringDecoder(name).isValid() || !QStringEncoder(name).isValid())
+        QSKIP("Qt has no CP932 codec here (built without ICU)");
+    const auto swapped = [](char16_t c) -> char16_t {
+        return c == 0x1A ? 0x1C : c == 0x1C ? 0x7F : c == 0x7F ? 0x1A : c;
+    };
+    for (int lead = 0; lead < 0x100; ++lead) {
+        for (int trail = -1; trail < 0x100; ++trail) {
+            QByteArray bytes(1, char(lead));
+            if (trail >= 0) {
+                if (!(lead >= 0x81 && lead <= 0x9F) && !(lead >= 0xE0 && lead <= 0xFC))
+                    break;
+                if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
+                    continue;
+                bytes += char(trail);
+            }
+            const QString ours = decodeCp932(bytes);
+            const QString codec = QStringDecoder(name).decode(bytes);
+            const bool same =
+                ours == codec ||
+                (ours.size() == 1 && codec.size() == 1 &&
+                 codec[0].unicode() == swapped(ours[0].unicode())) ||
+                (ours == QChar(kCp932Replacement) && (codec.isEmpty() || codec == QChar(0x1A)));
+            if (!same)
+                QFAIL(qPrintable(QStringLiteral("%1 reads differently")
+                                     .arg(QString::fromLatin1(bytes.toHex()))));
+        }
+    }
+    for (char16_t u = 1; u != 0; ++u) {
+        if (QChar::isSurrogate(u) || u == 0xF86F)
+            continue;
+        const QChar c(u);
+        bool ok = false;
+        const QByteArray ours = encodeCp932(QStringView(&c, 1), &ok);
+        QStringEncoder encoder(name);
+        const QByteArray codec = encoder.encode(QStringView(&c, 1));
+        const bool control = swapped(u) != u;
+        if (ok == encoder.hasError() || (ok && !control && ours != codec))
+            QFAIL(qPrintable(QStringLiteral("U+%1 is written differently")
+                                 .arg(int(u), 4, 16, QLatin1Char('0'))));
+    }
 }
 
 void TestFieldReader::cp932Holds_data() {
