@@ -11,7 +11,7 @@
 //       [--preview FOLDER]
 
 #include "app/program.h"
-#include "domain/platform_relay.h"
+#include "domain/platform/platform_relay.h"
 #include "windows/form1.h"
 #include "windows/frm_photo_preview.h"
 

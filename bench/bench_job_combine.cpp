@@ -7,10 +7,10 @@
 //
 //   build/bench/bench_job_combine
 
-#include "domain/job_combine.h"
-#include "domain/job_file_writer.h"
-#include "domain/journal.h"
-#include "domain/order_entry.h"
+#include "domain/entry/order_entry.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/journal/journal.h"
+#include "domain/tools/job_combine.h"
 #include "support/engine_keys.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"

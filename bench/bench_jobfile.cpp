@@ -3,10 +3,10 @@
 // against merely reading and decoding the same file.
 //   cmake --preset release && ninja -C build-release bench_jobfile
 //   ./build-release/bench/bench_jobfile
-#include "domain/cp932.h"
-#include "domain/job_file_loader.h"
-#include "domain/job_file_writer.h"
-#include "domain/job_state.h"
+#include "domain/files/cp932.h"
+#include "domain/files/job_file_loader.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/job/job_state.h"
 #include "maximal_job.h"
 
 #include <algorithm>

@@ -9,9 +9,9 @@
 
 #include "app/program.h"
 #include "app/run_start.h"
-#include "domain/journal_store.h"
-#include "domain/order_entry.h"
-#include "domain/platform_relay.h"
+#include "domain/entry/order_entry.h"
+#include "domain/journal/journal_store.h"
+#include "domain/platform/platform_relay.h"
 #include "support/fake_platform.h"
 #include "support/journal_day.h"
 #include "windows/form1.h"

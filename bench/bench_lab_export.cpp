@@ -3,8 +3,8 @@
 // photo numbers), both kinds in both encodings, written to disk.
 //   cmake --preset release && ninja -C build-release bench_lab_export
 //   ./build-release/bench/bench_lab_export
-#include "domain/job_state.h"
-#include "domain/lab_export.h"
+#include "domain/job/job_state.h"
+#include "domain/tools/lab_export.h"
 #include "maximal_job.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 //
 //   build/bench/bench_order_entry
 
-#include "domain/order_entry.h"
-#include "domain/platform_relay.h"
+#include "domain/entry/order_entry.h"
+#include "domain/platform/platform_relay.h"
 
 #include <algorithm>
 #include <chrono>

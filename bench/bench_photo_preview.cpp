@@ -15,8 +15,8 @@
 // 10000 (four pictures under 10,000 names), for bench_form1 --preview.
 
 #include "app/program.h"
-#include "domain/photo_folder.h"
-#include "domain/platform_relay.h"
+#include "domain/platform/platform_relay.h"
+#include "domain/tools/photo_folder.h"
 #include "windows/form1.h"
 #include "windows/frm_photo_preview.h"
 #include "windows/photo_decoder.h"

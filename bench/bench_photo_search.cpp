@@ -6,9 +6,9 @@
 //   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   ninja -C build-release bench_photo_search && build-release/bench/bench_photo_search
 
-#include "domain/order_entry.h"
-#include "domain/photo_search.h"
-#include "domain/platform_relay.h"
+#include "domain/entry/order_entry.h"
+#include "domain/platform/platform_relay.h"
+#include "domain/tools/photo_search.h"
 
 #include <algorithm>
 #include <chrono>

@@ -8,8 +8,8 @@
 // Without --out the PDFs go to a temporary directory that is removed; --out
 // creates its folder if need be. Exits 1 when a report cannot be written.
 
-#include "domain/report_content.h"
-#include "domain/report_document.h"
+#include "domain/reports/report_content.h"
+#include "domain/reports/report_document.h"
 #include "support/job_builder.h"
 #include "windows/report_renderer.h"
 

@@ -4,7 +4,7 @@
 // The largest job the program keeps, built directly: 1500 persons of 100
 // prints spread over photo numbers 1000 to 9999, with their amounts and
 // totals, as the order entry would have left them.
-#include "domain/job_state.h"
+#include "domain/job/job_state.h"
 
 #include <QString>
 

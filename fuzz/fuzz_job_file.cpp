@@ -5,7 +5,7 @@
 // without a fault. Built with libFuzzer (PICTOR_FUZZ, Clang), and with the
 // plain driver that runs the seed files as a test.
 
-#include "domain/job_file_loader.h"
+#include "domain/files/job_file_loader.h"
 #include "support/steps_after_load.h"
 
 #include <cstdint>

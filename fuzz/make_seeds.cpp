@@ -4,9 +4,9 @@
 // as a run makes them. Run once by hand, into fuzz/seeds:
 //   fuzz_make_seeds fuzz/seeds
 
-#include "domain/job_file_writer.h"
-#include "domain/order_entry.h"
-#include "domain/record_correction.h"
+#include "domain/entry/order_entry.h"
+#include "domain/entry/record_correction.h"
+#include "domain/files/job_file_writer.h"
 #include "support/fake_platform.h"
 
 #include <cstdio>

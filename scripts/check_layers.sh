@@ -4,6 +4,8 @@
 # app. A file may include its own layer and the layers below it, never one
 # above; a domain file includes no Qt module but Qt Core. With the three
 # layers strictly ordered, no include circle can span two folders.
+# Inside the domain, the rooms build on each other the same way: a room
+# includes only itself and the rooms it lists below.
 # Prints each offending line and exits 1 when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
@@ -16,6 +18,17 @@ rank() {
         *) echo -1 ;;
     esac
 }
+
+# The rooms of the domain and the rooms each may include.
+declare -A room_reaches=(
+    [job]="job"
+    [platform]="platform"
+    [entry]="entry job platform"
+    [reports]="reports job"
+    [files]="files entry job platform"
+    [tools]="tools files reports entry job platform"
+    [journal]="journal tools files reports entry job platform"
+)
 
 faults=0
 while IFS= read -r -d '' file; do
@@ -33,6 +46,17 @@ while IFS= read -r -d '' file; do
             other=$(rank "$folder")
             if ((other > own)); then
                 echo "src/$file:$line: the $layer layer includes the $folder layer above it: $target"
+                faults=$((faults + 1))
+            fi
+        fi
+        if [[ $layer == domain && $folder == domain ]]; then
+            room=$(cut -d/ -f2 <<<"$file")
+            target_room=$(cut -d/ -f2 <<<"$target")
+            if [[ -z ${room_reaches[$room]+set} ]]; then
+                echo "src/$file:$line: a domain file outside the rooms (${!room_reaches[*]})"
+                faults=$((faults + 1))
+            elif [[ " ${room_reaches[$room]} " != *" $target_room "* ]]; then
+                echo "src/$file:$line: the domain's $room room includes the $target_room room: $target"
                 faults=$((faults + 1))
             fi
         fi
@@ -56,4 +80,4 @@ if ((faults > 0)); then
     echo "$faults include(s) break the layers"
     exit 1
 fi
-echo "layers: every include points down (domain <- windows <- app)"
+echo "layers: every include points down (domain <- windows <- app, and the domain's rooms in order)"

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Writes src/domain/cp932_table.inc, the CP932 characters compiled into the
-program, from Python's own cp932 codec (Microsoft's CP932 with the NEC and
+"""Writes src/domain/files/cp932_table.inc, the CP932 characters compiled into
+the program, from Python's own cp932 codec (Microsoft's CP932 with the NEC and
 IBM extensions).
 
 The table holds what the program reads, which is not quite what Python
@@ -107,7 +107,7 @@ def main():
     out += ["}};", ""]
 
     here = os.path.dirname(os.path.abspath(__file__))
-    path = os.path.join(here, "..", "src", "domain", "cp932_table.inc")
+    path = os.path.join(here, "..", "src", "domain", "files", "cp932_table.inc")
     with open(path, "w", encoding="ascii", newline="\n") as f:
         f.write("\n".join(out))
     print("%s: %d rows of pairs" % (os.path.normpath(path), len(rows) - 1))

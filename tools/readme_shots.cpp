@@ -6,9 +6,9 @@
 //   QT_QPA_PLATFORM=offscreen build/tools/readme_shots docs
 
 #include "app/program.h"
-#include "domain/platform_relay.h"
-#include "domain/report_content.h"
-#include "domain/report_document.h"
+#include "domain/platform/platform_relay.h"
+#include "domain/reports/report_content.h"
+#include "domain/reports/report_document.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"

@@ -3,7 +3,7 @@
 #include "app/qt_platform.h"
 #include "app/qt_texts.h"
 #include "app/run_start.h"
-#include "domain/journal_store.h"
+#include "domain/journal/journal_store.h"
 
 #include <csignal>
 #include <cstdio>

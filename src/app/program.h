@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_state.h"
-#include "domain/journal.h"
+#include "domain/job/job_state.h"
+#include "domain/journal/journal.h"
 #include "windows/window_registry.h"
 
 #include <QString>

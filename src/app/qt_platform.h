@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/platform.h"
+#include "domain/platform/platform.h"
 
 #include <QHash>
 #include <QString>

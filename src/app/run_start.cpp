@@ -2,9 +2,9 @@
 #include "app/run_start.h"
 
 #include "app/start.h"
-#include "domain/journal.h"
-#include "domain/journal_store.h"
-#include "domain/platform.h"
+#include "domain/journal/journal.h"
+#include "domain/journal/journal_store.h"
+#include "domain/platform/platform.h"
 #include "windows/form1.h"
 #include "windows/window_registry.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/fill_job_settings_controls.h"
 
-#include "domain/job_settings_controls.h"
+#include "domain/entry/job_settings_controls.h"
 
 #include <QLabel>
 #include <QLineEdit>

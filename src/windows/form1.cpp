@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "windows/form1.h"
 
-#include "domain/job_combine.h"
-#include "domain/job_file_commands.h"
-#include "domain/journal.h"
+#include "domain/files/job_file_commands.h"
+#include "domain/journal/journal.h"
+#include "domain/tools/job_combine.h"
 #include "windows/activation_tracker.h"
 #include "windows/frm_alert.h"
 #include "windows/frm_appli.h"

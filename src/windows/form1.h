@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/order_entry.h"
-#include "domain/platform_relay.h"
+#include "domain/entry/order_entry.h"
+#include "domain/platform/platform_relay.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/frm_alert.h"
 
-#include "domain/allowed_range_text.h"
+#include "domain/job/allowed_range_text.h"
 #include "windows/window_registry.h"
 
 #include "ui_frm_alert.h"

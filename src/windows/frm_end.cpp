@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/frm_end.h"
 
-#include "domain/platform.h"
+#include "domain/platform/platform.h"
 #include "windows/form1.h"
 #include "windows/window_registry.h"
 

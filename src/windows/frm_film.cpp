@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "windows/frm_film.h"
 
-#include "domain/job_file_commands.h"
-#include "domain/job_file_loader.h"
-#include "domain/job_state.h"
-#include "domain/platform.h"
+#include "domain/files/job_file_commands.h"
+#include "domain/files/job_file_loader.h"
+#include "domain/job/job_state.h"
+#include "domain/platform/platform.h"
 #include "windows/activation_tracker.h"
 #include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"

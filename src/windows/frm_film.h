@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_setup.h"
-#include "domain/setup_screen.h"
+#include "domain/entry/job_setup.h"
+#include "domain/entry/setup_screen.h"
 
 #include <memory>
 

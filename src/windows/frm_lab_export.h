@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/lab_export.h"
+#include "domain/tools/lab_export.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/frm_photo_preview.h"
 
-#include "domain/job_state.h"
+#include "domain/job/job_state.h"
 #include "windows/form1.h"
 #include "windows/window_registry.h"
 

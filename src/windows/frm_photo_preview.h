@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/photo_folder.h"
+#include "domain/tools/photo_folder.h"
 #include "windows/photo_decoder.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/photo_search.h"
+#include "domain/tools/photo_search.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/frm_teisei.h"
 
-#include "domain/journal.h"
+#include "domain/journal/journal.h"
 #include "windows/activation_tracker.h"
 #include "windows/form1.h"
 #include "windows/frm_t_alert.h"

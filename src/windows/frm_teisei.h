@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/record_correction.h"
+#include "domain/entry/record_correction.h"
 
 #include <memory>
 

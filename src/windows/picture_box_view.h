@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/history.h"
+#include "domain/job/history.h"
 
 #include <QFont>
 #include <QGlyphRun>

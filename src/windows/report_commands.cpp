@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/report_commands.h"
 
-#include "domain/report_document.h"
+#include "domain/reports/report_document.h"
 #include "windows/report_renderer.h"
 
 #include <memory>

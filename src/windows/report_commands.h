@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_state.h"
-#include "domain/platform.h"
+#include "domain/job/job_state.h"
+#include "domain/platform/platform.h"
 
 #include <QString>
 

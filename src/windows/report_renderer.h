@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/report_document.h"
+#include "domain/reports/report_document.h"
 
 #include <QPageLayout>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "windows/run_journal.h"
 
-#include "domain/journal.h"
-#include "domain/platform.h"
+#include "domain/journal/journal.h"
+#include "domain/platform/platform.h"
 #include "windows/form1.h"
 #include "windows/window_registry.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_file_commands.h"
+#include "domain/files/job_file_commands.h"
 
 #include <map>
 #include <memory>

@@ -7,8 +7,8 @@
 //   journal_day_child FOLDER SEED
 
 #include "app/program.h"
-#include "domain/journal_store.h"
-#include "domain/platform_relay.h"
+#include "domain/journal/journal_store.h"
+#include "domain/platform/platform_relay.h"
 #include "support/journal_day.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"

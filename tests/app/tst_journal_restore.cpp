@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 #include "app/run_start.h"
-#include "domain/job_file_writer.h"
-#include "domain/journal_store.h"
-#include "domain/order_entry.h"
+#include "domain/entry/order_entry.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/journal/journal_store.h"
 #include "support/fake_platform.h"
 #include "support/job_checks.h"
 #include "support/journal_day.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/qt_platform.h"
 #include "app/qt_texts.h"
-#include "domain/order_entry.h"
-#include "domain/range_overlap.h"
+#include "domain/entry/order_entry.h"
+#include "domain/entry/range_overlap.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/order_entry.h"
+#include "domain/entry/order_entry.h"
 
 #include <QString>
 

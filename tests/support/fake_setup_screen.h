@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_setup.h"
-#include "domain/job_state.h"
-#include "domain/setup_screen.h"
+#include "domain/entry/job_setup.h"
+#include "domain/entry/setup_screen.h"
+#include "domain/job/job_state.h"
 #include "support/fake_platform.h"
 
 #include <map>

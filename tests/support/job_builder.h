@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_state.h"
+#include "domain/job/job_state.h"
 
 // A job with the three sizes set up: large 1-100 at 800, medium 101-300 at
 // 500, small 301-999 at 100 (or the ranges and prices given).

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "app/program.h"
-#include "domain/job_file_loader.h"
-#include "domain/job_file_writer.h"
-#include "domain/job_state.h"
-#include "domain/order_entry.h"
+#include "domain/entry/order_entry.h"
+#include "domain/files/job_file_loader.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/job/job_state.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/job_checks.h"

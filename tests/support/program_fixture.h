@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job_state.h"
+#include "domain/job/job_state.h"
 #include "support/fake_platform.h"
 #include "windows/window_registry.h"
 

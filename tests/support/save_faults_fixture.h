@@ -5,7 +5,7 @@
 // (full, or read-only), and work done in a child process (under a file size
 // limit, as another user, or killed part way).
 
-#include "domain/job_state.h"
+#include "domain/job/job_state.h"
 #include "support/job_builder.h"
 
 #include <functional>

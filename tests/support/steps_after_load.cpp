@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "support/steps_after_load.h"
 
-#include "domain/history.h"
-#include "domain/job_file_loader.h"
-#include "domain/job_file_writer.h"
-#include "domain/order_entry.h"
-#include "domain/record_correction.h"
-#include "domain/report_content.h"
-#include "domain/report_document.h"
+#include "domain/entry/order_entry.h"
+#include "domain/entry/record_correction.h"
+#include "domain/files/job_file_loader.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/job/history.h"
+#include "domain/reports/report_content.h"
+#include "domain/reports/report_document.h"
 #include "support/fake_platform.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "domain/job_state.h"
+#include "domain/job/job_state.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "windows/frm_alert.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
-#include "domain/record_correction.h"
+#include "domain/entry/record_correction.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "domain/job_file_writer.h"
-#include "domain/job_setup.h"
-#include "domain/range_overlap.h"
+#include "domain/entry/job_setup.h"
+#include "domain/entry/range_overlap.h"
+#include "domain/files/job_file_writer.h"
 #include "support/program_fixture.h"
 #include "windows/frm_end.h"
 #include "windows/frm_film.h"

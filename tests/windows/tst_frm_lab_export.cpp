@@ -2,7 +2,7 @@
 // The lab export window, opened from the input screen's Tools menu, with the
 // file dialog answered by the fake platform.
 
-#include "domain/cp932.h"
+#include "domain/files/cp932.h"
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
-#include "domain/job_file_writer.h"
+#include "domain/files/job_file_writer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"

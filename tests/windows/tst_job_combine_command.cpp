@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/program.h"
 #include "app/run_start.h"
-#include "domain/journal_store.h"
+#include "domain/journal/journal_store.h"
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"

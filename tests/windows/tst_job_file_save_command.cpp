@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "domain/job_file_commands.h"
+#include "domain/files/job_file_commands.h"
 #include "support/job_window_fixture.h"
 #include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"

@@ -4,8 +4,8 @@
 // pdftotext. CJK fonts may map characters to radical forms in a PDF, so the
 // text is compared in NFKC form on both sides.
 
-#include "domain/order_entry.h"
-#include "domain/report_document.h"
+#include "domain/entry/order_entry.h"
+#include "domain/reports/report_document.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "windows/report_commands.h"

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "domain/files/file_replacement.h"
+#include "domain/files/job_file_format.h"
+#include "domain/job/job_state.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+// A text (or number) that the job file could not hold as it was, and what
+// was written in its place.
+struct JobFileSubstitution {
+    JobFileSection section = JobFileSection::Header;  // Header (position) or Record (person slot)
+    int index = 0;
+    QString original;
+    QString written;
+};
+
+// The bytes of a job file for a job, and what had to be changed to write it.
+struct JobFileContents {
+    bool ok = false;  // false only if the encoder failed on text already made writable
+    QByteArray bytes;
+    QList<JobFileSubstitution> substitutions;
+    int pendingPrintsLeftOut = 0;  // prints of the open entry, not written
+};
+
+// What became of a save.
+struct JobFileSaveResult {
+    bool saved = false;
+
+    // For the operator: when the save failed, why (the previous file is then
+    // untouched); when it succeeded, the remarks on it (texts written with
+    // substitutes, the open entry left out), or empty when there are none.
+    QString message;
+
+    // Why a save failed, as the operator reads it (part of message).
+    QString error;
+    FileFault fault = FileFault::None;
+    int systemError = 0;  // the error number of the failing call, 0 if none
+
+    QList<JobFileSubstitution> substitutions;
+    int pendingPrintsLeftOut = 0;
+
+    // The copy of the file that was replaced ("NAME.bak"); empty when there
+    // was no previous file (or nothing was saved).
+    QString backupPath;
+
+    // The file saved, as it is on the disk.
+    FileStamp stamp;
+};
+
+// The job as a job file: the 21 header fields on the first line (positions 1
+// to 4 in double quotes, the others unquoted in plain decimal), then the
+// print counts of photo numbers 1 to 10000 and the records of person slots 1
+// to 1500, one field a line, records in double quotes and slots that hold no
+// registered person as empty texts; CP932, CR LF.
+//
+// Only registered persons are saved: the prints of the open entry, which are
+// already in printCounts and the totals, are taken out of the counts and
+// totals written, so the file's counts equal the photo numbers of its
+// records. The job itself is not changed; the open entry stays open.
+//
+// A double quote cannot stand inside a quoted text, and CP932 lacks many
+// characters: such characters are written as a visible substitute ("＂" for
+// the double quote, a full-width look-alike where CP932 has one, "〓"
+// otherwise) and listed in the substitutions.
+JobFileContents jobFileContents(const JobState& job);
+
+// Writes the job file to an open device, checking every write (and, for a
+// file, that its buffer reached the file).
+JobFileSaveResult writeJobFile(QIODevice* device, const JobState& job);
+
+// Saves the job file at path (replaceFile: the target of a symbolic link
+// there; a temporary file beside it, synced to the disk and given the
+// previous file's permissions and group, replaces the target only when
+// everything was written). A file already at path is first kept as
+// backupPathFor(path), replacing an older backup without following a link
+// there. On any failure the file at path and its backup are left as they
+// were, and the message tells in Japanese which step failed and why. The job
+// is not changed.
+JobFileSaveResult saveJobFile(const QString& path, const JobState& job);
+
+// "NAME.bak" beside the file: the path with ".bak" appended.
+QString backupPathFor(const QString& path);
+
+// The text as the job file can hold it; *changed tells whether anything was
+// substituted.
+QString writableJobFileText(const QString& text, bool* changed = nullptr);
+
+// The longest file name, in bytes, that the save dialog proposes: what the
+// usual file systems hold (255 bytes) less the backup's ".bak".
+constexpr int kMaxProposedNameBytes = 255 - 4;
+
+// A file name to offer when saving: customer and event name, made safe for
+// file names, with the extension ".ptl" ("ピクトル.ptl" when both are empty),
+// cut (at whole characters, each part keeping its share) so that its file
+// system encoding takes at most maxNameBytes bytes.
+QString defaultJobFileName(const JobState& job, int maxNameBytes = kMaxProposedNameBytes);
+
+// Message texts.
+namespace JobFileSaveMessages {
+extern const QString kSaveFailed;       // %1: path, %2: the step that failed, %3: the cause
+extern const QString kNotReplaced;      // the closing line of kSaveFailed
+extern const QString kBackupUntouched;  // added when the backup step failed
+extern const QString kNotConfirmed;     // %1: path, %2: the cause (the file was replaced)
+extern const QString kEncodeFailed;     // %1: path
+extern const QString kDeviceFailed;     // %1: the cause
+
+// Steps.
+extern const QString kCreateFailed;
+extern const QString kWriteFailed;
+extern const QString kSyncFailed;
+extern const QString kReadPreviousFailed;  // %1: backup file name
+extern const QString kBackupFailed;        // %1: backup file name
+extern const QString kReplaceFailed;
+
+// Causes.
+extern const QString kDiskFull;
+extern const QString kQuotaExceeded;
+extern const QString kTooLarge;
+extern const QString kNoPermission;
+extern const QString kFileReadOnly;
+extern const QString kReadOnly;
+extern const QString kNameTooLong;
+extern const QString kFolderMissing;
+extern const QString kIsFolder;
+extern const QString kNotAFile;
+extern const QString kLinkLoop;
+extern const QString kDeviceError;
+extern const QString kOtherError;     // %1: the error number
+extern const QString kDeviceRefused;  // a device (not a file) that stopped taking data
+
+extern const QString kSubstituted;        // %1: the list of changed fields
+extern const QString kPendingLeftOut;     // %1: prints of the open entry
+extern const QString kMoreSubstitutions;  // %1: substitutions not listed
+constexpr int kListedSubstitutions = 10;  // listed one by one; the rest counted
+QString substitutionLine(const JobFileSubstitution& substitution);
+
+// The cause of a failure in the operator's words.
+QString causeText(FileFault fault, int systemError);
+}  // namespace JobFileSaveMessages

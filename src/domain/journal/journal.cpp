@@ -1,0 +1,726 @@
+// SPDX-License-Identifier: MIT
+#include "domain/journal/journal.h"
+
+#include "domain/entry/order_entry.h"
+#include "domain/entry/record_correction.h"
+#include "domain/files/job_file_loader.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/platform/platform_relay.h"
+#include "domain/tools/job_combine.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include <QDataStream>
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+const QString JournalTexts::kNotAJournal = QStringLiteral("ピクトルの入力記録ではありません。");
+const QString JournalTexts::kStartDamaged =
+    QStringLiteral("入力記録の始め（作業の設定）が壊れていて読み取れません。");
+const QString JournalTexts::kReadFailed = QStringLiteral("入力記録のファイルを読み取れません。");
+const QString JournalTexts::kJobRefused = QStringLiteral(
+    "入力記録の中の作業が、ジョブファイルとして読み込めない内容になっています。\n%1");
+
+// The file: the 8 bytes "PICTORJ1", then frames. A frame is its length n
+// (4 bytes, little-endian), n bytes (a kind, then its data), and the CRC-32
+// of those n bytes (4 bytes): a frame cut short or written only in part is
+// recognised and ends the reading. The first frame holds the job as it
+// started (kind 1); every other frame one entry: its kind, its value (4
+// bytes, little-endian), then the texts of a correction or a job file, or
+// the whole job of a combine.
+namespace {
+
+// A job file's stamp in a journal entry: "device:identity:size:time".
+QString jobFileStampText(const FileStamp& stamp) {
+    if (!stamp.exists())
+        return {};
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(stamp.device)
+        .arg(stamp.identity)
+        .arg(stamp.size)
+        .arg(stamp.modifiedNs);
+}
+
+FileStamp jobFileStampOfText(const QString& text) {
+    const QStringList parts = text.split(u':');
+    FileStamp stamp;
+    bool ok[4] = {};
+    if (parts.size() != 4)
+        return stamp;
+    stamp.device = parts[0].toULongLong(&ok[0]);
+    stamp.identity = parts[1].toULongLong(&ok[1]);
+    stamp.size = parts[2].toLongLong(&ok[2]);
+    stamp.modifiedNs = parts[3].toLongLong(&ok[3]);
+    return ok[0] && ok[1] && ok[2] && ok[3] && stamp.size >= 0 ? stamp : FileStamp{};
+}
+
+const QByteArray kMagic = QByteArrayLiteral("PICTORJ1");
+constexpr quint8 kStartFrame = 1;
+constexpr quint32 kLargestFrame = 64 * 1024 * 1024;
+constexpr int kStreamVersion = QDataStream::Qt_6_4;
+
+constexpr std::array<quint32, 256> makeCrcTable() {
+    std::array<quint32, 256> table{};
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+constexpr std::array<quint32, 256> kCrcTable = makeCrcTable();
+
+quint32 crc32(const char* data, qsizetype size) {
+    quint32 c = 0xFFFFFFFFu;
+    for (qsizetype i = 0; i < size; ++i)
+        c = kCrcTable[(c ^ quint8(data[i])) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void writeNumberOrText(QDataStream& out, const NumberOrText& field) {
+    out << field.isText();
+    if (field.isText())
+        out << field.toText();
+    else
+        out << field.value();
+}
+
+NumberOrText readNumberOrText(QDataStream& in) {
+    bool isText = false;
+    in >> isText;
+    if (isText) {
+        QString text;
+        in >> text;
+        return NumberOrText(text);
+    }
+    Number number = 0;
+    in >> number;
+    return NumberOrText(number);
+}
+
+QByteArray jobSnapshot(const JobState& job) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(kStreamVersion);
+    writeNumberOrText(out, job.customerName);
+    writeNumberOrText(out, job.eventName);
+    out << job.shootingDate;
+    writeNumberOrText(out, job.photographerName);
+    writeNumberOrText(out, job.largeMode);
+    writeNumberOrText(out, job.largeStart);
+    writeNumberOrText(out, job.largeEnd);
+    out << job.mediumMode;
+    writeNumberOrText(out, job.mediumStart);
+    writeNumberOrText(out, job.mediumEnd);
+    writeNumberOrText(out, job.smallStart);
+    out << job.smallEnd << job.largeCount << job.mediumCount << job.smallCount;
+    writeNumberOrText(out, job.largeUnitPrice);
+    writeNumberOrText(out, job.mediumUnitPrice);
+    out << job.smallUnitPrice;
+    for (const std::int16_t count : job.printCounts)
+        out << count;
+    out << job.grandTotalPrints << job.largeTotalPrints << job.mediumTotalPrints
+        << job.smallTotalPrints << job.personCount << job.lastRecordSlot;
+    out << job.personRecords;
+    out << job.pendingEntry << job.pendingAmountText << job.currentPhotoNumber << job.copyCount
+        << job.clearInputOnNextKey << job.hasPendingEntries << job.entryOverflow
+        << job.removalFound;
+    out << job.historyTopRow << job.historyRowCount << job.historyLines << job.correctedRecord;
+    out << job.acceptSoundPath << job.closeSoundPath << job.keySoundPath;
+    return bytes;
+}
+
+bool readJobSnapshot(const QByteArray& bytes, JobState& job) {
+    QDataStream in(bytes);
+    in.setVersion(kStreamVersion);
+    job.customerName = readNumberOrText(in);
+    job.eventName = readNumberOrText(in);
+    in >> job.shootingDate;
+    job.photographerName = readNumberOrText(in);
+    job.largeMode = readNumberOrText(in);
+    job.largeStart = readNumberOrText(in);
+    job.largeEnd = readNumberOrText(in);
+    in >> job.mediumMode;
+    job.mediumStart = readNumberOrText(in);
+    job.mediumEnd = readNumberOrText(in);
+    job.smallStart = readNumberOrText(in);
+    in >> job.smallEnd >> job.largeCount >> job.mediumCount >> job.smallCount;
+    job.largeUnitPrice = readNumberOrText(in);
+    job.mediumUnitPrice = readNumberOrText(in);
+    in >> job.smallUnitPrice;
+    for (std::int16_t& count : job.printCounts)
+        in >> count;
+    in >> job.grandTotalPrints >> job.largeTotalPrints >> job.mediumTotalPrints >>
+        job.smallTotalPrints >> job.personCount >> job.lastRecordSlot;
+    in >> job.personRecords;
+    in >> job.pendingEntry >> job.pendingAmountText >> job.currentPhotoNumber >> job.copyCount >>
+        job.clearInputOnNextKey >> job.hasPendingEntries >> job.entryOverflow >> job.removalFound;
+    in >> job.historyTopRow >> job.historyRowCount >> job.historyLines >> job.correctedRecord;
+    in >> job.acceptSoundPath >> job.closeSoundPath >> job.keySoundPath;
+    // The lists keep the sizes every other part of the program relies on.
+    return in.status() == QDataStream::Ok && in.atEnd() &&
+           job.personRecords.size() == JobState::kMaxPersons + 1 &&
+           job.historyLines.size() == JobState::kHistoryLineSlots + 1;
+}
+
+QByteArray entryData(const JournalEntry& entry) {
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToLittleEndian<qint32>(entry.value, bytes.data());
+    if (entry.hasTexts()) {
+        QDataStream out(&bytes, QIODevice::Append);
+        out.setVersion(kStreamVersion);
+        out << entry.text1 << entry.text2;
+    } else if (entry.kind == JournalEntry::Kind::Combine) {
+        bytes += entry.otherJob;
+    }
+    return bytes;
+}
+
+bool isKnownKind(quint8 kind) {
+    using Kind = JournalEntry::Kind;
+    switch (Kind(kind)) {
+        case Kind::KeyDown:
+        case Kind::KeyPress:
+        case Kind::CopyCount:
+        case Kind::PageEarlier:
+        case Kind::PageLater:
+        case Kind::FinishClose:
+        case Kind::AlertClosed:
+        case Kind::Activate:
+        case Kind::CorrectionAdd:
+        case Kind::CorrectionDelete:
+        case Kind::Combine:
+        case Kind::Saved:
+        case Kind::JobFile:
+            return true;
+    }
+    return false;
+}
+
+std::optional<JournalEntry> readEntry(quint8 kind, QByteArrayView data) {
+    if (!isKnownKind(kind) || data.size() < 4)
+        return std::nullopt;
+    JournalEntry entry;
+    entry.kind = JournalEntry::Kind(kind);
+    entry.value = qFromLittleEndian<qint32>(data.data());
+    if (entry.hasTexts()) {
+        const QByteArray rest(data.data() + 4, data.size() - 4);
+        QDataStream in(rest);
+        in.setVersion(kStreamVersion);
+        in >> entry.text1 >> entry.text2;
+        if (in.status() != QDataStream::Ok || !in.atEnd())
+            return std::nullopt;
+    } else if (entry.kind == JournalEntry::Kind::Combine) {
+        entry.otherJob = QByteArray(data.data() + 4, data.size() - 4);
+        JobState other;
+        if (!readJobSnapshot(entry.otherJob, other))
+            return std::nullopt;
+    } else if (data.size() != 4) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+// A frame: its length, the kind and data, their CRC-32.
+QByteArray frameBytes(quint8 kind, const QByteArray& payload) {
+    const quint32 size = quint32(payload.size() + 1);
+    QByteArray frame(qsizetype(size) + 8, Qt::Uninitialized);
+    char* data = frame.data();
+    qToLittleEndian<quint32>(size, data);
+    data[4] = char(kind);
+    memcpy(data + 5, payload.constData(), size_t(payload.size()));
+    qToLittleEndian<quint32>(crc32(data + 4, size), data + 4 + size);
+    return frame;
+}
+
+// Whether a whole frame starts at `at`: a length that fits and its CRC.
+bool wholeFrameAt(const QByteArray& bytes, qsizetype at) {
+    if (bytes.size() - at < 8)
+        return false;
+    const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at);
+    if (size < 1 || size > kLargestFrame || bytes.size() - at < qsizetype(8 + size))
+        return false;
+    const char* frame = bytes.constData() + at + 4;
+    return crc32(frame, size) == qFromLittleEndian<quint32>(frame + size);
+}
+
+// The whole frames after a bad one at `at`: looked for from the byte after
+// its start, and followed from the first found.
+int wholeFramesAfter(const QByteArray& bytes, qsizetype at) {
+    qsizetype found = at + 1;
+    while (found < bytes.size() && !wholeFrameAt(bytes, found))
+        ++found;
+    int frames = 0;
+    while (wholeFrameAt(bytes, found)) {
+        ++frames;
+        found += 8 + qFromLittleEndian<quint32>(bytes.constData() + found);
+    }
+    return frames;
+}
+
+#ifdef Q_OS_UNIX
+// Whether the open file has been removed from every folder (its folder
+// deleted, or the file itself): what is written to it then is lost.
+bool openFileHasNoName(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && status.st_nlink == 0;
+}
+
+// Forces a folder's entries to the disk, so that a file made in it is
+// found after a power cut.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+#else
+bool openFileHasNoName(int) {
+    return false;
+}
+void syncFolder(const QString&) {}
+#endif
+
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
+
+}  // namespace
+
+bool JournalEntry::hasTexts() const {
+    return isCorrection() || kind == Kind::JobFile;
+}
+
+bool JournalEntry::isSyncPoint() const {
+    if (kind == Kind::KeyPress)
+        return value == u'/' || value == u'*' || value == u'=';
+    return kind == Kind::FinishClose || isCorrection() || kind == Kind::Combine ||
+           kind == Kind::JobFile;
+}
+
+bool JournalEntry::mayChangeJob() const {
+    switch (kind) {
+        case Kind::KeyPress:
+        case Kind::CopyCount:
+        case Kind::FinishClose:
+        case Kind::CorrectionAdd:
+        case Kind::CorrectionDelete:
+        case Kind::Combine:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool JournalEntry::isCorrection() const {
+    return kind == Kind::CorrectionAdd || kind == Kind::CorrectionDelete;
+}
+
+void applyInputEntry(OrderEntry& engine, const JournalEntry& entry) {
+    using Kind = JournalEntry::Kind;
+    switch (entry.kind) {
+        case Kind::KeyDown:
+            engine.Form_KeyDown(entry.value);
+            break;
+        case Kind::KeyPress:
+            engine.Form_KeyPress(entry.value);
+            break;
+        case Kind::CopyCount:
+            engine.setVScroll1(entry.value);
+            break;
+        case Kind::PageEarlier:
+            engine.cbMae_Click();
+            break;
+        case Kind::PageLater:
+            engine.cbAto_Click();
+            break;
+        case Kind::FinishClose:
+            engine.closeOpenEntryForFinish();
+            break;
+        case Kind::AlertClosed:
+            engine.alertClosed();
+            break;
+        case Kind::Activate:
+            engine.Form_Activate();
+            break;
+        case Kind::CorrectionAdd:
+        case Kind::CorrectionDelete:
+        case Kind::Combine:
+        case Kind::Saved:
+        case Kind::JobFile:
+            break;
+    }
+}
+
+void applyCorrectionEntry(JobState& job, Platform& platform, const JournalEntry& entry) {
+    if (!entry.isCorrection())
+        return;
+    RecordCorrection correction(job, platform);
+    correction.setText1(entry.text1);
+    correction.setText2(entry.text2);
+    if (entry.kind == JournalEntry::Kind::CorrectionAdd)
+        correction.Command2_Click();
+    else
+        correction.Command4_Click();
+}
+
+void applyCombineEntry(OrderEntry& engine, const JournalEntry& entry) {
+    if (entry.kind != JournalEntry::Kind::Combine)
+        return;
+    JobState other;
+    if (!readJobSnapshot(entry.otherJob, other) || combineRefusal(engine.job(), other))
+        return;
+    combineJobs(engine.job(), other);
+    engine.Form_Activate();
+}
+
+void applyJournalEntry(OrderEntry& engine, Platform& platform, const JournalEntry& entry) {
+    if (entry.isCorrection())
+        applyCorrectionEntry(engine.job(), platform, entry);
+    else if (entry.kind == JournalEntry::Kind::Combine)
+        applyCombineEntry(engine, entry);
+    else
+        applyInputEntry(engine, entry);
+}
+
+JournalEntry JournalEntry::combine(const JobState& other) {
+    JournalEntry entry(Kind::Combine);
+    entry.otherJob = jobSnapshot(other);
+    return entry;
+}
+
+QByteArray jobSnapshotBytes(const JobState& job) {
+    return jobSnapshot(job);
+}
+
+bool readJobSnapshotBytes(const QByteArray& bytes, JobState& job) {
+    return readJobSnapshot(bytes, job);
+}
+
+bool jobLoadsAsJobFile(const JobState& job, QString* problem) {
+    const JobFileContents contents = jobFileContents(job);
+    JobState loaded;
+    const JobFileLoadResult result = loadJobFileBytes(loaded, contents.bytes);
+    if (problem)
+        *problem = result.message;
+    return contents.ok && result.complete();
+}
+
+JobState replayJournal(const JournalContents& contents, const QString& programDirectory) {
+    JobState job = contents.start;
+    SilentPlatform silent;
+    OrderEntry engine(job, silent);
+    engine.Form_Load(programDirectory);
+    for (const JournalEntry& entry : contents.entries)
+        applyJournalEntry(engine, silent, entry);
+    return job;
+}
+
+std::optional<JournalContents> readJournal(QIODevice& device, QString* error) {
+    const auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    const QByteArray bytes = device.readAll();
+    if (!bytes.startsWith(kMagic))
+        return fail(JournalTexts::kNotAJournal);
+
+    JournalContents contents;
+    bool started = false;
+    qsizetype at = kMagic.size();
+    // A frame that cannot be read: a cut at the end when nothing whole
+    // follows it, damage when whole frames, or bytes beyond its length,
+    // follow it or it was written whole (its CRC holds).
+    const auto stopAt = [&](bool writtenWhole) {
+        const qsizetype left = bytes.size() - at;
+        const quint32 size = left >= 4 ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
+        const bool bytesBeyond = size >= 1 && size <= kLargestFrame && left > qsizetype(8 + size);
+        contents.framesAfterDamage = wholeFramesAfter(bytes, at);
+        contents.damaged = writtenWhole || bytesBeyond || contents.framesAfterDamage > 0;
+        contents.cut = !contents.damaged;
+    };
+    for (;;) {
+        const qsizetype left = bytes.size() - at;
+        if (left == 0)
+            break;
+        if (!wholeFrameAt(bytes, at)) {
+            if (!started)
+                return fail(JournalTexts::kStartDamaged);
+            stopAt(false);
+            break;
+        }
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at);
+        const char* frame = bytes.constData() + at + 4;
+        const quint8 kind = quint8(frame[0]);
+        const QByteArrayView data(frame + 1, size - 1);
+        if (!started) {
+            if (kind != kStartFrame || !readJobSnapshot(data.toByteArray(), contents.start))
+                return fail(JournalTexts::kStartDamaged);
+            QString problem;
+            if (!jobLoadsAsJobFile(contents.start, &problem))
+                return fail(JournalTexts::kJobRefused.arg(problem));
+            started = true;
+        } else {
+            const std::optional<JournalEntry> entry = readEntry(kind, data);
+            if (!entry) {
+                stopAt(true);
+                break;
+            }
+            if (entry->kind == JournalEntry::Kind::Combine) {
+                JobState other;
+                readJobSnapshot(entry->otherJob, other);
+                QString problem;
+                if (!jobLoadsAsJobFile(other, &problem))
+                    return fail(JournalTexts::kJobRefused.arg(problem));
+            }
+            if (entry->kind == JournalEntry::Kind::Saved)
+                contents.unsaved = entry->value == 0;
+            else if (entry->mayChangeJob())
+                contents.unsaved = true;
+            if (entry->kind == JournalEntry::Kind::JobFile) {
+                contents.jobFilePath = entry->text1;
+                contents.jobFileStamp = jobFileStampOfText(entry->text2);
+            }
+            contents.entries.append(*entry);
+        }
+        at += 8 + size;
+        contents.wholeSize = at;
+    }
+    if (!started)
+        return fail(JournalTexts::kStartDamaged);
+    // What followed the damage is not known: it may hold unsaved work.
+    contents.unsaved = contents.unsaved || contents.damaged;
+    return contents;
+}
+
+std::optional<JournalContents> readJournalFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = JournalTexts::kReadFailed;
+        return std::nullopt;
+    }
+    std::optional<JournalContents> contents = readJournal(file, error);
+    if (!contents)
+        return contents;
+    contents->lastChange = QFileInfo(file).lastModified();
+    const QFileInfo mark(incompleteMarkPath(path));
+    if (mark.exists()) {
+        // Its run went on without it: the last work may be missing, saved
+        // or not.
+        contents->incomplete = true;
+        contents->unsaved = true;
+        contents->lastChange = std::max(contents->lastChange, mark.lastModified());
+    }
+    return contents;
+}
+
+QString incompleteMarkPath(const QString& journalPath) {
+    return journalPath + QStringLiteral(".incomplete");
+}
+
+QString setJournalAside(const QString& journalPath, const QDateTime& now) {
+    const QFileInfo info(journalPath);
+    QString base = info.fileName();
+    if (base.endsWith(QStringLiteral(".journal")))
+        base.chop(8);
+    const QString stamp = now.toString(QStringLiteral("yyyy-MM-ddTHH-mm-ss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            QStringLiteral("%1.%2%3.previous.journal")
+                .arg(base, stamp, n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        const QString target = info.dir().filePath(name);
+        // Never onto another file: a rename that finds one fails.
+        if (QFile::rename(journalPath, target)) {
+            if (QFile::exists(incompleteMarkPath(journalPath)))
+                QFile::rename(incompleteMarkPath(journalPath), incompleteMarkPath(target));
+            return target;
+        }
+        if (!QFile::exists(target))
+            return {};  // the journal itself could not be renamed
+    }
+    return {};
+}
+
+bool makePrivateFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir()) {
+        QDir().mkpath(info.absolutePath());
+        QDir().mkdir(info.absoluteFilePath(), kPrivateFolder);
+    }
+    // A folder made by an earlier version, with the user's usual rights.
+    if (QFileInfo(folder).isDir() && QFile::permissions(folder) != kPrivateFolder)
+        QFile::setPermissions(folder, kPrivateFolder);
+    return QFileInfo(folder).isDir();
+}
+
+JournalWriter::~JournalWriter() {
+    file_.close();
+}
+
+void JournalWriter::fail() {
+    if (!failed_ && QFile::exists(path_)) {
+        // Beside the journal, so the next start knows it may lack the last
+        // work; a file with nothing in it, which a full disk still takes.
+        QFile mark(incompleteMarkPath(path_));
+        if (mark.open(QIODevice::WriteOnly, kPrivateFile))
+            mark.close();
+    }
+    failed_ = true;
+}
+
+bool JournalWriter::writeAfresh() {
+    // Written whole beside the journal, then put in its place: a failure
+    // part way leaves the journal there as it was.
+    file_.close();
+    failed_ = false;
+    const QString fresh = path_ + QStringLiteral(".new");
+    QFile::remove(fresh);
+    file_.setFileName(fresh);
+    bool written = makePrivateFolder(QFileInfo(path_).absolutePath()) &&
+                   file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
+                              kPrivateFile) &&
+                   file_.write(journal_) == journal_.size();
+#ifdef Q_OS_UNIX
+    written = written && ::fdatasync(file_.handle()) == 0 &&
+              std::rename(QFile::encodeName(fresh).constData(),
+                          QFile::encodeName(path_).constData()) == 0;
+#else
+    written =
+        written && (QFile::remove(path_) || !QFile::exists(path_)) && QFile::rename(fresh, path_);
+#endif
+    if (!written) {
+        file_.close();
+        QFile::remove(fresh);
+        fail();
+        return false;
+    }
+    syncFolder(QFileInfo(path_).absolutePath());
+    QFile::remove(incompleteMarkPath(path_));
+    lost_ = false;
+    failureNoticed_ = false;
+    return true;
+}
+
+bool JournalWriter::begin(const JobState& job) {
+    unsaved_ = false;
+    journal_ = kMagic + frameBytes(kStartFrame, jobSnapshot(job));
+    if (!jobFile_.isEmpty()) {
+        const JournalEntry file(JournalEntry::Kind::JobFile, jobFile_,
+                                jobFileStampText(jobFileStamp_));
+        journal_ += frameBytes(quint8(file.kind), entryData(file));
+    }
+    return writeAfresh();
+}
+
+bool JournalWriter::retry() {
+    return !failed_ || journal_.isEmpty() || writeAfresh();
+}
+
+bool JournalWriter::resume(const JournalContents& contents) {
+    unsaved_ = contents.unsaved;
+    jobFile_ = contents.jobFilePath;
+    jobFileStamp_ = contents.jobFileStamp;
+    file_.close();
+    file_.setFileName(path_);
+    // A cut entry at the end goes; new entries follow the last whole one.
+    if (!file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered) ||
+        !file_.setPermissions(kPrivateFile) ||
+        (journal_ = file_.read(contents.wholeSize)).size() != contents.wholeSize ||
+        !file_.resize(contents.wholeSize) || !file_.seek(contents.wholeSize)) {
+        file_.close();
+        journal_.clear();
+        fail();
+        return false;
+    }
+    // The journal holds the job this run goes on with, whatever the run
+    // before could not write.
+    QFile::remove(incompleteMarkPath(path_));
+    return true;
+}
+
+void JournalWriter::write(quint8 kind, const QByteArray& payload, bool sync) {
+    if (journal_.isEmpty())
+        return;  // not begun
+    const QByteArray frame = frameBytes(kind, payload);
+    // Kept whole in memory too, to write the journal afresh after a failure.
+    journal_ += frame;
+    if (failed_ || !file_.isOpen())
+        return;
+    // One write of the whole frame, straight to the system.
+    bool written = file_.write(frame) == frame.size();
+#ifdef Q_OS_UNIX
+    written = written && (!sync || ::fdatasync(file_.handle()) == 0);
+#else
+    Q_UNUSED(sync);
+#endif
+    // The journal's folder, or the journal, was removed meanwhile.
+    if (written && sync && openFileHasNoName(file_.handle())) {
+        lost_ = true;
+        written = false;
+    }
+    if (!written)
+        fail();
+}
+
+void JournalWriter::record(const JournalEntry& entry) {
+    if (entry.mayChangeJob())
+        unsaved_ = true;
+    // A close of a pupil, finishing, corrections and combines go to the
+    // disk at once.
+    write(quint8(entry.kind), entryData(entry), entry.isSyncPoint());
+}
+
+void JournalWriter::record(const JournalEntry& entry, const JobState& job) {
+    if (ended_)
+        return;
+    if (journal_.isEmpty())
+        begin(job);
+    record(entry);
+    if (failed_ && (lost_ || entry.isSyncPoint()))
+        writeAfresh();
+}
+
+void JournalWriter::markSaved(bool complete) {
+    unsaved_ = !complete;
+    const JournalEntry entry(JournalEntry::Kind::Saved, complete ? 1 : 0);
+    write(quint8(entry.kind), entryData(entry), true);
+}
+
+void JournalWriter::noteJobFile(const QString& path, const FileStamp& stamp) {
+    if (path.isEmpty() || (path == jobFile_ && stamp == jobFileStamp_))
+        return;
+    jobFile_ = path;
+    jobFileStamp_ = stamp;
+    const JournalEntry entry(JournalEntry::Kind::JobFile, path, jobFileStampText(stamp));
+    write(quint8(entry.kind), entryData(entry), true);
+}
+
+void JournalWriter::finish() {
+    const bool begun = !journal_.isEmpty();
+    file_.close();
+    ended_ = true;
+    // Once a save held everything, a journal that could not be written to
+    // the end holds nothing to restore either.
+    if (begun && !unsaved_) {
+        QFile::remove(path_);
+        QFile::remove(incompleteMarkPath(path_));
+    }
+}
+
+QString JournalWriter::setAside() {
+    file_.close();
+    ended_ = true;
+    return QFile::exists(path_) ? setJournalAside(path_, QDateTime::currentDateTime()) : QString();
+}

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "domain/job/job_state.h"
+
+#include <optional>
+
+#include <QString>
+
+class Platform;
+
+// Combining jobs keyed on several PCs: the registered pupils of another job
+// file set up the same way are appended after the last registered pupil of
+// the open job, renumbered in order, and their prints added to the counts
+// and totals, as if they had been keyed here after the job's own pupils.
+
+// Why nothing can be combined while a pupil is open (being keyed, not yet
+// closed with "/"), or nothing when no pupil is open.
+std::optional<QString> openPupilRefusal(const JobState& job);
+
+// Why other cannot be added to job, or nothing when it can: a pupil open,
+// no pupil in other, a size whose setting, range or unit price differs, more
+// pupils than a job holds, or a count beyond what its field holds.
+std::optional<QString> combineRefusal(const JobState& job, const JobState& other);
+
+// Appends other's registered pupils to job, each record's label renumbered
+// to its new place, and adds other's counts and totals. Only for jobs that
+// combineRefusal lets pass.
+void combineJobs(JobState& job, const JobState& other);
+
+// The question put before combining: the file's name, its customer and
+// event, its pupils and where they go, its prints per size and in all; a
+// warning naming each of customer, event and shooting date that differs
+// from the job's, with both values; a warning when the job already holds
+// exactly those pupils in a row (the same file twice); and a note of the
+// load (bytes that were replaced) when there is one.
+struct CombineQuestion {
+    QString text;
+    bool warns = false;  // it carries a warning: Enter must answer no
+};
+CombineQuestion combineQuestion(const QString& path, const JobState& job, const JobState& other,
+                                const QString& loadNote = {});
+
+// The combine command up to the operator's yes: refuses while a pupil is
+// open, asks for a job file, loads it into a job of its own with the same
+// checks as loading, checks it against job and asks whether to add it
+// (Enter answering no when the question carries a warning).
+// Returns the job to add; nothing when the operator cancelled or the file
+// was refused (the operator has been told why). job is not changed.
+std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform);
+
+namespace JobCombineTexts {
+extern const QString kDialogCaption;
+extern const QString kPupilOpen;           // %1: prints of the open pupil
+extern const QString kNoPupils;            // %1: the file's name
+extern const QString kModeDiffers;         // %1: size, %2: this job's, %3: the file's
+extern const QString kRangeDiffers;        // the same
+extern const QString kPriceDiffers;        // the same
+extern const QString kTooManyPupils;       // %1: pupils combined, %2: the most a job holds
+extern const QString kCountTooLarge;       // %1: photo number, %2: this job's, %3: the file's count
+extern const QString kSmallTotalTooLarge;  // %1: this job's, %2: the file's
+extern const QString kSamePupils;        // %1: the file's pupils, %2, %3: the job's first and last
+extern const QString kHeaderDiffers;     // %1: one kHeaderDifference line per field
+extern const QString kHeaderDifference;  // %1: field, %2: this job's, %3: the file's
+extern const QString kCustomerField;
+extern const QString kEventField;
+extern const QString kDateField;
+extern const QString kNotCombined;  // the closing line of every refusal
+extern const QString kQuestion;     // %1 file, %2 customer, %3 event, %4 pupils, %5 first, %6 last,
+                                    // %7 prints per size, %8 prints in all
+}  // namespace JobCombineTexts

@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: MIT
+#include "domain/tools/lab_export.h"
+
+#include "domain/files/cp932.h"
+#include "domain/files/job_file_writer.h"
+#include "domain/platform/platform.h"
+#include "domain/reports/report_content.h"
+#include "domain/reports/report_document.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringEncoder>
+
+namespace LabExportTexts {
+const QString kCaption = QStringLiteral("ラボ発注データの書き出し");
+const QString kFilter = QStringLiteral("CSVファイル(*.csv)");
+const QString kByPhotoName = QStringLiteral("写真番号別");
+const QString kByPupilName = QStringLiteral("個人別");
+const QString kColumnPhotoNumber = QStringLiteral("写真番号");
+const QString kColumnSize = QStringLiteral("サイズ");
+const QString kColumnPrints = QStringLiteral("枚数");
+const QString kColumnPupil = QStringLiteral("個人番号");
+const QString kColumnPupilAmount = QStringLiteral("個人の金額（円・その人の合計、各行に同じ額）");
+const QString kColumnCustomer = QStringLiteral("得意先名");
+const QString kColumnEvent = QStringLiteral("行事名");
+const QString kColumnDate = QStringLiteral("撮影年月日");
+const QString kWritten =
+    QStringLiteral("ラボ発注データ（%1）を書き出しました。\n%2\nデータ %3 行（見出しの行を除く）");
+const QString kFailed = QStringLiteral("ラボ発注データを書き出せませんでした。\n%1\n%2\n%3\n");
+const QString kNotConfirmed = QStringLiteral(
+    "ラボ発注データを書き出しましたが、ディスクに書き込まれたことを確かめられませんでした。\n%1\n%"
+    "2\nもう一度書き出してください。");
+const QString kEncodeFailed = QStringLiteral(
+    "ラボ発注データを書き出せませんでした。\n%1\n"
+    "データをファイルの文字コードに変換できませんでした。\n"
+    "保存先のファイルは書き換えられていません。");
+const QString kSubstituted = QStringLiteral(
+    "次の項目には Shift_JIS で書けない文字があったため、代わりの文字に置き換えて書き出しました。\n"
+    "%1");
+const QString kSubstitution = QStringLiteral("・%1：「%2」→「%3」");
+const QString kPendingLeftOut = QStringLiteral(
+    "入力中の人の注文（%1 "
+    "枚）はまだ登録されていないため、書き出したファイルには含まれていません。");
+}  // namespace LabExportTexts
+
+namespace {
+
+using namespace LabExportTexts;
+
+QString kindName(LabExportKind kind) {
+    return kind == LabExportKind::ByPhoto ? kByPhotoName : kByPupilName;
+}
+
+// The size a photo number is charged as, as the reports decide it.
+QString sizeText(const JobState& job, int photoNumber) {
+    const SizeClass size = sizeClassOf(job, photoNumber);
+    if (size.large)
+        return ReportText::sizeName(PrintSize::Large);
+    if (size.medium)
+        return ReportText::sizeName(PrintSize::Medium);
+    if (size.small)
+        return ReportText::sizeName(PrintSize::Small);
+    return QString();
+}
+
+bool countable(Number n) {
+    return n == std::floor(n) && n >= 1 && n <= JobState::kMaxPhotoNumber;
+}
+
+// The text as the Shift_JIS export holds it: the job file's substitutes for
+// what CP932 lacks, the double quotes kept.
+QString shiftJisText(const QString& text, bool* changed) {
+    QStringList parts = text.split(u'"');
+    bool any = false;
+    for (QString& part : parts) {
+        bool partChanged = false;
+        part = writableJobFileText(part, &partChanged);
+        any = any || partChanged;
+    }
+    *changed = any;
+    return parts.join(u'"');
+}
+
+QString remarks(const LabExportBytes& contents, Number pendingPrints) {
+    QStringList parts;
+    if (!contents.substitutions.isEmpty()) {
+        constexpr qsizetype kShown = 40;
+        const auto shorten = [](const QString& text) {
+            return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("…");
+        };
+        QStringList lines;
+        for (const LabExportSubstitution& s : contents.substitutions) {
+            if (lines.size() == JobFileSaveMessages::kListedSubstitutions) {
+                lines << JobFileSaveMessages::kMoreSubstitutions.arg(
+                    contents.substitutions.size() - JobFileSaveMessages::kListedSubstitutions);
+                break;
+            }
+            lines << kSubstitution.arg(s.column, shorten(s.original), shorten(s.written));
+        }
+        parts << kSubstituted.arg(lines.join(u'\n'));
+    }
+    if (pendingPrints > 0)
+        parts << LabExportTexts::kPendingLeftOut.arg(plainDecimal(pendingPrints));
+    return parts.join(QStringLiteral("\n\n"));
+}
+
+QString failureMessage(const FileWriteOutcome& outcome, const QString& shownPath) {
+    using namespace JobFileSaveMessages;
+    const QString cause = causeText(outcome.fault, outcome.systemError);
+    if (outcome.step == FileStep::ConfirmReplace)
+        return LabExportTexts::kNotConfirmed.arg(shownPath, cause);
+    QString step = kReplaceFailed;
+    if (outcome.step == FileStep::Create || outcome.step == FileStep::None)
+        step = kCreateFailed;
+    else if (outcome.step == FileStep::Write)
+        step = kWriteFailed;
+    else if (outcome.step == FileStep::Sync)
+        step = kSyncFailed;
+    return LabExportTexts::kFailed.arg(shownPath, step, cause) + kNotReplaced;
+}
+
+bool isPlainAscii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The lines of the table, each field given by field(column, text).
+template <class Field>
+QString csvTextOf(const LabExportTable& table, Field&& field) {
+    QString text;
+    text.reserve((table.rows.size() + 1) * (table.columns.size() * 8 + 2));
+    const auto appendLine = [&](const QStringList& fields) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                text += u',';
+            text += csvField(field(i, fields[i]));
+        }
+        text += QStringLiteral("\r\n");
+    };
+    appendLine(table.columns);
+    for (const QStringList& row : table.rows)
+        appendLine(row);
+    return text;
+}
+
+}  // namespace
+
+LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
+    const RegisteredOrders orders = collectRegisteredOrders(job);
+    const QStringList jobColumns = {spreadsheetText(orders.header.customerName),
+                                    spreadsheetText(orders.header.eventName),
+                                    spreadsheetText(orders.header.shootingDate)};
+    LabExportTable table;
+    table.pendingPrints = orders.pendingPrints;
+
+    if (kind == LabExportKind::ByPhoto) {
+        table.columns = QStringList{kColumnPhotoNumber, kColumnSize, kColumnPrints} +
+                        QStringList{kColumnCustomer, kColumnEvent, kColumnDate};
+        for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n) {
+            const Number prints = orders.countByPhoto[n];
+            if (prints > 0)
+                table.rows.append(
+                    QStringList{QString::number(n), sizeText(job, n), plainDecimal(prints)} +
+                    jobColumns);
+        }
+        return table;
+    }
+
+    table.columns = QStringList{kColumnPupil, kColumnPhotoNumber, kColumnSize, kColumnPrints,
+                                kColumnPupilAmount} +
+                    QStringList{kColumnCustomer, kColumnEvent, kColumnDate};
+    for (const PupilOrder& pupil : orders.pupils) {
+        // The numbers the reports count, read again from the record to keep
+        // a fraction or an out-of-range number from passing as another.
+        std::map<int, int> prints;
+        for (const Number n : recordPhotoNumbers(job.personRecords.value(int(pupil.personNumber))))
+            if (countable(n))
+                ++prints[int(n)];
+        const QString pupilNumber = plainDecimal(pupil.personNumber);
+        const QString amount = plainDecimal(pupil.amount);
+        for (const auto& [n, count] : prints)
+            table.rows.append(QStringList{pupilNumber, QString::number(n), sizeText(job, n),
+                                          QString::number(count), amount} +
+                              jobColumns);
+    }
+    return table;
+}
+
+QString spreadsheetText(const QString& text) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r＝＋－＠\u2212");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return u'\'' + text;
+    return text;
+}
+
+QString csvField(const QString& text) {
+    const bool quoted = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
+    });
+    if (!quoted)
+        return text;
+    QString field = text;
+    field.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + field + u'"';
+}
+
+QString csvText(const LabExportTable& table) {
+    return csvTextOf(table, [](qsizetype, const QString& text) { return text; });
+}
+
+LabExportBytes labExportBytes(const LabExportTable& table, LabExportEncoding encoding) {
+    LabExportBytes contents;
+    if (encoding == LabExportEncoding::Utf8) {
+        QStringEncoder encoder(QStringConverter::Utf8);
+        contents.bytes = QByteArray("\xEF\xBB\xBF") + QByteArray(encoder.encode(csvText(table)));
+        contents.ok = !encoder.hasError();
+        return contents;
+    }
+
+    // Each different text of a column is looked at once: the job's own
+    // columns repeat on every row. Numbers and plain ASCII pass as they are.
+    QVector<QHash<QString, QString>> seen(table.columns.size());
+    const auto writable = [&](qsizetype column, const QString& text) {
+        if (isPlainAscii(text) || column >= seen.size())
+            return text;
+        auto it = seen[column].constFind(text);
+        if (it == seen[column].constEnd()) {
+            bool changed = false;
+            const QString written = shiftJisText(text, &changed);
+            if (changed)
+                contents.substitutions.append({table.columns[column], text, written});
+            it = seen[column].insert(text, written);
+        }
+        return *it;
+    };
+    contents.bytes = encodeCp932(csvTextOf(table, writable), &contents.ok);
+    return contents;
+}
+
+LabExportResult writeLabExport(const QString& path, const JobState& job, LabExportKind kind,
+                               LabExportEncoding encoding) {
+    const QString shownPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const LabExportTable table = labExportTable(job, kind);
+    const LabExportBytes contents = labExportBytes(table, encoding);
+    LabExportResult result;
+    if (!contents.ok) {
+        result.message = kEncodeFailed.arg(shownPath);
+        return result;
+    }
+    const FileWriteOutcome outcome = replaceFile(path, contents.bytes, QString());
+    if (!outcome.ok()) {
+        result.fault = outcome.fault;
+        result.systemError = outcome.systemError;
+        result.message = failureMessage(outcome, shownPath);
+        return result;
+    }
+    result.written = true;
+    result.rows = int(table.rows.size());
+    result.substitutions = contents.substitutions;
+    result.pendingPrints = table.pendingPrints;
+    result.message = kWritten.arg(kindName(kind), shownPath, QString::number(result.rows));
+    const QString notes = remarks(contents, table.pendingPrints);
+    if (!notes.isEmpty())
+        result.message += QStringLiteral("\n\n") + notes;
+    return result;
+}
+
+QString defaultLabExportFileName(const JobState& job, LabExportKind kind, int maxNameBytes) {
+    // The job file's name, its ".ptl" giving way to the kind and ".csv".
+    const QString jobExtension = QStringLiteral(".ptl");
+    const QString tail = u'_' + kindName(kind) + QStringLiteral(".csv");
+    const int room = maxNameBytes - int(QFile::encodeName(tail).size()) +
+                     int(QFile::encodeName(jobExtension).size());
+    QString name = defaultJobFileName(job, room);
+    name.chop(jobExtension.size());
+    return name + tail;
+}
+
+QString suggestedLabExportPath(const JobState& job, LabExportKind kind, const QString& folder) {
+    if (folder.isEmpty())
+        return defaultLabExportFileName(job, kind);
+    const int longest = std::min(longestFileName(folder), 255);
+    return QDir(folder).filePath(defaultLabExportFileName(job, kind, longest));
+}
+
+LabExportCommandOutcome labExportCommand(const JobState& job, Platform& platform,
+                                         LabExportKind kind, LabExportEncoding encoding,
+                                         const QString& suggestedPath) {
+    LabExportCommandOutcome outcome;
+    outcome.path = platform.chooseFileToSave(kCaption, suggestedPath, {kFilter});
+    if (outcome.path.isEmpty())
+        return outcome;
+    outcome.cancelled = false;
+    outcome.result = writeLabExport(outcome.path, job, kind, encoding);
+    platform.showMessage(outcome.result.message);
+    return outcome;
+}
