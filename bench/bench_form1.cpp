@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Times the input screen from a key event sent to Form1 to the end of its
 // repaint, offscreen, at a maximal job: a digit, an Enter, and a close with
-// its history refresh, for the last 100 of 1500 persons of 100 prints.
+// its history refresh, for the last 100 of 1500 pupils of 100 prints.
 // With --journal the run keeps its journal (in a temporary folder), as the
 // program does. With --paints it also counts, per control, the paint events
 // of the timed keys, to show what a key repaints. With --preview FOLDER the
@@ -99,7 +99,7 @@ int main(int argc, char* argv[]) {
     QRandomGenerator random(11);
     const auto randomNumber = [&] { return QString::number(1 + random.bounded(9999)); };
 
-    // 1400 persons straight through the engine, then the last 100 through
+    // 1400 pupils straight through the engine, then the last 100 through
     // the window, timed.
     OrderEntry& engine = form.engine();
     for (int person = 0; person < 1400; ++person) {

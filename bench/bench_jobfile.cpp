@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Load and save of a maximal job (10000 counts, 1500 persons of 100 prints),
+// Load and save of a maximal job (10000 counts, 1500 pupils of 100 prints),
 // against merely reading and decoding the same file.
 //   cmake --preset release && ninja -C build-release bench_jobfile
 //   ./build-release/bench/bench_jobfile

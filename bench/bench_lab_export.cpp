@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The lab export of a maximal job (1500 persons of 100 prints over 9000
+// The lab export of a maximal job (1500 pupils of 100 prints over 9000
 // photo numbers), both kinds in both encodings, written to disk.
 //   cmake --preset release && ninja -C build-release bench_lab_export
 //   ./build-release/bench/bench_lab_export

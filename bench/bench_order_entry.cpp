@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Keys a maximal job through the order-entry engine: 1500 persons of 100
-// prints each, Enter after every number and "/" after every person, and
+// Keys a maximal job through the order-entry engine: 1500 pupils of 100
+// prints each, Enter after every number and "/" after every pupil, and
 // reports how long single keystrokes, closes and history refreshes take.
 //
 //   build/bench/bench_order_entry

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Who ordered a photo, over a maximal job keyed through the order-entry
-// engine (1500 persons of 100 prints): how long one search takes, for many
+// engine (1500 pupils of 100 prints): how long one search takes, for many
 // photo numbers taken at random from the job's ranges.
 //
 //   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Renders the three reports of a full job (1500 persons of 100 prints over
+// Renders the three reports of a full job (1500 pupils of 100 prints over
 // photo numbers 1 to 9999) to PDF and prints how long each took and how
 // many pages it has.
 //

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The largest job the program keeps, built directly: 1500 persons of 100
+// The largest job the program keeps, built directly: 1500 pupils of 100
 // prints spread over photo numbers 1000 to 9999, with their amounts and
 // totals, as the order entry would have left them.
 #include "domain/job/job_state.h"

@@ -240,6 +240,6 @@ QString QtPlatform::chooseFolder(const QString& caption, const QString& startDir
 void QtPlatform::endProgram() {
     // Not quit(): on a GUI application that first closes every window,
     // running their close handling (the input screen would register an open
-    // person). exit() only leaves the event loop.
+    // pupil). exit() only leaves the event loop.
     QCoreApplication::exit(0);
 }

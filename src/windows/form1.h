@@ -59,7 +59,7 @@ public:
     void refreshTotals();
 
     // The save command (Command2 "データ保存", mnuSave): asks for a file
-    // and writes the registered persons' job there. True when it was saved.
+    // and writes the registered pupils' job there. True when it was saved.
     bool saveJob();
 
     // The settings view (mnuSettei), modeless.

@@ -15,8 +15,8 @@ namespace Ui {
 class frmTeisei;
 }
 
-// The correction screen: the operator looks up a registered person by number
-// and adds or deletes single photo numbers in that person's record. A thin
+// The correction screen: the operator looks up a registered pupil by number
+// and adds or deletes single photo numbers in that pupil's record. A thin
 // window over the record correction: it turns events into its calls and
 // shows its display state.
 class frmTeisei : public QWidget {
@@ -28,9 +28,9 @@ public:
 
     RecordCorrection& correction() { return correction_; }
 
-    // Shows registered person `person` as if the operator had typed the
+    // Shows registered pupil `person` as if the operator had typed the
     // number into Text1 and pressed Enter, then brings the window to the
-    // front. False, changing nothing, when the job has no such person or
+    // front. False, changing nothing, when the job has no such pupil or
     // the range alert holds the screen.
     bool showRegisteredPerson(int person);
 

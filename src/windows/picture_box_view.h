@@ -73,7 +73,7 @@ private:
         };
         QHash<QString, Set> texts;
     };
-    // Texts with brackets (the person labels) reach lower than numbers.
+    // Texts with brackets (the pupil labels) reach lower than numbers.
     Face& faceFor(int fontPoints, bool withBrackets);
 
     void layOut();

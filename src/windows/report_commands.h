@@ -7,7 +7,7 @@
 #include <QString>
 
 // The three print commands of the input screen. Each takes the report's
-// figures from the job as it stands (registered persons only) and opens a
+// figures from the job as it stands (registered pupils only) and opens a
 // print preview of it through the platform; the preview keeps that
 // snapshot, so keying on while it is open does not change what it prints.
 

@@ -439,7 +439,7 @@ private:
         const qreal summaryHeight = metrics(PupilAmount).lineSpacing() * 1.1;
         const qreal blockHeight = rows * rowHeight + summaryHeight + 4 * pt_;
 
-        // Keep a person on one page; one taller than a page runs over by rows.
+        // Keep a pupil on one page; one taller than a page runs over by rows.
         ensure(std::min(blockHeight, bottom() - bodyTop_));
         for (qsizetype r = 0; r < rows; ++r) {
             ensure(rowHeight);

@@ -12,7 +12,7 @@ inline void typeKeys(OrderEntry& engine, const QString& keys) {
         engine.Form_KeyPress(c.unicode());
 }
 
-// Keys one person: every number followed by Enter, then "/".
+// Keys one pupil: every number followed by Enter, then "/".
 inline void keyPerson(OrderEntry& engine, const QList<int>& photoNumbers) {
     for (const int n : photoNumbers)
         typeKeys(engine, QString::number(n) + u'\r');

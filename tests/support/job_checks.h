@@ -6,7 +6,7 @@
 #include <QtTest>
 
 // The records of slots 1 to 1500 as a load leaves them: a slot without a
-// person holds its own label "(k) ".
+// pupil holds its own label "(k) ".
 inline QVector<QString> recordsAsLoaded(const JobState& job) {
     QVector<QString> records(JobState::kMaxPersons + 1);
     for (int k = 1; k <= JobState::kMaxPersons; ++k) {

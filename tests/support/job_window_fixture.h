@@ -22,7 +22,7 @@ inline void typeKeys(OrderEntry& entry, const QString& keys) {
         entry.Form_KeyPress(c == u'\n' ? OrderEntry::kKeyEnter : c.unicode());
 }
 
-// A job with a header, all three sizes and a few persons keyed through the
+// A job with a header, all three sizes and a few pupils keyed through the
 // order-entry engine (a removal among them).
 inline JobState keyedJob(const JobRanges& ranges = {}) {
     JobState job = makeJob(ranges);
@@ -40,7 +40,7 @@ inline JobState keyedJob(const JobRanges& ranges = {}) {
 }
 
 // A job with the large size switched off, the medium size switched off,
-// or both (snaps only), and one person.
+// or both (snaps only), and one pupil.
 inline JobState switchedOffJob(bool largeOff, bool mediumOff) {
     JobRanges ranges;
     if (largeOff)

@@ -17,7 +17,7 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
-// A job with a header and `persons` registered persons of 100 prints each
+// A job with a header and `persons` registered pupils of 100 prints each
 // (four-digit photo numbers): 36 KB of job file with none, 816 KB with 1500.
 inline JobState jobOfPersons(int persons, const QString& customer = QStringLiteral("山田写真館")) {
     JobState job = makeJob({1000, 2999, 800, 3000, 5999, 500, 6000, 9999, 100});

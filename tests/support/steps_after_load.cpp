@@ -29,7 +29,7 @@ void typeKeys(OrderEntry& entry, const QString& keys) {
     }
 }
 
-// The registered persons: slots 1..personCount that personRecords has.
+// The registered pupils: slots 1..personCount that personRecords has.
 int registered(const JobState& job) {
     const Number persons = std::floor(job.personCount);
     if (!(persons >= 1))

@@ -63,8 +63,8 @@ std::pair<int, int> inkColumns(const QImage& image, QRgb background, int top, in
     return {first, last};
 }
 
-// Records as a day at a large school leaves them: persons past 1000,
-// five-digit amounts, a person of exactly ten prints (the amount alone on
+// Records as a day at a large school leaves them: pupils past 1000,
+// five-digit amounts, a pupil of exactly ten prints (the amount alone on
 // its row, moved up beside it).
 QStringList pictureLines() {
     return {QStringLiteral("(998) 5 6 7 \\.2400 "),
@@ -290,7 +290,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(alert));
         QCOMPARE(control<QLabel>(alert, "lbSuu")->text(),
                  QStringLiteral("大（1 ~ 100） と中（101 ~ 300） と 小（301 ~ 999）"));
-        // "/" closes the alert and does not close the open person.
+        // "/" closes the alert and does not close the open pupil.
         QTest::keyClick(alert, '/');
         QVERIFY(QTest::qWaitForWindowActive(form));
         QVERIFY(form->isEnabled());
@@ -608,7 +608,7 @@ private Q_SLOTS:
         }
     }
 
-    // A person label of up to four digits ends before the first photo
+    // A pupil label of up to four digits ends before the first photo
     // number of its row begins.
     void picture_labelsClearOfTheFirstNumber_data() { addFaceRows(); }
     void picture_labelsClearOfTheFirstNumber() {

@@ -211,7 +211,7 @@ private Q_SLOTS:
     }
 
     void fileEndingAmongUnusedSlots_keepsWhatWasReadLocksAndTells() {
-        // The file ends after the record of slot 5: the three persons are in it.
+        // The file ends after the record of slot 5: the three pupils are in it.
         const JobState source = keyedJob();
         const QString path = saved(source, QStringLiteral("short.ptl"));
         QByteArray bytes = fileBytes(path);

@@ -64,7 +64,7 @@ private Q_SLOTS:
         form->show();
         form->switchOffListInputMethod();
         QVERIFY(QTest::qWaitForWindowActive(form));
-        // Person 1: 5; person 2: 12, 230; person 3: 12 twice, 400; open: 12.
+        // Pupil 1: 5; pupil 2: 12, 230; pupil 3: 12 twice, 400; open: 12.
         keyOnInputScreen(QStringLiteral("5\r/12\r230\r/12\r12\r400\r/12\r"));
         openFromMenu();
     }

@@ -41,7 +41,7 @@ class TestFrmTeisei : public QObject {
     bool pic1Has(const QString& text) { return pictureHasText(control(teisei, "Pic1"), text); }
     bool pic2Has(const QString& text) { return pictureHasText(control(teisei, "Pic2"), text); }
 
-    // Keys persons on the input screen: numbers separated by Enter, "/" closes.
+    // Keys pupils on the input screen: numbers separated by Enter, "/" closes.
     void keyPersons(const QString& keys) {
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -55,7 +55,7 @@ class TestFrmTeisei : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(teisei));
     }
 
-    // Types the person number and Enter, as the operator does.
+    // Types the pupil number and Enter, as the operator does.
     void showPerson(const QString& number) {
         box("Text1")->setFocus();
         QTest::keyClicks(box("Text1"), number);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         form->show();
         form->switchOffListInputMethod();
         QVERIFY(QTest::qWaitForWindowActive(form));
-        // Person 1: 5; person 2: 12, 230; person 3: 150 twice and 400; person 4: 7.
+        // Pupil 1: 5; pupil 2: 12, 230; pupil 3: 150 twice and 400; pupil 4: 7.
         keyPersons(QStringLiteral("5\r/12\r230\r/150\r150\r400\r/7\r/"));
         QCOMPARE(job().personRecords[2], QStringLiteral("(2) 12 230 \\.1300 "));
         openCorrection();
@@ -192,7 +192,7 @@ private Q_SLOTS:
         QVERIFY2(family.contains(u"Gothic") || family.contains(u"CJK"), qPrintable(family));
 
         // Opened modeless: the input screen stays usable behind it, and the
-        // first activation puts the focus in the empty person number box.
+        // first activation puts the focus in the empty pupil number box.
         QVERIFY(form->isEnabled());
         QVERIFY(!teisei->isModal());
         QCOMPARE(QApplication::focusWidget(), box("Text1"));
@@ -256,7 +256,7 @@ private Q_SLOTS:
         QVERIFY(pic1Has(QStringLiteral("230 ")));
         QVERIFY(pic1Has(QStringLiteral("\\.1300 ")));
 
-        // Beyond the registered persons: Label12, the box emptied, nothing drawn.
+        // Beyond the registered pupils: Label12, the box emptied, nothing drawn.
         box("Text1")->setFocus();
         QTest::keyClick(box("Text1"), '7');  // «27»
         QVERIFY(visible("Label12"));
@@ -306,7 +306,7 @@ private Q_SLOTS:
     }
 
     void fullWidthNumbers_correctAsHalfWidthOnes() {
-        // Person 2 gets 105 added and 12 deleted, typed half-width.
+        // Pupil 2 gets 105 added and 12 deleted, typed half-width.
         showPerson(QStringLiteral("2"));
         for (const auto& [number, command] :
              {std::pair{"105", "Command2"}, std::pair{"12", "Command4"}}) {
@@ -423,7 +423,7 @@ private Q_SLOTS:
                  QStringLiteral("大（1 ~ 100） と中（101 ~ 300） と 小（301 ~ 999）"));
         closeAlertWithEsc();
         QTRY_COMPARE(QApplication::focusWidget(), box("Text2"));
-        // The activation has run: with a person shown, the record is redrawn
+        // The activation has run: with a pupil shown, the record is redrawn
         // and Text2 emptied.
         QTRY_COMPARE(box("Text2")->text(), person.isEmpty() ? QStringLiteral("5000") : QString());
         QCOMPARE(pic1Has(QStringLiteral("(2) ")), !person.isEmpty());

@@ -12,7 +12,7 @@
 #include <QtTest>
 
 // A day's work resumed: a job file loaded on the setup screen, one more
-// person keyed on the input screen, the job saved and loaded by a new run.
+// pupil keyed on the input screen, the job saved and loaded by a new run.
 class TestJobFileFlow : public QObject {
     Q_OBJECT
 
@@ -44,7 +44,7 @@ void TestJobFileFlow::loadKeySaveAndResume() {
     QCOMPARE(control<QLabel>(form, "tbShouNanMai")->text(),
              QStringLiteral(" %1").arg(yesterday.smallTotalPrints));
 
-    // One more person: two small prints and a large one.
+    // One more pupil: two small prints and a large one.
     typeIntoFocus(QStringLiteral("301\r301\r7\r/"));
     QCOMPARE(run->job.personCount, 4);
     QCOMPARE(run->job.personRecords[4], QStringLiteral("(4) 301 301 7 \\.1000 "));

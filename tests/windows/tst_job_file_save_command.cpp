@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(loaded.grandTotalPrints, program->job.grandTotalPrints - 2);
         QCOMPARE(loaded.personCount, program->job.personCount);
 
-        // Registered, the person is in the next save.
+        // Registered, the pupil is in the next save.
         typeIntoFocus(QStringLiteral("/"));
         platform().clear();
         save(Way::CtrlS, path);

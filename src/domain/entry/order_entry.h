@@ -19,9 +19,9 @@ struct InputDisplay {
     QString Label1;                                // the typed number: the input buffer
     QString Label3;                                // the copy count
     QString Label5 = QStringLiteral("枚");         // prints of the open entry
-    QString Label13 = QStringLiteral("（人目）");  // number the open person will get
-    QString tbHGoukei;                             // amount of the open person
-    QString tbNin;                                 // persons registered
+    QString Label13 = QStringLiteral("（人目）");  // number the open pupil will get
+    QString tbHGoukei;                             // amount of the open pupil
+    QString tbNin;                                 // pupils registered
     QString tbDaiNanMai;                           // large prints
     QString tbChuNanMai;                           // medium prints
     QString tbShouNanMai;                          // small prints
@@ -35,7 +35,7 @@ struct InputDisplay {
 };
 
 // The order-entry engine behind the input screen: the key interpreter,
-// counting prints into the open entry, closing a person, the history and
+// counting prints into the open entry, closing a pupil, the history and
 // its paging. It works on the job and on the display state; the window
 // turns key and click events into these calls and shows the display.
 class OrderEntry {
@@ -52,11 +52,11 @@ public:
     const InputDisplay& display() const { return display_; }
 
     // The screen is loaded: sound paths from the program's directory, the
-    // copy count shown, a fresh job's person numbering reset.
+    // copy count shown, a fresh job's pupil numbering reset.
     void Form_Load(const QString& programDirectory);
 
     // The screen becomes active coming from another window of the program:
-    // totals, person count, and the end of the history.
+    // totals, pupil count, and the end of the history.
     void Form_Activate();
 
     // The key interpreter: a character (digits, "-", Back Space, ".", Enter,

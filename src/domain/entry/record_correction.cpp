@@ -55,7 +55,7 @@ int photoNumbersIn(const QString& record) {
 }
 
 QString RebuildRecordAmount(const QString& record, const JobState& job) {
-    // Every item counts by its value, the person label too (it reads 0, so
+    // Every item counts by its value, the pupil label too (it reads 0, so
     // only a switched-off size, whose price is 0, can take it).
     Number large = 0, medium = 0, small = 0;
     forEachRecordItem(record, [&](const RecordItem& item) {
@@ -111,7 +111,7 @@ void RecordCorrection::Form_Activate(bool returningFromAlert) {
 }
 
 void RecordCorrection::setText1(const QString& typed) {
-    // The person number is read at every change; the box shows it as read.
+    // The pupil number is read at every change; the box shows it as read.
     const QString text = halfWidthNumberText(typed);
     if (text == display_.Text1)
         return;
@@ -151,7 +151,7 @@ void RecordCorrection::LookUpPerson(Rgb pointColour) {
     display_.Label7Visible = false;
     display_.Label8Visible = false;
     if (shownPerson() == 0) {
-        // Not a registered person (a number beyond the 16-bit range included).
+        // Not a registered pupil (a number beyond the 16-bit range included).
         display_.Label12Visible = true;
         setText1(QString());
         return;
@@ -182,11 +182,11 @@ std::optional<EditOutcome> RecordCorrection::startEdit(int& person) {
         return EditOutcome::OutOfRange;
     }
     display_.Pic2.clear();
-    // No person shown: an empty record, in which nothing is found.
+    // No pupil shown: an empty record, in which nothing is found.
     person = shownPerson();
     job_.correctedRecord = person ? job_.personRecords[person] : QString();
     // Only half-width digits make a photo number of the record: a blank or
-    // "+" splits or hides it, a ")" would read as a person label, a "\" as
+    // "+" splits or hides it, a ")" would read as a pupil label, a "\" as
     // the amount, a double quote breaks the job file, and a fraction would
     // count a print of another number.
     if (!isPlainDigits(display_.Text2) || v <= 0) {
@@ -213,7 +213,7 @@ EditOutcome RecordCorrection::AddPhotoNumber() {
 
     const qsizetype amountAt = job_.correctedRecord.indexOf(u'\\');
     if (person == 0 || amountAt < 0) {
-        // Nothing to add to: no person shown, or a record without its amount.
+        // Nothing to add to: no pupil shown, or a record without its amount.
         display_.Label12Visible = true;
         focusRequest_ = person == 0 ? CorrectionFocus::Text1 : CorrectionFocus::Text2;
         return EditOutcome::NoRecord;

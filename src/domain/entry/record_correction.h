@@ -15,11 +15,11 @@ enum class CorrectionFocus { Text1, Text2 };
 
 // What the correction screen shows, as data. The window shows exactly this.
 struct CorrectionDisplay {
-    QString Text1;                 // the person number
+    QString Text1;                 // the pupil number
     QString Text2;                 // the photo number to add or delete
     bool Label7Visible = false;    // "no matching data": the number is not in the record
     bool Label8Visible = false;    // half-width digits only
-    bool Label12Visible = false;   // "no matching data": no such person
+    bool Label12Visible = false;   // "no matching data": no such pupil
     PictureBox Pic1;               // the record as registered
     PictureBox Pic2;               // the record after the latest edit
     bool frmTeiseiEnabled = true;  // false while the range alert is open over the screen
@@ -31,20 +31,20 @@ enum class EditOutcome {
     OutOfRange,  // the number lies in no range: the range alert must open
     BadNumber,   // not a plain positive number of half-width digits (Label8)
     NotFound,    // delete: the record holds no such number as typed (Label7)
-    NoRecord,    // no person shown, or the record has no amount item (Label12)
-    RecordFull,  // add: the record already holds the most prints a person may have
+    NoRecord,    // no pupil shown, or the record has no amount item (Label12)
+    RecordFull,  // add: the record already holds the most prints a pupil may have
     CountLimit,  // add: the photo number's print count is at its limit
 };
 
 // The correction of registered records behind the correction screen: the
-// person lookup, the two record pictures, adding and deleting one print of a
+// pupil lookup, the two record pictures, adding and deleting one print of a
 // photo number in a record, and finishing. It works on the job and on the
 // display state; the window turns events into these calls and shows the
 // display. The open entry of the input screen is never touched.
 class RecordCorrection {
 public:
     static constexpr int kKeyEnter = 13;
-    // The most photo numbers one person's record may hold, as on the input screen.
+    // The most photo numbers one pupil's record may hold, as on the input screen.
     static constexpr int kMaxRecordPrints = JobState::kMaxEntryPrints;
 
     // Point colour of the registered record drawn on activation.
@@ -63,7 +63,7 @@ public:
     const CorrectionDisplay& display() const { return display_; }
     JobState& job() { return job_; }
 
-    // Colour of the points drawn after the person number is typed.
+    // Colour of the points drawn after the pupil number is typed.
     void setButtonShadowColour(Rgb colour) { buttonShadow_ = colour; }
 
     // Runs before anything that blocks (a message box), so the screen shows
@@ -102,7 +102,7 @@ public:
     void DrawRegisteredRecord(Rgb pointColour);
     void DrawCorrectedRecord();
 
-    // The registered person that Text1 names: 1..personCount, else 0.
+    // The registered pupil that Text1 names: 1..personCount, else 0.
     int shownPerson() const;
 
 private:
@@ -123,7 +123,7 @@ private:
 
 // ---- Record text helpers ----------------------------------------------------
 
-// The registered person a text names, read and rounded like every 16-bit
+// The registered pupil a text names, read and rounded like every 16-bit
 // field (halves to even): 1..personCount, else 0. A number beyond the 16-bit
 // range names no one.
 int personNumberOf(const QString& text, const JobState& job);
@@ -132,14 +132,14 @@ int personNumberOf(const QString& text, const JobState& job);
 // half-width digits 0-9 and nothing else.
 bool isPlainDigits(const QString& text);
 
-// The number of photo numbers in a record (the person label and the amount
+// The number of photo numbers in a record (the pupil label and the amount
 // item are not counted).
 int photoNumbersIn(const QString& record);
 
 // RebuildRecordAmount: the record (which ends with a blank and has no amount
 // item) followed by "\.", its amount in plain decimal and a blank. Every
 // blank-ended item is priced by the size its value (rounded to 16 bits) lies
-// in; the person label reads 0.
+// in; the pupil label reads 0.
 QString RebuildRecordAmount(const QString& record, const JobState& job);
 
 // The record parameters of the two pictures.

@@ -7,7 +7,7 @@
 #include <QtGlobal>
 
 // The job file: 21 header fields, the print counts of photo numbers 1 to
-// 10000 and the 1500 person records, as comma- or line-separated fields in
+// 10000 and the 1500 pupil records, as comma- or line-separated fields in
 // CP932 text (see field_reader.h for the field syntax).
 namespace JobFileFormat {
 
@@ -40,8 +40,8 @@ constexpr qint64 kMaxJobFileBytes = 8 * kLargestJobFileBytes;
 // the setup screen's boxes take.
 constexpr int kMaxHeaderTextLength = 32767;
 
-// A registered person's record: at most 100 photo numbers, as the input and
-// correction screens allow; besides them the person label and the amount
+// A registered pupil's record: at most 100 photo numbers, as the input and
+// correction screens allow; besides them the pupil label and the amount
 // and nothing else; each photo number or label at most kMaxRecordItemBytes
 // bytes as written (its blank included), the amount item (the amount of any
 // price the setup screen takes, up to 310 digits) at most
@@ -71,7 +71,7 @@ static_assert(kLargestLoadableJobFileBytes <= kMaxJobFileBytes,
 enum class JobFileSection {
     Header,  // position 1 to 21
     Count,   // the count of photo number k
-    Record,  // the record of person slot k
+    Record,  // the record of pupil slot k
 };
 
 // The operator's name of header field 1 to 21 (得意先, 行事名, ...).

@@ -139,7 +139,7 @@ int writtenBytes(QChar c) {
     return c.unicode() < 0x80 && c != u'"' ? 1 : 2;
 }
 
-// What is wrong with a registered person's record, if anything. The record
+// What is wrong with a registered pupil's record, if anything. The record
 // is read as the record items are (see record_items.h): items ended by a
 // blank, the amount the one holding a backslash, the label the one holding
 // ")"; what follows the last blank counts as one more item.
@@ -231,7 +231,7 @@ public:
         const int persons = int(job_.personCount);  // checked: a whole number 0..1500
         for (int k = 1; k <= JobFileFormat::kRecordFields; ++k) {
             if (!read(JobFileSection::Record, k)) {
-                // The registered persons must all be there; the file may
+                // The registered pupils must all be there; the file may
                 // break off among the slots not yet used.
                 if (k <= persons)
                     result_.problem = JobFileLoadMessages::kRecordsMissing.arg(persons);

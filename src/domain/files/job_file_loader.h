@@ -37,7 +37,7 @@ struct JobFileLoadResult {
 
     // Where reading stopped or the bad value is (when not Complete and the
     // reason is a field's): the section, the position within it (header
-    // position 1 to 21, photo number 1 to C, person slot 1 to 1500) and the
+    // position 1 to 21, photo number 1 to C, pupil slot 1 to 1500) and the
     // field's number counted from the start of the file.
     JobFileSection section = JobFileSection::Header;
     int index = 0;
@@ -72,9 +72,9 @@ struct JobFileLoadResult {
 
 // Reads a job file into the job. The header fields, the first C print counts
 // (C found by content: the fields after the header up to the first one that
-// holds "(", at most 10000) and the 1500 person records are read in that
+// holds "(", at most 10000) and the 1500 pupil records are read in that
 // order; a record without "(" gets the label of its slot, "(k) ", in front,
-// and a slot after the registered persons, which the format leaves unused,
+// and a slot after the registered pupils, which the format leaves unused,
 // holds its bare label whatever the file has there.
 //
 // The job is only changed when the file is taken, and it is only taken
@@ -111,7 +111,7 @@ extern const QString kReadError;       // %1: the device's error
 extern const QString kPartial;         // %1: where, %2: why, %3: field number
 extern const QString kNothingRead;     // %1: where, %2: why, %3: field number
 extern const QString kBadValue;        // %1: where, %2: what is wrong, %3: field number
-extern const QString kRecordsMissing;  // %1: persons registered
+extern const QString kRecordsMissing;  // %1: pupils registered
 extern const QString kReplacedBytes;   // %1: how many, %2: the places
 QString reasonText(JobFileLoadResult::Reason reason);
 }  // namespace JobFileLoadMessages

@@ -292,7 +292,7 @@ JobFileContents jobFileContents(const JobState& job) {
     QList<JobFileSubstitution>& substitutions = contents.substitutions;
 
     // The open entry's prints are counted already; the file holds registered
-    // persons only, so they are taken out again.
+    // pupils only, so they are taken out again.
     std::array<int, JobState::kMaxPhotoNumber + 1> counts;
     for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n)
         counts[std::size_t(n)] = job.printCounts[std::size_t(n)];

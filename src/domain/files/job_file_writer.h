@@ -15,7 +15,7 @@ class QIODevice;
 // A text (or number) that the job file could not hold as it was, and what
 // was written in its place.
 struct JobFileSubstitution {
-    JobFileSection section = JobFileSection::Header;  // Header (position) or Record (person slot)
+    JobFileSection section = JobFileSection::Header;  // Header (position) or Record (pupil slot)
     int index = 0;
     QString original;
     QString written;
@@ -56,11 +56,11 @@ struct JobFileSaveResult {
 
 // The job as a job file: the 21 header fields on the first line (positions 1
 // to 4 in double quotes, the others unquoted in plain decimal), then the
-// print counts of photo numbers 1 to 10000 and the records of person slots 1
+// print counts of photo numbers 1 to 10000 and the records of pupil slots 1
 // to 1500, one field a line, records in double quotes and slots that hold no
-// registered person as empty texts; CP932, CR LF.
+// registered pupil as empty texts; CP932, CR LF.
 //
-// Only registered persons are saved: the prints of the open entry, which are
+// Only registered pupils are saved: the prints of the open entry, which are
 // already in printCounts and the totals, are taken out of the counts and
 // totals written, so the file's counts equal the photo numbers of its
 // records. The job itself is not changed; the open entry stays open.

@@ -20,7 +20,7 @@ constexpr int kLabelX = 20;
 constexpr int kDashedGuideX = 3700;
 constexpr int kSolidGuideX = 7050;
 
-// The registered persons whose records the history reads: 1..personCount,
+// The registered pupils whose records the history reads: 1..personCount,
 // within the slots personRecords has.
 int registeredSlots(const JobState& job) {
     const Number last = std::floor(job.personCount);

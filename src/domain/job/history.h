@@ -65,12 +65,12 @@ struct PictureBox {
 
 // ---- Record layout ---------------------------------------------------------
 
-// The parameters of the one drawing of person records. The history list and
+// The parameters of the one drawing of pupil records. The history list and
 // the correction screen's record pictures differ only in these.
 struct RecordLayoutParams {
     Rgb pointColour;                 // colour of the plotted points (background = invisible)
-    std::optional<Rgb> labelColour;  // person label; none keeps the box's current colour
-    Rgb underlineColour;             // the rule under each person's amount...
+    std::optional<Rgb> labelColour;  // pupil label; none keeps the box's current colour
+    Rgb underlineColour;             // the rule under each pupil's amount...
     int underlineRight = 0;          // ...drawn from x = 0 to here
     Rgb guideColour;                 // the dashed and the solid vertical guides...
     int guideBottom = 0;             // ...drawn from y = 0 to here
@@ -85,7 +85,7 @@ inline constexpr Rgb kPic1Background{0, 192, 192};
 RecordLayoutParams historyLayoutParams();
 
 // Clears the box and draws the lines with the record layout: photo numbers
-// in ten columns coloured by size, the person label small at the left, the
+// in ten columns coloured by size, the pupil label small at the left, the
 // amount at the right with a rule under it, and the two vertical guides.
 void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobState& job,
                      const RecordLayoutParams& params);
@@ -93,7 +93,7 @@ void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobS
 // ---- History rows ----------------------------------------------------------
 
 // The number of history rows of one record: a row ends after ten counted
-// items (every blank-ended item but the person label) and at the record's end.
+// items (every blank-ended item but the pupil label) and at the record's end.
 int countRecordRows(QStringView record);
 
 // Cuts the registered records into history rows. It remembers each record's

@@ -11,7 +11,7 @@
 
 // The one record of a run: the job header, the size ranges and prices, the
 // count of every photo number, the totals, one text record per registered
-// person, the person being keyed in (the open entry), the history display
+// pupil, the pupil being keyed in (the open entry), the history display
 // and the sound files. Every window reads and writes its fields directly;
 // the procedures that change it consistently live with the order-entry
 // engine, the correction screen, the loader and the setup handlers.
@@ -50,7 +50,7 @@ struct JobState {
     Number personCount = 0;
     Number lastRecordSlot = 0;
 
-    // Person records, slots 1..1500 (index 0 unused).
+    // Pupil records, slots 1..1500 (index 0 unused).
     QVector<QString> personRecords = QVector<QString>(kMaxPersons + 1);
 
     // The open entry.
@@ -88,7 +88,7 @@ struct SizeClass {
 
 SizeClass sizeClassOf(const JobState& job, Number photoNumber);
 
-// The record text of person N: "(N) " + the open entry's tokens + "\." +
+// The record text of pupil N: "(N) " + the open entry's tokens + "\." +
 // the amount text (plain decimal and a blank), e.g. «(3) 12 12 45 \.1500 ».
 QString personRecordText(Number personNumber, const QString& entry, const QString& amountText);
 

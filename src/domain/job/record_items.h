@@ -9,9 +9,9 @@
 #include <QStringView>
 #include <QVector>
 
-// The one reading of a person record («(3) 12 12 45 \.1500 ») and of an
+// The one reading of a pupil record («(3) 12 12 45 \.1500 ») and of an
 // open entry («12 12 45 »): a sequence of items, each ended by one blank.
-// The person label is the item that holds ")", the amount the item that
+// The pupil label is the item that holds ")", the amount the item that
 // holds "\"; every other item is a photo number.
 class RecordItem {
 public:
@@ -34,7 +34,7 @@ public:
         return Kind::PhotoNumber;
     }
 
-    // Whether the blank ending the item follows ")": the person label's
+    // Whether the blank ending the item follows ")": the pupil label's
     // blank, which a history row does not count.
     bool endsWithLabelBracket() const {
         return withBlank_.size() >= 2 && withBlank_[withBlank_.size() - 2] == u')';

@@ -75,7 +75,7 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry);
 void applyCorrectionEntry(JobState& job, Platform& platform, const JournalEntry& entry);
 
 // Carries out a combine entry: the job it holds is added to the engine's job
-// (when the two still combine), and the screen shows the new totals, person
+// (when the two still combine), and the screen shows the new totals, pupil
 // count and the end of the history.
 void applyCombineEntry(OrderEntry& engine, const JournalEntry& entry);
 

@@ -48,7 +48,7 @@ std::pair<int, int> listedRange(Number start, Number end) {
             last <= kHighest ? int(std::max<Number>(last, 0)) : int(kHighest)};
 }
 
-// The registered persons the reports cover: slots 1..personCount that
+// The registered pupils the reports cover: slots 1..personCount that
 // personRecords has.
 int registeredSlots(const JobState& job) {
     const Number last = std::floor(job.personCount);

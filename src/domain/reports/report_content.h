@@ -9,11 +9,11 @@
 #include <QVector>
 
 // The figures of the three printed reports, taken from the job without any
-// window or printer. Every report covers the registered persons only: the
-// prints of a person still being keyed in (the open entry) are already in
+// window or printer. Every report covers the registered pupils only: the
+// prints of a pupil still being keyed in (the open entry) are already in
 // printCounts and the totals, but no report counts them, so each report's
-// totals are the sums over its persons and its total amount is the sum of
-// the persons' amounts.
+// totals are the sums over its pupils and its total amount is the sum of
+// the pupils' amounts.
 
 enum class PrintSize { Large, Medium, Small };
 
@@ -27,7 +27,7 @@ struct ReportHeader {
     friend bool operator==(const ReportHeader&, const ReportHeader&) = default;
 };
 
-// One photo number and the prints of it ordered by the registered persons.
+// One photo number and the prints of it ordered by the registered pupils.
 struct PhotoCount {
     int photoNumber = 0;
     Number prints = 0;
@@ -35,7 +35,7 @@ struct PhotoCount {
     friend bool operator==(const PhotoCount&, const PhotoCount&) = default;
 };
 
-// One size of the job, counted over the registered persons.
+// One size of the job, counted over the registered pupils.
 struct SizeSummary {
     PrintSize size = PrintSize::Small;
     Number rangeStart = 0;  // the range as set up
@@ -54,7 +54,7 @@ struct SizeSection {
     QVector<PhotoCount> photos;
 };
 
-// One print of a person's order, in keyed order. A number that lies in no
+// One print of a pupil's order, in keyed order. A number that lies in no
 // size's range (possible only in a hand-edited job file) has no size.
 struct PupilPrint {
     int photoNumber = 0;
@@ -63,7 +63,7 @@ struct PupilPrint {
     friend bool operator==(const PupilPrint&, const PupilPrint&) = default;
 };
 
-// One registered person.
+// One registered pupil.
 struct PupilOrder {
     Number personNumber = 0;
     QVector<PupilPrint> prints;
@@ -74,16 +74,16 @@ struct PupilOrder {
     Number amount = 0;         // each size's prints times its unit price
 };
 
-// What every report starts from: the registered persons, decoded from their
+// What every report starts from: the registered pupils, decoded from their
 // records, and the prints per photo number over them.
 struct RegisteredOrders {
     ReportHeader header;
     QVector<SizeSummary> sizes;    // the sizes in use, large to small
     QVector<PupilOrder> pupils;    // slots 1 to personCount, in order
-    QVector<Number> countByPhoto;  // index 1..10000, prints of the registered persons
+    QVector<Number> countByPhoto;  // index 1..10000, prints of the registered pupils
     Number unsizedPrints = 0;      // prints of numbers in no range
     Number pendingPrints = 0;      // prints of the open entry, which no report counts
-    Number totalAmount = 0;        // sum of the sizes' amounts (= sum of the persons' amounts)
+    Number totalAmount = 0;        // sum of the sizes' amounts (= sum of the pupils' amounts)
 
     Number totalPrints() const;
     const SizeSummary* summaryOf(PrintSize size) const;
@@ -102,7 +102,7 @@ struct OrderCountReport {
     Number totalAmount = 0;
 };
 
-// The per-pupil report (個人別): every registered person with the photo
+// The per-pupil report (個人別): every registered pupil with the photo
 // numbers in keyed order and the amount; the totals over all of them.
 struct PupilReport {
     ReportHeader header;
@@ -131,6 +131,6 @@ OrderCountReport buildOrderCountReport(const RegisteredOrders& orders);
 PupilReport buildPupilReport(const RegisteredOrders& orders);
 ReprintReport buildReprintReport(const RegisteredOrders& orders);
 
-// The photo-number tokens of a person record, in order ("(3) 12 12 45 \.1500 "
+// The photo-number tokens of a pupil record, in order ("(3) 12 12 45 \.1500 "
 // gives 12, 12, 45): the text between the label and the amount marker.
 QVector<Number> recordPhotoNumbers(const QString& record);

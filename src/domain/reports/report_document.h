@@ -76,7 +76,7 @@ struct MarkedNumber {
     friend bool operator==(const MarkedNumber&, const MarkedNumber&) = default;
 };
 
-// One person of the per-pupil report: the label, the photo numbers in keyed
+// One pupil of the per-pupil report: the label, the photo numbers in keyed
 // order (wrapped over as many rows as needed), and below them a summary at
 // the left and the amount at the right. Kept on one page.
 struct PupilBlock {

@@ -108,7 +108,7 @@ std::optional<QString> sizeRefusal(const JobState& job, const JobState& other) {
     return std::nullopt;
 }
 
-// The record with its person label made "(personNumber) ".
+// The record with its pupil label made "(personNumber) ".
 QString renumbered(const QString& record, Number personNumber) {
     const QString label = QStringLiteral("(") + plainDecimal(personNumber) + QStringLiteral(") ");
     qsizetype labelStart = -1;
@@ -128,7 +128,7 @@ QString renumbered(const QString& record, Number personNumber) {
     return record.left(labelStart) + label + record.mid(labelEnd);
 }
 
-// The record without its person label, for comparing pupils across jobs.
+// The record without its pupil label, for comparing pupils across jobs.
 QString withoutLabel(const QString& record) {
     return renumbered(record, 0);
 }

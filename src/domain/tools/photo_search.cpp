@@ -50,7 +50,7 @@ struct RecordMatch {
 };
 
 // Walks a record or an open entry as the reports read it: the photo numbers
-// end at the amount, the person label is no print, a last item without its
+// end at the amount, the pupil label is no print, a last item without its
 // blank still counts, and an item without a number is no print.
 RecordMatch matchRecord(QStringView record, Number photoNumber) {
     RecordMatch match;
@@ -83,7 +83,7 @@ RecordMatch matchRecord(QStringView record, Number photoNumber) {
     return match;
 }
 
-// The registered persons: slots 1..personCount that personRecords has.
+// The registered pupils: slots 1..personCount that personRecords has.
 int registeredSlots(const JobState& job) {
     const Number last = std::floor(job.personCount);
     if (!(last >= 0))

@@ -9,12 +9,12 @@
 #include <QStringView>
 #include <QVector>
 
-// Who ordered a photo: for one photo number, every registered person whose
-// record holds it, in person order. Like the reports and the save, it covers
-// the registered persons only; the person still being keyed in (the open
+// Who ordered a photo: for one photo number, every registered pupil whose
+// record holds it, in pupil order. Like the reports and the save, it covers
+// the registered pupils only; the pupil still being keyed in (the open
 // entry) is left out and only counted for a note.
 
-// One registered person who ordered the photo.
+// One registered pupil who ordered the photo.
 struct PhotoSearchHit {
     int personNumber = 0;
     int prints = 0;                // prints of the photo number in the record
@@ -27,7 +27,7 @@ struct PhotoSearchResult {
     enum class Outcome {
         NothingTyped,     // the box is empty
         NotAPhotoNumber,  // not digits, or a number in none of the job's ranges
-        NobodyOrdered,    // a photo number of the job that no registered person holds
+        NobodyOrdered,    // a photo number of the job that no registered pupil holds
         Found,
     };
     Outcome outcome = Outcome::NothingTyped;
@@ -39,7 +39,7 @@ struct PhotoSearchResult {
     int pendingPrintsOfNumber = 0;  // the open entry's prints of this number
 };
 
-// Searches the registered persons for the photo number typed: half-width
+// Searches the registered pupils for the photo number typed: half-width
 // digits, read the way the input screen reads a typed number («007» is 7).
 // A number is one of the job's photo numbers when the input screen would
 // take it: 1 to 10000 and in the range of a size in use.

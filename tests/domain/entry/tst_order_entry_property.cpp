@@ -57,7 +57,7 @@ private Q_SLOTS:
         for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n)
             sizes[n] = sizeClassOf(job, n);
 
-        // Counts of the registered records, kept up to date as persons close.
+        // Counts of the registered records, kept up to date as pupils close.
         std::array<std::int16_t, JobState::kMaxPhotoNumber + 1> recorded{};
         int personsSeen = 0;
 

@@ -25,7 +25,7 @@ class TestRecordCorrection : public QObject {
         correction = std::make_unique<RecordCorrection>(*job, *platform);
     }
 
-    // Registers persons through the input screen's engine, leaving an open
+    // Registers pupils through the input screen's engine, leaving an open
     // entry behind, as a run would.
     void registerPersons(const QList<QList<int>>& persons, const QList<int>& openEntry = {}) {
         OrderEntry engine(*job, *platform);
@@ -133,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(correction->display().Text1, QString());
         QVERIFY(correction->display().Pic1.ops.isEmpty());
 
-        // Deleting the last character empties the box: no person.
+        // Deleting the last character empties the box: no pupil.
         correction->setText1(QStringLiteral("3"));
         QVERIFY(!correction->display().Label12Visible);
         correction->setText1(QString());
@@ -216,7 +216,7 @@ private Q_SLOTS:
         correction->Form_Activate(true);  // back from the range alert
         QCOMPARE(takeFocus(), kText2);
 
-        // With a person shown, the activation redraws it and empties Text2.
+        // With a pupil shown, the activation redraws it and empties Text2.
         show(1);
         correction->setText2(QStringLiteral("44"));
         correction->Form_Activate();

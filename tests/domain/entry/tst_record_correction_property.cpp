@@ -10,7 +10,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-// Random adds and deletes on random persons, mixed with refused input: after
+// Random adds and deletes on random pupils, mixed with refused input: after
 // every one, each photo number's count must equal its prints in all records
 // and the open entry, every total the sum of its counts, and every record's
 // amount its photo numbers priced by size.

@@ -233,7 +233,7 @@ void TestDamagedJobFiles::damagedFile_refusedOrLoadedThenUsable_data() {
         << withHeaderField(file, 19, "3000000000") << S::NothingRead << R::OutOfRange << H << 19
         << QStringLiteral("大きすぎるか小さすぎます");
 
-    // Refused: the counts and the registered persons' records.
+    // Refused: the counts and the registered pupils' records.
     QTest::newRow("count -1") << withCount(file, 5, "-1") << S::NothingRead << R::BadValue << C << 5
                               << QStringLiteral("マイナス");
     QTest::newRow("count 40000") << withCount(file, 400, "40000") << S::NothingRead << R::OutOfRange
@@ -339,7 +339,7 @@ void TestDamagedJobFiles::olderWriterShapes_loadAsTheSameJob() {
 }
 
 void TestDamagedJobFiles::slotsAfterTheRegistered_holdTheirLabels() {
-    // The format leaves the slots after the registered persons unused; what
+    // The format leaves the slots after the registered pupils unused; what
     // a file holds there is neither shown nor counted, and is not kept.
     QByteArray file = written(keyedJob());
     file = withRecord(file, 4, quoted("(4) " + prints("301", 3000) + "\\.300000 "));

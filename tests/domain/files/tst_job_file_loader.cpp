@@ -24,7 +24,7 @@ namespace {
 // event 運動会 (its second byte pair holds 0x5E), date 令和6年5月1日,
 // photographer 山田① (① exists in CP932 only); large 1-100 at 800, medium
 // 101-300 at 500, small 301-999 at 100; 10 prints (3 large, 2 medium, 5
-// small) by 2 persons.
+// small) by 2 pupils.
 const QByteArray kHeader =
     "\"\x93\xbe\x88\xd3\x90\xe6\",\"\x89\x5e\x93\xae\x89\xef\","
     "\"\x97\xdf\x98\x61\x36\x94\x4e\x35\x8c\x8e\x31\x93\xfa\",\"\x8e\x52\x93\x63\x87\x40\","
@@ -279,7 +279,7 @@ void TestJobFileLoader::recordWithoutParen_getsItsSlotLabel() {
 }
 
 void TestJobFileLoader::unusedSlots_holdTheirLabels() {
-    // Slots after the registered persons are not yet used: whatever the file
+    // Slots after the registered pupils are not yet used: whatever the file
     // holds there, they hold their bare labels.
     JobState job = oldJob();
     const JobFileLoadResult result = load(

@@ -107,7 +107,7 @@ private:
     bool stalls_;
 };
 
-// Every person holds 100 prints of four-digit photo numbers.
+// Every pupil holds 100 prints of four-digit photo numbers.
 JobState maximalJob() {
     JobState job = makeJob({1000, 2999, 29999, 3000, 5999, 29999, 6000, 9999, 29999});
     job.customerName = QString(256, u'写');
@@ -229,7 +229,7 @@ void TestJobFileWriter::keyedJob_roundTripsThroughSaveAndLoad() {
     type(entry, QStringLiteral("250"));
     entry.setVScroll1(3);  // three prints with one Enter
     type(entry, QStringLiteral("\n/"));
-    for (int i = 0; i < 20; ++i)  // enough persons for the history to page
+    for (int i = 0; i < 20; ++i)  // enough pupils for the history to page
         type(entry, QStringLiteral("%1\n%2\n/").arg(301 + i).arg(1 + i));
     entry.Form_Activate();
     QCOMPARE(job.personCount, 24);

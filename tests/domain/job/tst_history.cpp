@@ -11,7 +11,7 @@
 
 namespace {
 
-// A record of person p with n prints of photo 5 (large, 800 each).
+// A record of pupil p with n prints of photo 5 (large, 800 each).
 QString recordWith(int person, int prints) {
     QString entry;
     for (int i = 0; i < prints; ++i)

@@ -15,7 +15,7 @@
 namespace {
 
 // Keys the text into the input screen's engine: digits, "\r" for Enter,
-// "/" to close a person.
+// "/" to close a pupil.
 void keyIn(OrderEntry& entry, const QString& keys) {
     for (const QChar c : keys)
         entry.Form_KeyPress(c == u'\r' ? OrderEntry::kKeyEnter : c.unicode());

@@ -25,9 +25,9 @@ class TestPhotoSearch : public QObject {
     FakePlatform platform;
 
     // Large 1-100 at 800, medium 101-300 at 500, small 301-999 at 100.
-    // Person 1: 12 twice, 45 (deleted later by the correction).
-    // Person 2: 12 three times at once, 150, one 12 taken back with "-".
-    // Person 3: 45, 400.  Person 4: 7 (12 added later by the correction).
+    // Pupil 1: 12 twice, 45 (deleted later by the correction).
+    // Pupil 2: 12 three times at once, 150, one 12 taken back with "-".
+    // Pupil 3: 45, 400.  Pupil 4: 7 (12 added later by the correction).
     // Open entry: 12, 400.
     void keyDay() {
         job = makeJob();
