@@ -44,105 +44,146 @@ RecordLayoutParams historyLayoutParams() {
     return params;
 }
 
-void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobState& job,
-                     const RecordLayoutParams& params) {
-    box.clear();
-    int fontPoints = kHistoryFontPoints;
-    int printX = 0;  // the print position, moved by every plotted point
-    int printY = 0;
-    const auto plot = [&](int px, int py) {
-        box.ops.push_back({DrawOp::Kind::Point, px, py, 0, 0, box.foreColour, {}, 0, {}});
-        printX = px;
-        printY = py;
-    };
-    const auto print = [&](const QString& text) {
-        box.ops.push_back(
-            {DrawOp::Kind::Text, printX, printY, 0, 0, box.foreColour, text, fontPoints, {}});
-    };
-    const auto line = [&](int x1, int y1, int x2, int y2, Rgb colour, LineStyle style) {
-        box.ops.push_back({DrawOp::Kind::Line, x1, y1, x2, y2, colour, {}, 0, style});
-    };
+namespace {
 
-    const Number largeStart = job.largeStart.value(), largeEnd = job.largeEnd.value();
-    const Number mediumStart = job.mediumStart.value(), mediumEnd = job.mediumEnd.value();
-    const Number smallStart = job.smallStart.value(), smallEnd = job.smallEnd;
+// The pen of one drawing: the print position that every plotted point moves,
+// the column and row of the next item, and the box the operations go into.
+class RecordPen {
+public:
+    RecordPen(PictureBox& box, const JobState& job, const RecordLayoutParams& params)
+        : box_(box),
+          params_(params),
+          largeStart_(job.largeStart.value()),
+          largeEnd_(job.largeEnd.value()),
+          mediumStart_(job.mediumStart.value()),
+          mediumEnd_(job.mediumEnd.value()),
+          smallStart_(job.smallStart.value()),
+          smallEnd_(job.smallEnd) {}
 
-    // Draws one item (with its blank) and moves to the next column.
-    int x = kFirstColumnX;
-    int y = 10;
-    int items = 0;
-    const auto drawItem = [&](const RecordItem& recordItem, const QString& lineText) {
+    // Draws one item (with its blank) of a line and moves to the next column.
+    void drawItem(const RecordItem& recordItem, const QString& lineText) {
         const QString item = recordItem.withBlank().toString();
         switch (recordItem.kind()) {
             case RecordItem::Kind::Amount:
-                if (params.moveLoneAmountUp && lineText.startsWith(u'\\'))
-                    y -= kLoneAmountLift;
-                box.foreColour = params.pointColour;
-                plot(x, y);
-                if (item.size() >= 7)
-                    plot(kAmountXLong, y);
-                else if (item.size() >= 4)
-                    plot(kAmountXShort, y);
-                box.foreColour = Palette::blue;
-                print(item);
-                line(0, y + kUnderlineDrop, params.underlineRight, y + kUnderlineDrop,
-                     params.underlineColour, LineStyle::Solid);
+                drawAmount(item, lineText);
                 break;
             case RecordItem::Kind::Label:
-                // Small type at the left margin, taking no column.
-                fontPoints = kLabelFontPoints;
-                if (params.labelColour)
-                    box.foreColour = params.pointColour;
-                plot(kLabelX, y);
-                if (params.labelColour)
-                    box.foreColour = *params.labelColour;
-                print(item);
-                fontPoints = kHistoryFontPoints;
-                x -= kColumnStep;
-                items -= 1;
+                drawLabel(item);
                 break;
-            case RecordItem::Kind::PhotoNumber: {
-                // Coloured by its size; in no size it keeps the point colour
-                // and cannot be seen.
-                box.foreColour = params.pointColour;
-                plot(x, y);
-                const Number v = recordItem.value();
-                if (largeStart <= v && v <= largeEnd)
-                    box.foreColour = Palette::white;
-                if (mediumStart <= v && v <= mediumEnd)
-                    box.foreColour = Palette::lightBlue;
-                if (smallStart <= v && v <= smallEnd)
-                    box.foreColour = Palette::black;
-                print(item);
+            case RecordItem::Kind::PhotoNumber:
+                drawPhotoNumber(item, recordItem.value());
                 break;
-            }
         }
-        x += kColumnStep;
-        items += 1;
-        if (items == kItemsPerRow) {
-            x = kFirstColumnX;
-            y += kRowStep;
-            items = 0;
+        x_ += kColumnStep;
+        items_ += 1;
+        if (items_ == kItemsPerRow) {
+            x_ = kFirstColumnX;
+            y_ += kRowStep;
+            items_ = 0;
         }
-    };
+    }
 
+    // Ends a line of the record. A row whose tenth item already moved the
+    // position down takes no further space; an empty line takes none either.
+    void endLine() {
+        if (items_ == 0)
+            y_ -= kRowStep;
+        items_ = 0;
+        x_ = kFirstColumnX;
+        y_ += kRowStep;
+    }
+
+    void drawGuides() {
+        line(kDashedGuideX, 0, kDashedGuideX, params_.guideBottom, params_.guideColour,
+             LineStyle::Dash);
+        line(kSolidGuideX, 0, kSolidGuideX, params_.guideBottom, params_.guideColour,
+             LineStyle::Solid);
+    }
+
+private:
+    void drawAmount(const QString& item, const QString& lineText) {
+        if (params_.moveLoneAmountUp && lineText.startsWith(u'\\'))
+            y_ -= kLoneAmountLift;
+        box_.foreColour = params_.pointColour;
+        plot(x_, y_);
+        if (item.size() >= 7)
+            plot(kAmountXLong, y_);
+        else if (item.size() >= 4)
+            plot(kAmountXShort, y_);
+        box_.foreColour = Palette::blue;
+        print(item);
+        line(0, y_ + kUnderlineDrop, params_.underlineRight, y_ + kUnderlineDrop,
+             params_.underlineColour, LineStyle::Solid);
+    }
+
+    // Small type at the left margin, taking no column.
+    void drawLabel(const QString& item) {
+        fontPoints_ = kLabelFontPoints;
+        if (params_.labelColour)
+            box_.foreColour = params_.pointColour;
+        plot(kLabelX, y_);
+        if (params_.labelColour)
+            box_.foreColour = *params_.labelColour;
+        print(item);
+        fontPoints_ = kHistoryFontPoints;
+        x_ -= kColumnStep;
+        items_ -= 1;
+    }
+
+    // Coloured by its size; in no size it keeps the point colour and cannot
+    // be seen.
+    void drawPhotoNumber(const QString& item, Number value) {
+        box_.foreColour = params_.pointColour;
+        plot(x_, y_);
+        if (largeStart_ <= value && value <= largeEnd_)
+            box_.foreColour = Palette::white;
+        if (mediumStart_ <= value && value <= mediumEnd_)
+            box_.foreColour = Palette::lightBlue;
+        if (smallStart_ <= value && value <= smallEnd_)
+            box_.foreColour = Palette::black;
+        print(item);
+    }
+
+    void plot(int px, int py) {
+        box_.ops.push_back({DrawOp::Kind::Point, px, py, 0, 0, box_.foreColour, {}, 0, {}});
+        printX_ = px;
+        printY_ = py;
+    }
+    void print(const QString& text) {
+        box_.ops.push_back(
+            {DrawOp::Kind::Text, printX_, printY_, 0, 0, box_.foreColour, text, fontPoints_, {}});
+    }
+    void line(int x1, int y1, int x2, int y2, Rgb colour, LineStyle style) {
+        box_.ops.push_back({DrawOp::Kind::Line, x1, y1, x2, y2, colour, {}, 0, style});
+    }
+
+    PictureBox& box_;
+    const RecordLayoutParams& params_;
+    const Number largeStart_, largeEnd_, mediumStart_, mediumEnd_, smallStart_, smallEnd_;
+    int fontPoints_ = kHistoryFontPoints;
+    int printX_ = 0;
+    int printY_ = 0;
+    int x_ = kFirstColumnX;
+    int y_ = 10;
+    int items_ = 0;
+};
+
+}  // namespace
+
+void drawRecordLines(PictureBox& box, std::span<const QString> lines, const JobState& job,
+                     const RecordLayoutParams& params) {
+    box.clear();
+    RecordPen pen(box, job, params);
     QString carried;  // an item a line did not end goes on into the next line
     for (const QString& text : lines) {
         const QString joined = carried.isEmpty() ? QString() : carried + text;
         const QStringView walked = carried.isEmpty() ? QStringView(text) : QStringView(joined);
         carried = forEachRecordItem(walked, [&](const RecordItem& item) {
-                      drawItem(item, text);
+                      pen.drawItem(item, text);
                   }).toString();
-        // A row whose tenth item already moved the position down takes no
-        // further space; an empty line takes none either.
-        if (items == 0)
-            y -= kRowStep;
-        items = 0;
-        x = kFirstColumnX;
-        y += kRowStep;
+        pen.endLine();
     }
-    line(kDashedGuideX, 0, kDashedGuideX, params.guideBottom, params.guideColour, LineStyle::Dash);
-    line(kSolidGuideX, 0, kSolidGuideX, params.guideBottom, params.guideColour, LineStyle::Solid);
+    pen.drawGuides();
 }
 
 int countRecordRows(QStringView record) {
