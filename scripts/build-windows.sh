@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Cross-builds for 64-bit Windows on Debian/Ubuntu with MinGW-w64.
+#
+# First it builds Qt for Windows from the distribution's own qt6-base
+# source, the same version as the host's Qt tools (moc, rcc, uic run on the
+# host), once, into ${XDG_CACHE_HOME:-$HOME/.cache}/pictor/qt-<version>-win64.
+# A later run finds it there and goes straight on. Building Qt takes the
+# better part of an hour on two cores; PICTOR_JOBS sets the parallel jobs.
+#
+# Installs the packages it needs through sudo unless we are root, and adds a
+# deb-src line for the distribution when there is none.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+
+cache_root=${XDG_CACHE_HOME:-$HOME/.cache}/pictor
+toolchain=$repo/cmake/mingw-w64-x86_64.cmake
+jobs=${PICTOR_JOBS:-$(nproc)}
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+log() {
+  echo "build-windows: $*" >&2
+}
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+install_packages() {
+  local packages=(
+    cmake ninja-build dpkg-dev
+    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    qt6-base-dev-tools
+    wine nsis
+  )
+  local missing=() p
+  for p in "${packages[@]}"; do
+    installed "$p" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  log "installing ${missing[*]}"
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# apt-get source needs a deb-src line; Debian and Ubuntu ship without one.
+ensure_deb_src() {
+  if grep -Eqs '^(deb-src |Types:.*deb-src)' /etc/apt/sources.list \
+    /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; then
+    return
+  fi
+  # shellcheck disable=SC1091
+  . /etc/os-release
+  local uri keyring components suites
+  case $ID in
+  debian)
+    uri=http://deb.debian.org/debian
+    keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+    components=main
+    ;;
+  ubuntu)
+    uri=http://archive.ubuntu.com/ubuntu
+    keyring=/usr/share/keyrings/ubuntu-archive-keyring.gpg
+    components="main universe"
+    ;;
+  *)
+    echo "build-windows: no deb-src line, and no known archive for $ID" >&2
+    exit 1
+    ;;
+  esac
+  suites="$VERSION_CODENAME $VERSION_CODENAME-updates"
+  log "adding a deb-src line for $ID $VERSION_CODENAME"
+  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\nSigned-By: %s\n' \
+    "$uri" "$suites" "$components" "$keyring" |
+    $sudo tee /etc/apt/sources.list.d/pictor-deb-src.sources >/dev/null
+  $sudo apt-get update -qq
+}
+
+# The Debian version of the host's Qt tools (6.4.2+dfsg-10) and its upstream
+# part (6.4.2): the Windows Qt is built from exactly that source.
+qt_deb_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null || true)
+
+qt_version() {
+  local v=${qt_deb_version#*:}
+  v=${v%%[+~-]*}
+  echo "$v"
+}
+
+# The options Qt is configured with. A cached Qt built with other options is
+# built again.
+qt_configure_options() {
+  local options=(
+    -xplatform win32-g++ -qt-host-path /usr
+    -release -shared -nomake tests -nomake examples
+    -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz -qt-pcre
+    -no-icu -no-dbus -no-opengl
+    -no-feature-network -no-feature-sql -no-feature-xml
+    -no-feature-concurrent -no-feature-vulkan
+  )
+  # Direct 2D stays on: without it Qt Gui leaves out the DirectWrite font
+  # engine that Qt PrintSupport still calls, and PrintSupport fails to link.
+  echo "${options[@]}"
+}
+
+# Fetches the source package into the cache (once) and prints the folder of
+# the unpacked source tree.
+fetch_qt_source() {
+  local dir=$cache_root/src/qt6-base_${qt_deb_version#*:}
+  if [ ! -f "$dir/.unpacked" ]; then
+    ensure_deb_src
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    log "fetching the source of qt6-base $qt_deb_version"
+    (cd "$dir" && apt-get source -qq "qt6-base=$qt_deb_version" >&2)
+    touch "$dir/.unpacked"
+  fi
+  local tree
+  for tree in "$dir"/qt6-base-*/; do
+    echo "${tree%/}"
+    return
+  done
+  echo "build-windows: no source tree in $dir" >&2
+  exit 1
+}
+
+qt_prefix() {
+  echo "$cache_root/qt-$(qt_version)-win64"
+}
+
+# Builds and installs Qt for Windows into the cache unless a Qt built with
+# the same options is there already. The toolchain file is copied into the
+# prefix first, so the Qt there (and its qt.toolchain.cmake) stands on its
+# own whatever becomes of this working tree.
+build_qt() {
+  local prefix stamp options
+  prefix=$(qt_prefix)
+  stamp=$prefix/pictor-qt-build.txt
+  options="$(qt_configure_options)"
+  if [ -f "$stamp" ] && grep -qxF "options: $options" "$stamp"; then
+    log "Qt $(qt_version) for Windows is in $prefix"
+    return
+  fi
+
+  local src build started
+  src=$(fetch_qt_source)
+  build=$cache_root/build/qt-$(qt_version)-win64
+  started=$(date +%s)
+  rm -rf "$prefix"
+  mkdir -p "$prefix" "$build"
+  cp "$toolchain" "$prefix/mingw-w64-x86_64.cmake"
+  # A build left by an earlier run goes on where it stopped, configured
+  # afresh: an option dropped since must not linger in the cache.
+  rm -f "$build/CMakeCache.txt"
+  log "building Qt $(qt_version) for Windows in $build ($jobs jobs)"
+  # shellcheck disable=SC2086
+  (cd "$build" && "$src/configure" -prefix "$prefix" $options -- \
+    -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64-x86_64.cmake" \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake) >"$build/configure.log" 2>&1 || {
+    tail -n 40 "$build/configure.log" >&2
+    exit 1
+  }
+  cmake --build "$build" --parallel "$jobs"
+  cmake --install "$build" >/dev/null
+
+  local seconds=$(($(date +%s) - started))
+  printf 'version: %s\nsource: qt6-base %s\noptions: %s\nbuild seconds: %s\n' \
+    "$(qt_version)" "$qt_deb_version" "$options" "$seconds" >"$stamp"
+  log "Qt $(qt_version) for Windows built in $((seconds / 60)) min"
+  rm -rf "$build" "$(dirname "$src")"
+}
+
+main() {
+  install_packages
+  qt_deb_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
+  build_qt
+  # Next: the program itself with $toolchain against $(qt_prefix), its tests
+  # run by ctest through Wine, then a zip and an NSIS installer (CPack).
+}
+
+main "$@"
