@@ -103,8 +103,10 @@ qt_configure_options() {
     -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz -qt-pcre
     -no-icu -no-dbus -no-opengl
     -no-feature-network -no-feature-sql -no-feature-xml
-    -no-feature-concurrent -no-feature-vulkan
+    -no-feature-concurrent -no-feature-vulkan -no-feature-tabletevent
   )
+  # Tablet events off: Debian's source leaves out the Wintab header that the
+  # windows platform plugin needs for them.
   # Direct 2D stays on: without it Qt Gui leaves out the DirectWrite font
   # engine that Qt PrintSupport still calls, and PrintSupport fails to link.
   echo "${options[@]}"
