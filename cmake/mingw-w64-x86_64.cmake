@@ -3,8 +3,11 @@
 # "-posix" ones (std::thread and std::mutex need the posix thread model).
 # Used for Qt itself and for the program; scripts/build-windows.sh passes
 # it. Test executables run through Wine: ctest starts them with the
-# emulator below, and finds the DLLs through WINEPATH (which the build
-# script sets to MINGW_RUNTIME_DIRS and Qt's bin folder).
+# emulator below; Wine finds their DLLs through WINEPATH (the folders of
+# MINGW_RUNTIME_DIRS and Qt's bin folder, as Z:/usr/... paths). Wine hands
+# no QT_* variable of the host to a Windows program: a test that needs
+# QT_QPA_PLATFORM=offscreen there sets WINEQT_QPA_PLATFORM=offscreen, which
+# Wine passes on without its WINE prefix.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

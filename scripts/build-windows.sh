@@ -178,6 +178,7 @@ build_qt() {
     "$(qt_version)" "$qt_deb_version" "$options" "$seconds" >"$stamp"
   log "Qt $(qt_version) for Windows built in $((seconds / 60)) min"
   rm -rf "$build" "$(dirname "$src")"
+  rmdir --ignore-fail-on-non-empty "$cache_root/build" "$cache_root/src"
 }
 
 main() {
