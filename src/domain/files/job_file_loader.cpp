@@ -3,20 +3,14 @@
 
 #include "domain/entry/job_setup.h"
 #include "domain/files/cp932.h"
+#include "domain/files/system_files.h"
 
 #include <array>
 #include <cmath>
 #include <optional>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace JobFileLoadMessages {
 
@@ -575,31 +569,15 @@ JobFileLoadResult cannotOpen(Reason reason, const QString& path) {
 Reason openRegularFile(const QString& path, QFile& file) {
     if (path.isEmpty())
         return Reason::CannotOpen;
-#ifdef Q_OS_UNIX
-    // Opened without waiting for a writer, then looked at.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Reason::CannotOpen;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return Reason::NotAFile;
+    switch (SystemFiles::openRegularFile(path, file)) {
+        case SystemFiles::Opened::Yes:
+            return Reason::None;
+        case SystemFiles::Opened::NotAFile:
+            return Reason::NotAFile;
+        case SystemFiles::Opened::CannotOpen:
+            break;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return Reason::CannotOpen;
-    }
-    return Reason::None;
-#else
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return Reason::NotAFile;
-    file.setFileName(path);
-    return file.open(QIODevice::ReadOnly) ? Reason::None : Reason::CannotOpen;
-#endif
+    return Reason::CannotOpen;
 }
 
 }  // namespace
