@@ -54,6 +54,23 @@ inline QStringList jobSettingsShown(QWidget* window) {
     return shown;
 }
 
+// The names of the controls that make up the row of a size that can be
+// switched off, hidden together: large (Option2 "設定しない") or medium
+// (Option3). The row's yen label goes with it.
+inline QStringList largeRowControlNames() {
+    return {QStringLiteral("Label8"),   QStringLiteral("tbDaiStart"), QStringLiteral("Label22_0"),
+            QStringLiteral("tbDaiEnd"), QStringLiteral("Label15_0"),  QStringLiteral("Label16_0"),
+            QStringLiteral("tbDaiMai"), QStringLiteral("Label10"),    QStringLiteral("tbDaiTanka"),
+            QStringLiteral("Label24")};
+}
+
+inline QStringList mediumRowControlNames() {
+    return {QStringLiteral("Label20"),  QStringLiteral("tbChuStart"), QStringLiteral("Label22_2"),
+            QStringLiteral("tbChuEnd"), QStringLiteral("Label15_2"),  QStringLiteral("Label16_2"),
+            QStringLiteral("tbChuMai"), QStringLiteral("Label19"),    QStringLiteral("tbChuTanka"),
+            QStringLiteral("Label25")};
+}
+
 // The settings of the job that the job file tests save and load.
 inline QStringList sampleJobSettingsShown() {
     return {QStringLiteral("さくら小学校"),

@@ -2,7 +2,6 @@
 #include "domain/files/job_file_commands.h"
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
-#include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"
 #include "windows/frm_film.h"
 #include "windows/report_renderer.h"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
-#include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"
 #include "windows/frm_film.h"
 #include "windows/frm_settei_joho.h"
