@@ -12,6 +12,7 @@
 
 #include "app/program.h"
 #include "domain/platform/platform_relay.h"
+#include "maximal_job.h"
 #include "windows/form1.h"
 #include "windows/frm_photo_preview.h"
 
@@ -81,15 +82,7 @@ int main(int argc, char* argv[]) {
         program.context.journal = &program.journal;
     }
     JobState& job = program.job;
-    job.largeStart = 1;
-    job.largeEnd = 1000;
-    job.largeUnitPrice = 1200;
-    job.mediumStart = 1001;
-    job.mediumEnd = 3000;
-    job.mediumUnitPrice = 800;
-    job.smallStart = 3001;
-    job.smallEnd = 9999;
-    job.smallUnitPrice = 100;
+    job = setUpJob(100);
 
     Form1& form = program.windows.get<Form1>();
     form.show();

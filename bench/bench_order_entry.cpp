@@ -7,6 +7,7 @@
 
 #include "domain/entry/order_entry.h"
 #include "domain/platform/platform_relay.h"
+#include "maximal_job.h"
 
 #include <algorithm>
 #include <chrono>
@@ -43,24 +44,10 @@ double timed(F&& f) {
     return microseconds(Clock::now() - start);
 }
 
-JobState maximalJob() {
-    JobState job;
-    job.largeStart = 1;
-    job.largeEnd = 1000;
-    job.largeUnitPrice = 1200;
-    job.mediumStart = 1001;
-    job.mediumEnd = 3000;
-    job.mediumUnitPrice = 800;
-    job.smallStart = 3001;
-    job.smallEnd = 9999;
-    job.smallUnitPrice = 29999;
-    return job;
-}
-
 }  // namespace
 
 int main() {
-    JobState job = maximalJob();
+    JobState job = setUpJob(29999);
     SilentPlatform platform;
     OrderEntry engine(job, platform);
     engine.Form_Load(QStringLiteral("."));

@@ -9,6 +9,7 @@
 #include "domain/entry/order_entry.h"
 #include "domain/platform/platform_relay.h"
 #include "domain/tools/photo_search.h"
+#include "maximal_job.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,17 +24,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kQueries = 2000;
 
-JobState maximalJob() {
-    JobState job;
-    job.largeStart = 1;
-    job.largeEnd = 1000;
-    job.largeUnitPrice = 1200;
-    job.mediumStart = 1001;
-    job.mediumEnd = 3000;
-    job.mediumUnitPrice = 800;
-    job.smallStart = 3001;
-    job.smallEnd = 9999;
-    job.smallUnitPrice = 300;
+// 1500 pupils of 100 prints at random photo numbers, keyed through the
+// engine.
+JobState keyedMaximalJob() {
+    JobState job = setUpJob(300);
 
     SilentPlatform platform;
     OrderEntry engine(job, platform);
@@ -53,7 +47,7 @@ JobState maximalJob() {
 }  // namespace
 
 int main() {
-    const JobState job = maximalJob();
+    const JobState job = keyedMaximalJob();
     if (job.personCount != JobState::kMaxPersons || job.grandTotalPrints != 150000) {
         std::printf("unexpected job: %g persons, %g prints\n", job.personCount,
                     job.grandTotalPrints);

@@ -1,13 +1,33 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The largest job the program keeps, built directly: 1500 pupils of 100
-// prints spread over photo numbers 1000 to 9999, with their amounts and
-// totals, as the order entry would have left them.
+// The jobs the benchmarks work on.
 #include "domain/job/job_state.h"
+
+#include <cstdint>
 
 #include <QString>
 
+// A job as the setup screen leaves it before any pupil is keyed: large
+// 1-1000 at 1200, medium 1001-3000 at 800, small 3001-9999 at
+// smallUnitPrice; no pupils, no counts.
+inline JobState setUpJob(std::int32_t smallUnitPrice) {
+    JobState job;
+    job.largeStart = 1;
+    job.largeEnd = 1000;
+    job.largeUnitPrice = 1200;
+    job.mediumStart = 1001;
+    job.mediumEnd = 3000;
+    job.mediumUnitPrice = 800;
+    job.smallStart = 3001;
+    job.smallEnd = 9999;
+    job.smallUnitPrice = smallUnitPrice;
+    return job;
+}
+
+// The largest job the program keeps, built directly: 1500 pupils of 100
+// prints spread over photo numbers 1000 to 9999, with their amounts and
+// totals, as the order entry would have left them.
 inline JobState maximalJob() {
     JobState job;
     job.customerName = QStringLiteral("山田写真館");

@@ -3,9 +3,9 @@
 #include "app/qt_platform.h"
 #include "app/qt_texts.h"
 #include "app/run_start.h"
+#include "domain/files/system_files.h"
 #include "domain/journal/journal_store.h"
 
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -84,11 +84,9 @@ QString soundFolder() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-#ifdef SIGXFSZ
     // A write past the file-size limit fails with an error the save reports,
     // instead of killing the program in the middle of it.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    SystemFiles::ignoreFileSizeSignal();
     const CommandLine commandLine = readCommandLine(argc, argv);
     if (commandLine.answered)
         return *commandLine.answered;

@@ -2,15 +2,10 @@
 #pragma once
 
 #include "domain/job/job_state.h"
-
-#include <QStringList>
-
-class QWidget;
+#include "windows/job_settings_widgets.h"
 
 // Fills the job-settings controls of a window from the job as it is: the
-// setup screen after a load, the settings view on every activation. The
-// controls are found by their names (tbTokuisaki, Option5, tbDaiStart, ...);
-// a window that lacks one simply goes without it.
+// setup screen after a load, the settings view on every activation.
 //
 // Setting a box's text runs its change handling when the text really
 // changes, and selecting an option button that was not selected runs its
@@ -21,15 +16,9 @@ class QWidget;
 // A size that is switched off has its row hidden (never shown again by the
 // filling); the small row is filled whenever large or medium is set up or
 // switched off.
-void FillJobSettingsControls(QWidget* window, const JobState& job);
+void FillJobSettingsControls(const JobSettingsWidgets& controls, const JobState& job);
 
 // Gives every job-settings box of a window the name a screen reader reads
 // for it, made of the labels that stand for it on the window: its row and
 // its column ("ネガ（大） 始めのNo."), or its own label ("得意先").
-void nameJobSettingsBoxes(QWidget* window);
-
-// The names of the controls that make up the row of a size that can be
-// switched off, hidden together: large (Option2 "設定しない") or medium
-// (Option3). The row's yen label goes with it.
-QStringList largeRowControlNames();
-QStringList mediumRowControlNames();
+void nameJobSettingsBoxes(const JobSettingsWidgets& controls);

@@ -231,7 +231,18 @@ Form1::Form1(RunContext& context)
       platform_(context.platform),
       engine_(context.job, platform_) {
     ui->setupUi(this);
+    setupControls();
+    setupMenus();
+    connectCommands();
+    connectPagesAndCopyCount();
+    ActivationTracker::instance();
+    engine_.setBeforeBlocking([this] { showDisplay(); });
 
+    previewKeysOf(this);
+    Form_Load();
+}
+
+void Form1::setupControls() {
     QPalette teal = ui->centralwidget->palette();
     teal.setColor(QPalette::Window,
                   QColor(kFormBackground.r, kFormBackground.g, kFormBackground.b));
@@ -243,6 +254,12 @@ Form1::Form1(RunContext& context)
     ui->lblJournalWarning->setToolTip(RunJournalTexts::kWriteFailed);
     ui->lblJournalWarning->hide();
 
+    // Buttons pressed with Enter as with Space, like classic command buttons.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
+}
+
+void Form1::setupMenus() {
     // The separators carry their names too.
     const QStringList separatorNames = {QStringLiteral("mnuS"), QStringLiteral("mnuSe"),
                                         QStringLiteral("mnusen")};
@@ -251,16 +268,14 @@ Form1::Form1(RunContext& context)
         for (QAction* action : menu->actions())
             if (action->isSeparator() && separator < separatorNames.size())
                 action->setObjectName(separatorNames[separator++]);
+}
 
-    // Buttons pressed with Enter as with Space, like classic command buttons.
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAutoDefault(true);
-
+void Form1::connectCommands() {
     connect(ui->Command2, &QPushButton::clicked, this, &Form1::saveJob);
     connect(ui->mnuSave, &QAction::triggered, this, &Form1::saveJob);
     connect(ui->mnuSettei, &QAction::triggered, this, &Form1::showSettings);
 
-    // The three reports.
+    // The three reports, each a button and a menu entry.
     const auto print = [this](void (*command)(const JobState&, Platform&)) {
         return [this, command] { command(context_.job, context_.platform); };
     };
@@ -271,21 +286,6 @@ Form1::Form1(RunContext& context)
     connect(ui->cbPrintYakimasi, &QPushButton::clicked, this, print(printReprintReport));
     connect(ui->mnuYakimasi, &QAction::triggered, this, print(printReprintReport));
 
-    connect(ui->cbMae, &QPushButton::clicked, this, [this] {
-        apply({JournalEntry::Kind::PageEarlier});
-        showDisplay();
-    });
-    connect(ui->cbAto, &QPushButton::clicked, this, [this] {
-        apply({JournalEntry::Kind::PageLater});
-        showDisplay();
-    });
-    connect(ui->VScroll1, &QScrollBar::actionTriggered, this, &Form1::VScroll1_ActionTriggered);
-    connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
-        // The screen showing the engine's own count is no change.
-        if (std::clamp(value, 1, OrderEntry::kCopyCountMax) != engine_.display().VScroll1)
-            apply({JournalEntry::Kind::CopyCount, value});
-        showDisplay();
-    });
     connect(ui->Command1, &QPushButton::clicked, this, [this] {
         // The correction screen, modeless: this screen stays usable behind it.
         frmTeisei& correction = context_.windows.get<frmTeisei>();
@@ -295,6 +295,8 @@ Form1::Form1(RunContext& context)
     });
     connect(ui->Command3, &QPushButton::clicked, this, &Form1::finishInput);
     connect(ui->mnuQuit, &QAction::triggered, this, &Form1::finishInput);
+
+    // Help, the about window and the tools.
     connect(ui->mnuNyuu, &QAction::triggered, this,
             [this] { context_.windows.get<frmNyuuryoku>().show(); });
     connect(ui->mnuVer, &QAction::triggered, this,
@@ -310,11 +312,24 @@ Form1::Form1(RunContext& context)
     connect(ui->mnuLabExport, &QAction::triggered, this,
             [this] { context_.windows.get<frmLabExport>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
-    ActivationTracker::instance();
-    engine_.setBeforeBlocking([this] { showDisplay(); });
+}
 
-    previewKeysOf(this);
-    Form_Load();
+void Form1::connectPagesAndCopyCount() {
+    connect(ui->cbMae, &QPushButton::clicked, this, [this] {
+        apply({JournalEntry::Kind::PageEarlier});
+        showDisplay();
+    });
+    connect(ui->cbAto, &QPushButton::clicked, this, [this] {
+        apply({JournalEntry::Kind::PageLater});
+        showDisplay();
+    });
+    connect(ui->VScroll1, &QScrollBar::actionTriggered, this, &Form1::VScroll1_ActionTriggered);
+    connect(ui->VScroll1, &QScrollBar::valueChanged, this, [this](int value) {
+        // The screen showing the engine's own count is no change.
+        if (std::clamp(value, 1, OrderEntry::kCopyCountMax) != engine_.display().VScroll1)
+            apply({JournalEntry::Kind::CopyCount, value});
+        showDisplay();
+    });
 }
 
 Form1::~Form1() = default;

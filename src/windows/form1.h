@@ -90,6 +90,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps: the controls' looks and keys, the menus'
+    // separator names, the commands of the buttons and menu entries, and the
+    // picture's paging and the copy count.
+    void setupControls();
+    void setupMenus();
+    void connectCommands();
+    void connectPagesAndCopyCount();
+
     void Form_Load();
     void Form_Activate();
     void handleKey(QKeyEvent* event);

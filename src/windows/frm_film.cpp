@@ -30,7 +30,8 @@ FrmFilm::FrmFilm(RunContext& context)
       ui(std::make_unique<Ui::FrmFilm>()),
       setup_(context.job, *this, context.platform) {
     ui->setupUi(this);
-    nameJobSettingsBoxes(this);
+    jobSettings_ = jobSettingsWidgetsOf(*ui);
+    nameJobSettingsBoxes(jobSettings_);
     ActivationTracker::instance();
 
     // The separator before the quit entry carries its own name.
@@ -139,7 +140,7 @@ void FrmFilm::loadJobFile(const QString& path) {
 }
 
 void FrmFilm::showLoadedJob() {
-    FillJobSettingsControls(this, context_.job);
+    FillJobSettingsControls(jobSettings_, context_.job);
     lockAfterLoad();
 }
 
@@ -255,11 +256,9 @@ QLineEdit* FrmFilm::box(SetupControl box) const {
 QList<QWidget*> FrmFilm::rowWidgets(SizeRow row) const {
     switch (row) {
         case SizeRow::Large:
-            return {ui->Label8,    ui->tbDaiStart, ui->Label22_0, ui->Label24, ui->tbDaiEnd,
-                    ui->Label15_0, ui->Label16_0,  ui->tbDaiMai,  ui->Label10, ui->tbDaiTanka};
+            return jobSettings_.largeRow();
         case SizeRow::Medium:
-            return {ui->Label20,   ui->Label25,   ui->tbChuStart, ui->Label22_2, ui->tbChuEnd,
-                    ui->Label15_2, ui->Label16_2, ui->tbChuMai,   ui->Label19,   ui->tbChuTanka};
+            return jobSettings_.mediumRow();
         case SizeRow::Small:
             break;
     }

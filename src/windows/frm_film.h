@@ -3,6 +3,7 @@
 
 #include "domain/entry/job_setup.h"
 #include "domain/entry/setup_screen.h"
+#include "windows/job_settings_widgets.h"
 
 #include <memory>
 
@@ -97,6 +98,7 @@ private:
 
     RunContext& context_;
     std::unique_ptr<Ui::FrmFilm> ui;
+    JobSettingsWidgets jobSettings_{};  // from ui, once it is set up
     JobSetup setup_;
     bool activatedBefore_ = false;
     QString loadedFilePath_;

@@ -17,7 +17,8 @@ frmSetteiJoho::frmSetteiJoho(RunContext& context)
     : QWidget(nullptr), ui(std::make_unique<Ui::frmSetteiJoho>()), context_(context) {
     ui->setupUi(this);
     setFixedSize(size());
-    nameJobSettingsBoxes(this);
+    jobSettings_ = jobSettingsWidgetsOf(*ui);
+    nameJobSettingsBoxes(jobSettings_);
     // The option buttons only show the job's choice: clicks and keys do not
     // reach them.
     for (QRadioButton* option : {ui->Option5, ui->Option2, ui->Option1, ui->Option3})
@@ -29,7 +30,7 @@ frmSetteiJoho::~frmSetteiJoho() = default;
 
 void frmSetteiJoho::Form_Activate() {
     activatedOnce_ = true;
-    FillJobSettingsControls(this, context_.job);
+    FillJobSettingsControls(jobSettings_, context_.job);
 }
 
 bool frmSetteiJoho::event(QEvent* event) {
@@ -60,7 +61,7 @@ bool frmSetteiJoho::eventFilter(QObject* watched, QEvent* event) {
 void frmSetteiJoho::showEvent(QShowEvent* event) {
     // Shown before the window system has made it active: it shows the job
     // from the start.
-    FillJobSettingsControls(this, context_.job);
+    FillJobSettingsControls(jobSettings_, context_.job);
     QWidget::showEvent(event);
 }
 

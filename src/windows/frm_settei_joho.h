@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "windows/job_settings_widgets.h"
+
 #include <memory>
 
 #include <QWidget>
@@ -35,6 +37,7 @@ private:
     void giveFocusToInputScreen();
 
     std::unique_ptr<Ui::frmSetteiJoho> ui;
+    JobSettingsWidgets jobSettings_{};  // from ui, once it is set up
     RunContext& context_;
     bool activatedOnce_ = false;
 };

@@ -7,6 +7,7 @@
 #include "support/fake_platform.h"
 #include "support/job_checks.h"
 #include "support/journal_day.h"
+#include "support/journaled_run_fixture.h"
 #include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
@@ -34,22 +35,13 @@ class TestJournalRestore : public QObject {
 
     std::unique_ptr<QTemporaryDir> folder;
 
-    struct Run {
-        explicit Run(const QString& folder) : store(folder) {
-            program.context.journal = &program.journal;
-        }
-        JournalStore store;
-        Program<FakePlatform> program{QStringLiteral("/x")};
-    };
+    using Run = JournaledRun;
 
     // A run that sets up the job and keys on the input screen.
     static Form1& startKeying(Run& run) {
-        run.program.job = journalDayJob();
-        run.program.journal.setPath(run.store.claim());
-        Form1& form = run.program.windows.get<Form1>();
-        form.show();
-        [&] { QVERIFY(QTest::qWaitForWindowActive(&form)); }();
-        return form;
+        Form1* form = nullptr;
+        [&] { QVERIFY(run.startKeying(journalDayJob(), form)); }();
+        return *form;
     }
 
     static QStringList listItems(Form1& form) {

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 // One run from the start screen through the job setup to the input screen
 // and its exit confirmation.
@@ -68,16 +67,10 @@ void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
     QCOMPARE(fixture->platform.programEnds, 0);
 
     // Ending without saving ends the run.
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
-    guard.start(5000);
     fixture->platform.choiceAnswers = {1};
-    QTimer::singleShot(0, form1, [form1] {
-        QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
-    });
-    QCOMPARE(QCoreApplication::exec(), 0);
-    guard.stop();
+    auto* finish = form1->findChild<QPushButton*>("Command3");
+    QCOMPARE(runUntilProgramEnds(form1, [finish] { QTest::mouseClick(finish, Qt::LeftButton); }),
+             0);
     QCOMPARE(fixture->platform.programEnds, 1);
 }
 

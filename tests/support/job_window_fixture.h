@@ -10,11 +10,9 @@
 #include "support/job_builder.h"
 #include "support/job_checks.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <QWidget>
 
 // Keys typed into the order-entry engine: '\n' is Enter.
 inline void typeKeys(OrderEntry& entry, const QString& keys) {
@@ -80,10 +78,4 @@ inline std::array<std::int16_t, JobState::kMaxPhotoNumber + 1> countsOfRecords(
             ++counts[n];
     }
     return counts;
-}
-
-// The name of the control that has the keyboard focus.
-inline QString focusName() {
-    QWidget* focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QStringLiteral("(none)");
 }

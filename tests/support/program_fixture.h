@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "domain/job/job_state.h"
+#include "app/program.h"
 #include "support/fake_platform.h"
-#include "windows/window_registry.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -39,13 +38,6 @@ public:
     }
 };
 
-// The program's parts as a test builds them: one job, the platform and the
-// window registry.
-struct ProgramFixture {
-    JobState job;
-    FocusTakingPlatform platform;
-    RunContext context;
-    WindowRegistry windows;
-
-    ProgramFixture() : context{job, platform, windows, QString()}, windows(context) {}
-};
+// A run as a test builds it: one job, the platform above and the window
+// registry.
+using ProgramFixture = Program<FocusTakingPlatform>;

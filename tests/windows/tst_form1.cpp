@@ -3,6 +3,7 @@
 #include "domain/entry/record_correction.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_alert.h"
@@ -107,12 +108,7 @@ class TestForm1 : public QObject {
     QListWidget* list() { return control<QListWidget>(form, "List1"); }
     JobState& job() { return program->job; }
 
-    void openForm() {
-        form = &program->windows.get<Form1>();
-        form->show();
-        form->switchOffListInputMethod();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-    }
+    void openForm() { QVERIFY(handOverToInputScreen(*program, form)); }
 
 private Q_SLOTS:
     void init() {
@@ -146,9 +142,7 @@ private Q_SLOTS:
         QFETCH(QRect, twips);
         auto* widget = form->findChild<QWidget*>(name);
         QVERIFY(widget);
-        const QRect pixels(qRound(twips.x() / 15.0), qRound(twips.y() / 15.0),
-                           qRound(twips.width() / 15.0), qRound(twips.height() / 15.0));
-        QCOMPARE(widget->geometry(), pixels);
+        QCOMPARE(widget->geometry(), pixelsOfTwips(twips));
     }
 
     void captionsAndMenus() {

@@ -3,6 +3,7 @@
 #include "domain/entry/range_overlap.h"
 #include "domain/files/job_file_writer.h"
 #include "support/program_fixture.h"
+#include "support/run_windows.h"
 #include "windows/frm_end.h"
 #include "windows/frm_film.h"
 #include "windows/setup_line_edit.h"
@@ -11,7 +12,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -20,26 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-QString focusName() {
-    QWidget* focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QStringLiteral("(none)");
-}
-
-// A window that counts how often its close handling ran.
-class CloseProbe : public QWidget {
-public:
-    int closes = 0;
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        ++closes;
-        QWidget::closeEvent(event);
-    }
-};
 
 // The text as a Japanese input method in full-width mode gives it.
 QString fullWidth(const QString& text) {
@@ -109,9 +91,7 @@ private:
 
 void TestFrmFilm::init() {
     fixture = std::make_unique<ProgramFixture>();
-    film = &fixture->windows.get<FrmFilm>();
-    film->show();
-    QVERIFY(QTest::qWaitForWindowActive(film));
+    QVERIFY(showActive(*fixture, film));
 }
 
 void TestFrmFilm::cleanup() {
@@ -763,21 +743,7 @@ void TestFrmFilm::mnuEnd_opensExitConfirmation() {
 void TestFrmFilm::closeBox_endsProgramAtOnce() {
     CloseProbe other;
     other.show();
-    QTimer guard;
-    guard.setSingleShot(true);
-    bool timedOut = false;
-    connect(&guard, &QTimer::timeout, this, [&] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    guard.start(5000);
-    QTimer::singleShot(0, film, [this] { film->close(); });
-
-    const int code = QCoreApplication::exec();
-    guard.stop();
-
-    QVERIFY(!timedOut);
-    QCOMPARE(code, 0);
+    QCOMPARE(runUntilProgramEnds(film, [this] { film->close(); }), 0);
     QCOMPARE(other.closes, 0);  // no other window's close handling ran
 }
 

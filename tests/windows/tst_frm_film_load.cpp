@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "domain/files/job_file_commands.h"
 #include "support/job_window_fixture.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
-#include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"
 #include "windows/frm_film.h"
 #include "windows/report_renderer.h"
@@ -93,9 +93,7 @@ class TestFrmFilmLoad : public QObject {
 private Q_SLOTS:
     void init() {
         program = std::make_unique<Program<FakePlatform>>();
-        film = &program->windows.get<FrmFilm>();
-        film->show();
-        QVERIFY(QTest::qWaitForWindowActive(film));
+        QVERIFY(showActive(*program, film));
     }
     void cleanup() {
         film = nullptr;

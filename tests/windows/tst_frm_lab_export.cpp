@@ -4,6 +4,7 @@
 
 #include "domain/files/cp932.h"
 #include "support/job_window_fixture.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_lab_export.h"
@@ -26,10 +27,9 @@ class TestFrmLabExport : public QObject {
 
     void openFromMenu() {
         program->job = keyedJob();
-        Form1& form = program->windows.get<Form1>();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        control<QAction>(&form, "mnuLabExport")->trigger();
+        Form1* form = nullptr;
+        QVERIFY(showActive(*program, form));
+        control<QAction>(form, "mnuLabExport")->trigger();
         window = program->windows.find<frmLabExport>();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowActive(window));

@@ -3,6 +3,7 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/job_checks.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_photo_preview.h"
@@ -106,9 +107,7 @@ class TestFrmPhotoPreview : public QObject {
 
     void openForm(Program<FakePlatform>& run) {
         run.job = makeJob();
-        form = &run.windows.get<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(showActive(run, form));
     }
     frmPhotoPreview& openPreview() {
         control<QAction>(form, "mnuPhotoPreview")->trigger();

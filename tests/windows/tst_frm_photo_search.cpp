@@ -2,6 +2,7 @@
 #include "app/program.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_photo_search.h"
@@ -37,12 +38,6 @@ class TestFrmPhotoSearch : public QObject {
         return shown;
     }
 
-    void keyOnInputScreen(const QString& keys) {
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        typeIntoFocus(keys);
-    }
-
     void openFromMenu() {
         control<QAction>(form, "mnuPhotoSearch")->trigger();
         search = program->windows.find<frmPhotoSearch>();
@@ -51,21 +46,13 @@ class TestFrmPhotoSearch : public QObject {
         QCOMPARE(focusName(), QStringLiteral("txtPhotoNumber"));
     }
 
-    static QString focusName() {
-        QWidget* focus = QApplication::focusWidget();
-        return focus ? focus->objectName() : QString();
-    }
-
 private Q_SLOTS:
     void init() {
         program = std::make_unique<Program<FakePlatform>>(QStringLiteral("/opt/pictor"));
         program->job = makeJob();  // large 1-100 at 800, medium 101-300 at 500, small 301-999
-        form = &program->windows.get<Form1>();
-        form->show();
-        form->switchOffListInputMethod();
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(handOverToInputScreen(*program, form));
         // Pupil 1: 5; pupil 2: 12, 230; pupil 3: 12 twice, 400; open: 12.
-        keyOnInputScreen(QStringLiteral("5\r/12\r230\r/12\r12\r400\r/12\r"));
+        keyOnInputScreen(form, QStringLiteral("5\r/12\r230\r/12\r12\r400\r/12\r"));
         openFromMenu();
     }
     void cleanup() {
@@ -82,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(label("lblNote").contains(QStringLiteral("入力中")));
 
         // The open pupil is closed behind the window: coming back shows it.
-        keyOnInputScreen(QStringLiteral("/"));
+        keyOnInputScreen(form, QStringLiteral("/"));
         search->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(search));
         QCOMPARE(rows(), (QStringList{"2/1/1300", "3/2/1700", "4/1/800"}));

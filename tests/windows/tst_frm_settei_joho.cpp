@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "support/job_window_fixture.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
-#include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"
 #include "windows/frm_film.h"
 #include "windows/frm_settei_joho.h"
@@ -30,9 +30,7 @@ class TestFrmSetteiJoho : public QObject {
 
     void openForm(const JobState& job) {
         program->job = job;
-        form = &program->windows.get<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(showActive(*program, form));
     }
 
     void openView() {

@@ -3,6 +3,7 @@
 #include "domain/files/job_file_writer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
+#include "support/run_windows.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_t_alert.h"
@@ -40,13 +41,6 @@ class TestFrmTeisei : public QObject {
     }
     bool pic1Has(const QString& text) { return pictureHasText(control(teisei, "Pic1"), text); }
     bool pic2Has(const QString& text) { return pictureHasText(control(teisei, "Pic2"), text); }
-
-    // Keys pupils on the input screen: numbers separated by Enter, "/" closes.
-    void keyPersons(const QString& keys) {
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        typeIntoFocus(keys);
-    }
 
     void openCorrection() {
         QTest::mouseClick(control<QPushButton>(form, "Command1"), Qt::LeftButton);
@@ -93,12 +87,9 @@ private Q_SLOTS:
         program = std::make_unique<Program<FakePlatform>>(QStringLiteral("/opt/pictor"));
         program->job =
             makeJob();  // large 1-100 at 800, medium 101-300 at 500, small 301-999 at 100
-        form = &program->windows.get<Form1>();
-        form->show();
-        form->switchOffListInputMethod();
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(handOverToInputScreen(*program, form));
         // Pupil 1: 5; pupil 2: 12, 230; pupil 3: 150 twice and 400; pupil 4: 7.
-        keyPersons(QStringLiteral("5\r/12\r230\r/150\r150\r400\r/7\r/"));
+        keyOnInputScreen(form, QStringLiteral("5\r/12\r230\r/150\r150\r400\r/7\r/"));
         QCOMPARE(job().personRecords[2], QStringLiteral("(2) 12 230 \\.1300 "));
         openCorrection();
     }
@@ -157,9 +148,7 @@ private Q_SLOTS:
         auto* widget = teisei->findChild<QWidget*>(name);
         QVERIFY(widget);
         QCOMPARE(widget->parentWidget()->objectName(), parent);
-        const QRect pixels(qRound(twips.x() / 15.0), qRound(twips.y() / 15.0),
-                           qRound(twips.width() / 15.0), qRound(twips.height() / 15.0));
-        QCOMPARE(widget->geometry(), pixels);
+        QCOMPARE(widget->geometry(), pixelsOfTwips(twips));
     }
 
     void captionsFontsAndStart() {

@@ -3,6 +3,7 @@
 #include "app/run_start.h"
 #include "domain/journal/journal_store.h"
 #include "support/job_window_fixture.h"
+#include "support/journaled_run_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 
@@ -20,13 +21,7 @@ class TestJobCombineCommand : public QObject {
 
     std::unique_ptr<QTemporaryDir> folder;
 
-    struct Run {
-        explicit Run(const QString& folder) : store(folder) {
-            program.context.journal = &program.journal;
-        }
-        JournalStore store;
-        Program<FakePlatform> program{QStringLiteral("/x")};
-    };
+    using Run = JournaledRun;
 
     static QStringList totalsShown(Form1& form) {
         QStringList shown;
@@ -46,11 +41,9 @@ private Q_SLOTS:
         JobState combined;
         {
             Run first(folder->path());
-            first.program.job = keyedJob();
-            first.program.journal.setPath(first.store.claim());
-            Form1& form = first.program.windows.get<Form1>();
-            form.show();
-            QVERIFY(QTest::qWaitForWindowActive(&form));
+            Form1* keying = nullptr;
+            QVERIFY(first.startKeying(keyedJob(), keying));
+            Form1& form = *keying;
             const QStringList before = totalsShown(form);
             FakePlatform& platform = first.program.platform;
             platform.fileAnswers = {path, path};

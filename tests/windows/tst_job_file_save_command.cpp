@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/files/job_file_commands.h"
 #include "support/job_window_fixture.h"
+#include "support/run_windows.h"
 #include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
@@ -28,10 +29,7 @@ class TestJobFileSaveCommand : public QObject {
 
     void openForm(const JobState& job) {
         program->job = job;
-        form = &program->windows.get<Form1>();
-        form->show();
-        form->switchOffListInputMethod();
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(handOverToInputScreen(*program, form));
     }
 
     enum class Way { Button, CtrlS, Menu };
@@ -54,12 +52,11 @@ class TestJobFileSaveCommand : public QObject {
     // own unless another is given) and goes on to the input screen.
     void loadAndStart(const QString& path, Program<FakePlatform>* run = nullptr) {
         run = run ? run : program.get();
-        FrmFilm& film = run->windows.get<FrmFilm>();
-        film.show();
-        QVERIFY(QTest::qWaitForWindowActive(&film));
+        FrmFilm* film = nullptr;
+        QVERIFY(showActive(*run, film));
         run->platform.fileAnswers = {path};
-        QTest::mouseClick(control<QPushButton>(&film, "Command1"), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(&film, "Command2"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(film, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(film, "Command2"), Qt::LeftButton);
         form = run->windows.find<Form1>();
         QVERIFY(form);
         form->activateWindow();

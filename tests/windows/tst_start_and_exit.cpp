@@ -33,27 +33,8 @@ private slots:
     void ok_byEnter_endsProgramAtOnce();
 
 private:
-    // Runs the event loop until the program ends it or five seconds pass;
-    // returns the exit code, or -1 when it timed out.
-    int runUntilProgramEnds(const std::function<void()>& action);
-
     std::unique_ptr<DialogsFixture> fixture;
 };
-
-int TestStartAndExit::runUntilProgramEnds(const std::function<void()>& action) {
-    QTimer guard;
-    guard.setSingleShot(true);
-    bool timedOut = false;
-    connect(&guard, &QTimer::timeout, this, [&] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    guard.start(5000);
-    QTimer::singleShot(0, this, action);
-    const int code = QCoreApplication::exec();
-    guard.stop();
-    return timedOut ? -1 : code;
-}
 
 void TestStartAndExit::startScreen_texts() {
     auto& start = fixture->windows.get<frmStart>();
@@ -171,7 +152,7 @@ void TestStartAndExit::ok_byEnter_endsProgramAtOnce() {
     auto* ok = confirmation.findChild<QPushButton*>("Command1");
     ok->setFocus(Qt::TabFocusReason);
 
-    const int code = runUntilProgramEnds([ok] { QTest::keyClick(ok, Qt::Key_Return); });
+    const int code = runUntilProgramEnds(this, [ok] { QTest::keyClick(ok, Qt::Key_Return); });
 
     QCOMPARE(code, 0);
     QCOMPARE(other.closes, 0);  // ended at once: no close handling ran

@@ -13,6 +13,27 @@ namespace {
 // byte reads as U+FFFD rather than the codec's U+001A.
 #include "domain/files/cp932_table.inc"
 
+// Bytes below 0x80 read as the same code point, so decoding copies runs of
+// them, which is most of a job file, without the tables.
+constexpr bool asciiReadsAsItself() {
+    for (int b = 0; b < 0x80; ++b) {
+        if (kCp932Single[std::size_t(b)] != char16_t(b))
+            return false;
+    }
+    return true;
+}
+static_assert(asciiReadsAsItself());
+
+// Copies the bytes below 0x80 from the start of `in` and says how many.
+qsizetype asciiRun(const uchar* __restrict in, char16_t* __restrict out, qsizetype n) {
+    qsizetype k = 0;
+    while (k < n && in[k] < 0x80) {
+        out[k] = in[k];
+        ++k;
+    }
+    return k;
+}
+
 bool isLeadByte(uchar b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -74,6 +95,12 @@ QString decodeCp932(QByteArrayView bytes, qsizetype* replaced) {
     qsizetype bad = 0;
     for (qsizetype i = 0; i < n;) {
         const uchar b = in[i];
+        if (b < 0x80) {
+            const qsizetype run = asciiRun(in + i, out + length, n - i);
+            i += run;
+            length += run;
+            continue;
+        }
         char16_t c = kCp932Single[b];
         if (isLeadByte(b) && i + 1 < n && isTrailByte(in[i + 1])) {
             c = kCp932Pairs[kCp932LeadRow[b]][std::size_t(in[i + 1] - kCp932FirstTrail)];

@@ -1,32 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "domain/files/system_files.h"
+
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
-#include <QtGlobal>
 
 // Replacing a file on disk so that a failure at any point leaves the
 // previous file (and its previous backup) whole, and success is claimed
 // only once every byte is on the disk.
-
-// Why writing failed, as the operator is told it.
-enum class FileFault {
-    None,
-    DiskFull,       // no space left on the device
-    QuotaExceeded,  // the user's share of the disk is used up
-    TooLarge,       // larger than the file system or the process may write
-    NoPermission,   // the folder may not be written
-    FileReadOnly,   // the file to replace may not be written by the user (read-only)
-    ReadOnly,       // a read-only file system
-    NameTooLong,    // a name longer than the file system allows
-    FolderMissing,  // a folder on the way does not exist
-    IsFolder,       // a folder holds the name
-    NotAFile,       // a device, pipe or socket holds the name
-    LinkLoop,       // symbolic links that lead round in a circle
-    DeviceError,    // the disk itself reported an error
-    Other,          // anything else (see the error number)
-};
 
 // Where replacing a file failed.
 enum class FileStep {
@@ -40,40 +22,16 @@ enum class FileStep {
     ConfirmReplace,  // getting the replacement onto the disk (the target is replaced)
 };
 
-// One version of a file: which file it is on its file system, its size and
-// when it was last written. Two stamps of one path differ when the file was
-// written in between, or replaced by another file.
-struct FileStamp {
-    quint64 device = 0;
-    quint64 identity = 0;   // the file's number on its device
-    qint64 size = -1;       // -1: there was no file
-    qint64 modifiedNs = 0;  // when it was last written, in ns since 1970 (UTC)
-
-    bool exists() const { return size >= 0; }
-    QDateTime modified() const;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-// The stamp of the file at path (links followed); one that does not exist
-// when nothing is there.
-FileStamp fileStamp(const QString& path);
-
-// The stamp of an open file.
-FileStamp fileStampOfDescriptor(int descriptor);
-
 struct FileWriteOutcome {
     FileStep step = FileStep::None;
     FileFault fault = FileFault::None;
-    int systemError = 0;  // the error number of the failing call (errno), 0 if none
+    int systemError = 0;  // the system's number for the failing call's error, 0 if none
     QString finalPath;    // the file written: the target of a symbolic link at the path
     QString backupPath;   // the backup made; empty when there was no previous file
     FileStamp stamp;      // the file written, as it is on the disk
 
     bool ok() const { return step == FileStep::None; }
 };
-
-// The fault an error number (errno) stands for.
-FileFault faultOfSystemError(int error);
 
 // Replaces the file at path with bytes. A symbolic link at path is followed
 // and its target replaced. The new contents go to a temporary file beside
@@ -85,8 +43,8 @@ FileFault faultOfSystemError(int error);
 // there is replaced, not written through. On failure nothing at path or at
 // the backup's name has changed (unless the step is ConfirmReplace) and no
 // temporary file is left. A previous file that the user may not write (marked
-// read-only) is not replaced. SIGXFSZ is ignored while it runs, so that a file
-// size limit makes the write fail instead of ending the program.
+// read-only) is not replaced. The file-size limit's signal is ignored while it
+// runs, so that the limit makes the write fail instead of ending the program.
 //
 // Before writing, removeSaveLeftovers runs on the target's folder.
 FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,

@@ -1,35 +1,42 @@
 // SPDX-License-Identifier: MIT
 #include "domain/files/job_file_format.h"
 
-#include <array>
+#include <type_traits>
+
+Number JobFileFormat::headerNumber(const JobState& job, const HeaderField& field) {
+    return std::visit(
+        [&](auto member) -> Number {
+            const auto& value = job.*member;
+            using Value = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, QString>)
+                return readNumber(value);
+            else if constexpr (std::is_same_v<Value, NumberOrText>)
+                return value.value();
+            else
+                return Number(value);
+        },
+        field.member);
+}
+
+QString JobFileFormat::headerText(const JobState& job, const HeaderField& field) {
+    return std::visit(
+        [&](auto member) -> QString {
+            const auto& value = job.*member;
+            using Value = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, QString>)
+                return value;
+            else if constexpr (std::is_same_v<Value, NumberOrText>)
+                return value.toText();
+            else
+                return plainDecimal(Number(value));
+        },
+        field.member);
+}
 
 QString jobFileHeaderFieldName(int position) {
-    static const std::array<const char16_t*, JobFileFormat::kHeaderFields> names = {
-        u"得意先",
-        u"行事名",
-        u"撮影日",
-        u"撮影者",
-        u"ネガ大の設定",
-        u"ネガ大の始めのNo.",
-        u"ネガ大の終わりのNo.",
-        u"ネガ中の設定",
-        u"ネガ中の始めのNo.",
-        u"ネガ中の終わりのNo.",
-        u"ネガ小の始めのNo.",
-        u"ネガ小の終わりのNo.",
-        u"写真（大）の単価",
-        u"写真（中）の単価",
-        u"写真（小）の単価",
-        u"全受注数",
-        u"受注数（大）",
-        u"受注数（中）",
-        u"受注数（小）",
-        u"登録人数",
-        u"最後に登録した番号",
-    };
     if (position < 1 || position > JobFileFormat::kHeaderFields)
         return {};
-    return QString::fromUtf16(names[std::size_t(position - 1)]);
+    return QString::fromUtf16(JobFileFormat::headerField(position).name);
 }
 
 QString jobFileFieldPlace(JobFileSection section, int index) {

@@ -3,6 +3,10 @@
 
 #include "domain/job/job_state.h"
 
+#include <array>
+#include <cstdint>
+#include <variant>
+
 #include <QString>
 #include <QtGlobal>
 
@@ -15,6 +19,93 @@ constexpr int kHeaderFields = 21;
 constexpr int kCountFields = JobState::kMaxPhotoNumber;  // counts written: always all of them
 constexpr int kRecordFields = JobState::kMaxPersons;
 constexpr int kTextHeaderFields = 4;  // positions 1 to 4 are texts, 5 to 21 numbers
+
+// What a header field holds, and so how the loader checks it.
+enum class HeaderKind {
+    Text,         // a text of the setup screen: no longer than kMaxHeaderTextLength
+    Mode,         // 0: the size is set up, 1: it is switched off
+    RangeStart,   // a size's first photo number: 1..9999 when in use, 0 when switched off
+    RangeEnd,     // its last one: the same, and not below the first
+    UnitPrice,    // the price of a print of a size: below 30000 when in use, 0 when off
+    Total,        // prints ordered, of every size or of one: taken as it is
+    PersonCount,  // pupils registered: a whole number 0..1500
+    LastSlot,     // the slot of the pupil registered last: the same as PersonCount
+};
+
+// The size a field belongs to: a size without a Mode field (small) is always
+// in use. The texts, the pupils and the total of every size belong to none.
+enum class HeaderSize { None, Large, Medium, Small };
+
+// Where a header field lives in the job. Its type says how the loader reads
+// it: a NumberOrText takes the field's number, or its text when it is quoted
+// or no number; a QString the text as it is; a Number the numeric reading of
+// either; the 16- and 32-bit integers the number rounded, refusing one that
+// is no number or does not fit.
+using HeaderMember = std::variant<QString JobState::*, NumberOrText JobState::*, Number JobState::*,
+                                  std::int16_t JobState::*, std::int32_t JobState::*>;
+
+struct HeaderField {
+    const char16_t* name;  // the operator's name of the field
+    HeaderKind kind;
+    HeaderSize size;
+    HeaderMember member;
+};
+
+// The header fields in the file's order. The writer writes the texts in
+// double quotes and the rest as plain decimals; the totals it writes are
+// those of the registered pupils (see jobFileContents).
+inline constexpr std::array<HeaderField, kHeaderFields> kHeader = {{
+    {u"得意先", HeaderKind::Text, HeaderSize::None, &JobState::customerName},
+    {u"行事名", HeaderKind::Text, HeaderSize::None, &JobState::eventName},
+    {u"撮影日", HeaderKind::Text, HeaderSize::None, &JobState::shootingDate},
+    {u"撮影者", HeaderKind::Text, HeaderSize::None, &JobState::photographerName},
+    {u"ネガ大の設定", HeaderKind::Mode, HeaderSize::Large, &JobState::largeMode},
+    {u"ネガ大の始めのNo.", HeaderKind::RangeStart, HeaderSize::Large, &JobState::largeStart},
+    {u"ネガ大の終わりのNo.", HeaderKind::RangeEnd, HeaderSize::Large, &JobState::largeEnd},
+    {u"ネガ中の設定", HeaderKind::Mode, HeaderSize::Medium, &JobState::mediumMode},
+    {u"ネガ中の始めのNo.", HeaderKind::RangeStart, HeaderSize::Medium, &JobState::mediumStart},
+    {u"ネガ中の終わりのNo.", HeaderKind::RangeEnd, HeaderSize::Medium, &JobState::mediumEnd},
+    {u"ネガ小の始めのNo.", HeaderKind::RangeStart, HeaderSize::Small, &JobState::smallStart},
+    {u"ネガ小の終わりのNo.", HeaderKind::RangeEnd, HeaderSize::Small, &JobState::smallEnd},
+    {u"写真（大）の単価", HeaderKind::UnitPrice, HeaderSize::Large, &JobState::largeUnitPrice},
+    {u"写真（中）の単価", HeaderKind::UnitPrice, HeaderSize::Medium, &JobState::mediumUnitPrice},
+    {u"写真（小）の単価", HeaderKind::UnitPrice, HeaderSize::Small, &JobState::smallUnitPrice},
+    {u"全受注数", HeaderKind::Total, HeaderSize::None, &JobState::grandTotalPrints},
+    {u"受注数（大）", HeaderKind::Total, HeaderSize::Large, &JobState::largeTotalPrints},
+    {u"受注数（中）", HeaderKind::Total, HeaderSize::Medium, &JobState::mediumTotalPrints},
+    {u"受注数（小）", HeaderKind::Total, HeaderSize::Small, &JobState::smallTotalPrints},
+    {u"登録人数", HeaderKind::PersonCount, HeaderSize::None, &JobState::personCount},
+    {u"最後に登録した番号", HeaderKind::LastSlot, HeaderSize::None, &JobState::lastRecordSlot},
+}};
+
+// The field at position 1 to kHeaderFields.
+constexpr const HeaderField& headerField(int position) {
+    return kHeader[std::size_t(position - 1)];
+}
+
+// The position of the field of that kind and size; 0 when there is none.
+constexpr int headerPosition(HeaderKind kind, HeaderSize size) {
+    for (int p = 1; p <= kHeaderFields; ++p) {
+        if (headerField(p).kind == kind && headerField(p).size == size)
+            return p;
+    }
+    return 0;
+}
+
+static_assert(
+    [] {
+        for (int p = 1; p <= kHeaderFields; ++p) {
+            if ((headerField(p).kind == HeaderKind::Text) != (p <= kTextHeaderFields))
+                return false;
+        }
+        return true;
+    }(),
+    "the texts come first, the numbers after them");
+
+// The field's value in the job: the numeric value (a text's numeric reading),
+// and the text (a number in plain decimal).
+Number headerNumber(const JobState& job, const HeaderField& field);
+QString headerText(const JobState& job, const HeaderField& field);
 
 // The largest file the program writes for a full job: header texts of up to
 // 256 double-byte characters, numbers of up to 24 characters, counts of up to

@@ -3,20 +3,16 @@
 
 #include "domain/entry/job_setup.h"
 #include "domain/files/cp932.h"
+#include "domain/files/system_files.h"
 
 #include <array>
 #include <cmath>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace JobFileLoadMessages {
 
@@ -183,6 +179,15 @@ std::optional<QString> recordProblem(QStringView record) {
     return std::nullopt;
 }
 
+// A field converted into a 16- or 32-bit integer.
+template <typename Integer>
+FieldValue<Integer> fieldToInteger(const JobFileField& field) {
+    if constexpr (std::is_same_v<Integer, std::int16_t>)
+        return fieldToInt16(field);
+    else
+        return fieldToInt32(field);
+}
+
 bool isWholeIn(Number value, Number low, Number high) {
     return value >= low && value <= high && value == std::floor(value);
 }
@@ -269,86 +274,32 @@ private:
         return true;
     }
 
+    // Stores the field just read as the header table says; false when the
+    // field does not fit the place the field lives in.
     bool storeHeaderField(int position) {
-        const auto int16 = [&](std::int16_t& target) {
-            const FieldValue<std::int16_t> value = fieldToInt16(field_);
-            if (!value.ok()) {
-                fail(value.problem);
-                return false;
-            }
-            target = value.value;
-            return true;
-        };
-        const auto int32 = [&](std::int32_t& target) {
-            const FieldValue<std::int32_t> value = fieldToInt32(field_);
-            if (!value.ok()) {
-                fail(value.problem);
-                return false;
-            }
-            target = value.value;
-            return true;
-        };
-        const NumberOrText numberOrText = fieldToNumberOrText(field_);
-        switch (position) {
-            case 1:
-                job_.customerName = numberOrText;
-                return true;
-            case 2:
-                job_.eventName = numberOrText;
-                return true;
-            case 3:
-                job_.shootingDate = field_.text.toString();
-                return true;
-            case 4:
-                job_.photographerName = numberOrText;
-                return true;
-            case 5:
-                job_.largeMode = numberOrText;
-                return true;
-            case 6:
-                job_.largeStart = numberOrText;
-                return true;
-            case 7:
-                job_.largeEnd = numberOrText;
-                return true;
-            case 8:
-                return int16(job_.mediumMode);
-            case 9:
-                job_.mediumStart = numberOrText;
-                return true;
-            case 10:
-                job_.mediumEnd = numberOrText;
-                return true;
-            case 11:
-                job_.smallStart = numberOrText;
-                return true;
-            case 12:
-                return int16(job_.smallEnd);
-            case 13:
-                job_.largeUnitPrice = numberOrText;
-                return true;
-            case 14:
-                job_.mediumUnitPrice = numberOrText;
-                return true;
-            case 15:
-                return int32(job_.smallUnitPrice);
-            case 16:
-                job_.grandTotalPrints = numberOrText.value();
-                return true;
-            case 17:
-                job_.largeTotalPrints = numberOrText.value();
-                return true;
-            case 18:
-                job_.mediumTotalPrints = numberOrText.value();
-                return true;
-            case 19:
-                return int32(job_.smallTotalPrints);
-            case 20:
-                job_.personCount = numberOrText.value();
-                return true;
-            case 21:
-                job_.lastRecordSlot = numberOrText.value();
-                return true;
+        const JobFileFormat::HeaderField& header = JobFileFormat::headerField(position);
+        const FieldProblem problem = std::visit(
+            [&](auto member) {
+                auto& target = job_.*member;
+                using Target = std::decay_t<decltype(target)>;
+                if constexpr (std::is_same_v<Target, QString>) {
+                    target = field_.text.toString();
+                } else if constexpr (std::is_same_v<Target, NumberOrText>) {
+                    target = fieldToNumberOrText(field_);
+                } else if constexpr (std::is_same_v<Target, Number>) {
+                    target = fieldToNumberOrText(field_).value();
+                } else {
+                    const FieldValue<Target> value = fieldToInteger<Target>(field_);
+                    if (!value.ok())
+                        return value.problem;
+                    target = value.value;
+                }
+                return FieldProblem::None;
+            },
+            header.member);
+        if (problem != FieldProblem::None) {
+            fail(problem);
+            return false;
         }
         return true;
     }
@@ -366,85 +317,81 @@ private:
     }
 
     std::optional<QString> headerProblem(int position) const {
-        const JobState& j = job_;
+        using JobFileFormat::HeaderKind;
+        using JobFileFormat::HeaderSize;
+        const JobFileFormat::HeaderField& field = JobFileFormat::headerField(position);
         const QString value = shown(headerTexts_[std::size_t(position)].trimmed());
-        const auto text = [&](const QString& t) -> std::optional<QString> {
-            if (t.size() <= JobFileFormat::kMaxHeaderTextLength)
-                return std::nullopt;
-            return kTextTooLongProblem.arg(t.size()).arg(JobFileFormat::kMaxHeaderTextLength);
+        const auto numberOf = [&](HeaderKind kind, HeaderSize size) {
+            return JobFileFormat::headerNumber(
+                job_, JobFileFormat::headerField(JobFileFormat::headerPosition(kind, size)));
         };
-        const auto mode = [&](Number m) -> std::optional<QString> {
-            if (m == 0 || m == 1)
-                return std::nullopt;
-            return kModeProblem.arg(value);
-        };
+        // A size without a mode field (small) is always in use.
+        const bool inUse = JobFileFormat::headerPosition(HeaderKind::Mode, field.size) == 0 ||
+                           numberOf(HeaderKind::Mode, field.size) == 0;
+        const Number v = JobFileFormat::headerNumber(job_, field);
         // A range bound of a size in use lies in 1..9999; of a size switched
         // off it is 0.
-        const auto bound = [&](bool inUse, Number v) -> std::optional<QString> {
+        const auto bound = [&]() -> std::optional<QString> {
             if (!inUse)
                 return v == 0 ? std::nullopt : std::optional(kSwitchedOffProblem.arg(value));
             if (v >= 1 && v <= JobSetup::kHighestPhotoNumber)
                 return std::nullopt;
             return kPhotoNumberProblem.arg(value);
         };
-        const auto end = [&](bool inUse, Number start, Number v) -> std::optional<QString> {
-            if (const auto problem = bound(inUse, v))
-                return problem;
-            if (start > v)
-                return kEndBeforeStartProblem.arg(value, plainDecimal(start));
-            return std::nullopt;
-        };
-        const auto price = [&](bool inUse, Number v) -> std::optional<QString> {
-            if (!inUse)
-                return v == 0 ? std::nullopt : std::optional(kSwitchedOffProblem.arg(value));
-            if (std::isfinite(v) && v < JobSetup::kPriceLimit)
+        switch (field.kind) {
+            case HeaderKind::Text:
+                return textProblem(field);
+            case HeaderKind::Mode:
+                if (v == 0 || v == 1)
+                    return std::nullopt;
+                return kModeProblem.arg(value);
+            case HeaderKind::RangeStart:
+                return bound();
+            case HeaderKind::RangeEnd: {
+                if (const auto problem = bound())
+                    return problem;
+                const Number start = numberOf(HeaderKind::RangeStart, field.size);
+                if (start > v)
+                    return kEndBeforeStartProblem.arg(value, plainDecimal(start));
                 return std::nullopt;
-            return kPriceProblem.arg(value);
-        };
-        const bool largeInUse = j.largeMode.value() == 0;
-        const bool mediumInUse = j.mediumMode == 0;
-        switch (position) {
-            case 1:
-                return j.customerName.isText() ? text(j.customerName.toText()) : std::nullopt;
-            case 2:
-                return j.eventName.isText() ? text(j.eventName.toText()) : std::nullopt;
-            case 3:
-                return text(j.shootingDate);
-            case 4:
-                return j.photographerName.isText() ? text(j.photographerName.toText())
-                                                   : std::nullopt;
-            case 5:
-                return mode(j.largeMode.value());
-            case 6:
-                return bound(largeInUse, j.largeStart.value());
-            case 7:
-                return end(largeInUse, j.largeStart.value(), j.largeEnd.value());
-            case 8:
-                return mode(j.mediumMode);
-            case 9:
-                return bound(mediumInUse, j.mediumStart.value());
-            case 10:
-                return end(mediumInUse, j.mediumStart.value(), j.mediumEnd.value());
-            case 11:
-                return bound(true, j.smallStart.value());
-            case 12:
-                return end(true, j.smallStart.value(), j.smallEnd);
-            case 13:
-                return price(largeInUse, j.largeUnitPrice.value());
-            case 14:
-                return price(mediumInUse, j.mediumUnitPrice.value());
-            case 15:
-                return price(true, j.smallUnitPrice);
-            case 20:
-                if (isWholeIn(j.personCount, 0, JobState::kMaxPersons))
+            }
+            case HeaderKind::UnitPrice:
+                if (!inUse)
+                    return v == 0 ? std::nullopt : std::optional(kSwitchedOffProblem.arg(value));
+                if (std::isfinite(v) && v < JobSetup::kPriceLimit)
+                    return std::nullopt;
+                return kPriceProblem.arg(value);
+            case HeaderKind::Total:
+                return std::nullopt;
+            case HeaderKind::PersonCount:
+                if (isWholeIn(v, 0, JobState::kMaxPersons))
                     return std::nullopt;
                 return kPersonCountProblem.arg(value);
-            case 21:
-                if (j.lastRecordSlot == j.personCount)
+            case HeaderKind::LastSlot: {
+                const Number persons = numberOf(HeaderKind::PersonCount, HeaderSize::None);
+                if (v == persons)
                     return std::nullopt;
-                return kLastSlotProblem.arg(value, plainDecimal(j.personCount));
+                return kLastSlotProblem.arg(value, plainDecimal(persons));
+            }
         }
         return std::nullopt;
+    }
+
+    // A text no longer than the setup screen's box takes; a field read as a
+    // number holds no text.
+    std::optional<QString> textProblem(const JobFileFormat::HeaderField& field) const {
+        QString text;
+        if (const auto* member = std::get_if<NumberOrText JobState::*>(&field.member)) {
+            const NumberOrText& held = job_.**member;
+            if (!held.isText())
+                return std::nullopt;
+            text = held.toText();
+        } else {
+            text = JobFileFormat::headerText(job_, field);
+        }
+        if (text.size() <= JobFileFormat::kMaxHeaderTextLength)
+            return std::nullopt;
+        return kTextTooLongProblem.arg(text.size()).arg(JobFileFormat::kMaxHeaderTextLength);
     }
 
     // Reads the next field, noting where it lies; false when it cannot be read.
@@ -575,31 +522,15 @@ JobFileLoadResult cannotOpen(Reason reason, const QString& path) {
 Reason openRegularFile(const QString& path, QFile& file) {
     if (path.isEmpty())
         return Reason::CannotOpen;
-#ifdef Q_OS_UNIX
-    // Opened without waiting for a writer, then looked at.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Reason::CannotOpen;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return Reason::NotAFile;
+    switch (SystemFiles::openRegularFile(path, file)) {
+        case SystemFiles::Opened::Yes:
+            return Reason::None;
+        case SystemFiles::Opened::NotAFile:
+            return Reason::NotAFile;
+        case SystemFiles::Opened::CannotOpen:
+            break;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return Reason::CannotOpen;
-    }
-    return Reason::None;
-#else
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return Reason::NotAFile;
-    file.setFileName(path);
-    return file.open(QIODevice::ReadOnly) ? Reason::None : Reason::CannotOpen;
-#endif
+    return Reason::CannotOpen;
 }
 
 }  // namespace

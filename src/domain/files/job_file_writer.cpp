@@ -16,106 +16,38 @@
 #include <QFileInfo>
 #include <QIODevice>
 
+namespace {
+
+const QString kBackupSuffix = QStringLiteral(".bak");
+
+// The job file's words in the messages it shares with the lab export.
+const FileWriteTexts::WriteWording kSaving = {
+    QStringLiteral("データを保存できませんでした。"),
+    QStringLiteral("データを保存しました"),
+    QStringLiteral("保存し"),
+    QStringLiteral("データファイルに"),
+};
+
+}  // namespace
+
 namespace JobFileSaveMessages {
 
-const QString kSaveFailed = QStringLiteral("データを保存できませんでした。\n%1\n%2\n%3\n");
-const QString kNotReplaced = QStringLiteral("保存先のファイルは書き換えられていません。");
-const QString kBackupUntouched = QStringLiteral("前の控えのファイルもそのまま残っています。");
-const QString kNotConfirmed = QStringLiteral(
-    "データを保存しましたが、ディスクに書き込まれたことを確かめられませんでした。\n%1\n%2\n"
-    "もう一度保存してください。");
-const QString kEncodeFailed = QStringLiteral(
-    "データを保存できませんでした。\n%1\n"
-    "データをファイルの文字コードに変換できませんでした。\n"
-    "保存先のファイルは書き換えられていません。");
+const QString kEncodeFailed = FileWriteTexts::encodeFailedText(kSaving);
 const QString kDeviceFailed = QStringLiteral("データを書き込めませんでした。%1");
-
-const QString kCreateFailed = QStringLiteral("保存先に新しいファイルを作れませんでした。");
-const QString kWriteFailed = QStringLiteral("ファイルを書いている途中で止まりました。");
-const QString kSyncFailed = QStringLiteral("書き込んだデータをディスクに確定できませんでした。");
-const QString kReadPreviousFailed =
-    QStringLiteral("前のファイルを読めなかったため、その控え %1 を作れませんでした。");
-const QString kBackupFailed = QStringLiteral("前のファイルの控え %1 を作れませんでした。");
-const QString kReplaceFailed =
-    QStringLiteral("書き込んだデータで保存先のファイルを置き換えられませんでした。");
-
-const QString kDiskFull = QStringLiteral("ディスクの空きが足りません。");
-const QString kQuotaExceeded = QStringLiteral("ディスクの使用量が上限に達しています。");
-const QString kTooLarge = QStringLiteral("ファイルが大きすぎて、この保存先には書き込めません。");
-const QString kNoPermission = QStringLiteral("この場所に書き込む権限がありません。");
-const QString kFileReadOnly =
-    QStringLiteral("保存先のファイルは書き換えが許可されていません（読み取り専用です）。");
-const QString kReadOnly = QStringLiteral("保存先は読み取り専用です。");
-const QString kNameTooLong = QStringLiteral("ファイル名が長すぎます。短い名前にしてください。");
-const QString kFolderMissing = QStringLiteral("保存先のフォルダーがありません。");
-const QString kIsFolder = QStringLiteral("同じ名前のフォルダーがあります。");
-const QString kNotAFile =
-    QStringLiteral("同じ名前で、ファイルではないもの（装置など）があります。");
-const QString kLinkLoop =
-    QStringLiteral("シンボリックリンクが輪になっていて、保存先をたどれません。");
-const QString kDeviceError = QStringLiteral("ディスクの読み書きでエラーが起きました。");
-const QString kOtherError = QStringLiteral("予期しないエラーが起きました（エラー番号 %1）。");
 const QString kDeviceRefused = QStringLiteral("書き込み先がデータを最後まで受け付けませんでした。");
-
-QString causeText(FileFault fault, int systemError) {
-    switch (fault) {
-        case FileFault::DiskFull:
-            return kDiskFull;
-        case FileFault::QuotaExceeded:
-            return kQuotaExceeded;
-        case FileFault::TooLarge:
-            return kTooLarge;
-        case FileFault::NoPermission:
-            return kNoPermission;
-        case FileFault::FileReadOnly:
-            return kFileReadOnly;
-        case FileFault::ReadOnly:
-            return kReadOnly;
-        case FileFault::NameTooLong:
-            return kNameTooLong;
-        case FileFault::FolderMissing:
-            return kFolderMissing;
-        case FileFault::IsFolder:
-            return kIsFolder;
-        case FileFault::NotAFile:
-            return kNotAFile;
-        case FileFault::LinkLoop:
-            return kLinkLoop;
-        case FileFault::DeviceError:
-            return kDeviceError;
-        case FileFault::None:
-        case FileFault::Other:
-            break;
-    }
-    return kOtherError.arg(systemError);
-}
-
-const QString kSubstituted = QStringLiteral(
-    "次の項目にはデータファイルに書けない文字があったため、代わりの文字に置き換えて保存しました。\n"
-    "%1");
-const QString kPendingLeftOut = QStringLiteral(
-    "入力中の人の注文（%1 枚）はまだ登録されていないため、保存したファイルには含まれていません。");
+const QString kSubstituted = FileWriteTexts::substitutedText(kSaving);
+const QString kPendingLeftOut = FileWriteTexts::pendingLeftOutText(kSaving);
 
 QString substitutionLine(const JobFileSubstitution& substitution) {
     const QString place = substitution.section == JobFileSection::Header
                               ? jobFileHeaderFieldName(substitution.index)
                               : jobFileFieldPlace(substitution.section, substitution.index);
-    // A record can be long: show its beginning.
-    constexpr qsizetype kShown = 40;
-    const auto shorten = [](const QString& text) {
-        return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("…");
-    };
-    return QStringLiteral("・%1：「%2」→「%3」")
-        .arg(place, shorten(substitution.original), shorten(substitution.written));
+    return FileWriteTexts::substitutionLine(place, substitution.original, substitution.written);
 }
-
-const QString kMoreSubstitutions = QStringLiteral("・ほか %1 件");
 
 }  // namespace JobFileSaveMessages
 
 namespace {
-
-const QString kBackupSuffix = QStringLiteral(".bak");
 
 // Look-alikes that CP932 holds for characters it lacks (the usual strays
 // from text typed on other systems); anything else becomes "〓".
@@ -177,18 +109,9 @@ bool writeAll(QIODevice* device, const QByteArray& bytes) {
 
 QString remarks(const JobFileContents& contents) {
     QStringList parts;
-    if (!contents.substitutions.isEmpty()) {
-        QStringList lines;
-        for (const JobFileSubstitution& s : contents.substitutions) {
-            if (lines.size() == JobFileSaveMessages::kListedSubstitutions) {
-                lines << JobFileSaveMessages::kMoreSubstitutions.arg(
-                    contents.substitutions.size() - JobFileSaveMessages::kListedSubstitutions);
-                break;
-            }
-            lines << JobFileSaveMessages::substitutionLine(s);
-        }
-        parts << JobFileSaveMessages::kSubstituted.arg(lines.join(u'\n'));
-    }
+    if (!contents.substitutions.isEmpty())
+        parts << JobFileSaveMessages::kSubstituted.arg(FileWriteTexts::substitutionList(
+            contents.substitutions, JobFileSaveMessages::substitutionLine));
     if (contents.pendingPrintsLeftOut > 0)
         parts << JobFileSaveMessages::kPendingLeftOut.arg(contents.pendingPrintsLeftOut);
     return parts.join(QStringLiteral("\n\n"));
@@ -212,41 +135,6 @@ FileFault deviceFault(QIODevice* device) {
     const auto* file = qobject_cast<QFileDevice*>(device);
     return file && file->error() == QFileDevice::ResourceError ? FileFault::DiskFull
                                                                : FileFault::Other;
-}
-
-QString failureMessage(const FileWriteOutcome& outcome, const QString& shownPath) {
-    using namespace JobFileSaveMessages;
-    const QString cause = causeText(outcome.fault, outcome.systemError);
-    if (outcome.step == FileStep::ConfirmReplace)
-        return kNotConfirmed.arg(shownPath, cause);
-    const QString backupName = QFileInfo(backupPathFor(outcome.finalPath)).fileName();
-    QString step;
-    switch (outcome.step) {
-        case FileStep::None:
-        case FileStep::Create:
-            step = kCreateFailed;
-            break;
-        case FileStep::Write:
-            step = kWriteFailed;
-            break;
-        case FileStep::Sync:
-            step = kSyncFailed;
-            break;
-        case FileStep::ReadPrevious:
-            step = kReadPreviousFailed.arg(backupName);
-            break;
-        case FileStep::Backup:
-            step = kBackupFailed.arg(backupName);
-            break;
-        case FileStep::Replace:
-        case FileStep::ConfirmReplace:
-            step = kReplaceFailed;
-            break;
-    }
-    QString message = kSaveFailed.arg(shownPath, step, cause) + kNotReplaced;
-    if (outcome.step == FileStep::Backup || outcome.step == FileStep::ReadPrevious)
-        message += u'\n' + kBackupUntouched;
-    return message;
 }
 
 }  // namespace
@@ -287,19 +175,42 @@ QString writableJobFileText(const QString& text, bool* changed) {
     return written;
 }
 
-JobFileContents jobFileContents(const JobState& job) {
-    JobFileContents contents;
-    QList<JobFileSubstitution>& substitutions = contents.substitutions;
+namespace {
 
-    // The open entry's prints are counted already; the file holds registered
-    // pupils only, so they are taken out again.
+// The counts and totals of the registered pupils: the job's, less the
+// prints of the open entry, which the engine counted already.
+struct RegisteredCounts {
     std::array<int, JobState::kMaxPhotoNumber + 1> counts;
+    Number grand = 0;
+    Number large = 0;
+    Number medium = 0;
+    std::int64_t small = 0;
+    int pendingPrints = 0;  // the open entry's prints taken out
+
+    // The total of a size; HeaderSize::None: of every size.
+    Number total(JobFileFormat::HeaderSize size) const {
+        switch (size) {
+            case JobFileFormat::HeaderSize::None:
+                return grand;
+            case JobFileFormat::HeaderSize::Large:
+                return large;
+            case JobFileFormat::HeaderSize::Medium:
+                return medium;
+            case JobFileFormat::HeaderSize::Small:
+                return Number(small);
+        }
+        return 0;
+    }
+};
+
+RegisteredCounts registeredCounts(const JobState& job) {
+    RegisteredCounts registered;
     for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n)
-        counts[std::size_t(n)] = job.printCounts[std::size_t(n)];
-    Number grand = job.grandTotalPrints;
-    Number large = job.largeTotalPrints;
-    Number medium = job.mediumTotalPrints;
-    std::int64_t small = job.smallTotalPrints;
+        registered.counts[std::size_t(n)] = job.printCounts[std::size_t(n)];
+    registered.grand = job.grandTotalPrints;
+    registered.large = job.largeTotalPrints;
+    registered.medium = job.mediumTotalPrints;
+    registered.small = job.smallTotalPrints;
     const QVector<Number> pending =
         parseEntryTokens(job.pendingEntry, int(job.pendingEntry.size()) + 1);
     for (const Number v : pending) {
@@ -307,71 +218,55 @@ JobFileContents jobFileContents(const JobState& job) {
         // number at all) was never counted.
         if (!(v >= 1 && v < JobState::kMaxPhotoNumber + 1))
             continue;
-        counts[std::size_t(int(v))] -= 1;
-        grand -= 1;
+        registered.counts[std::size_t(int(v))] -= 1;
+        registered.grand -= 1;
         const SizeClass size = sizeClassOf(job, v);
         if (size.small)
-            small -= 1;
+            registered.small -= 1;
         if (size.medium)
-            medium -= 1;
+            registered.medium -= 1;
         if (size.large)
-            large -= 1;
-        ++contents.pendingPrintsLeftOut;
+            registered.large -= 1;
+        ++registered.pendingPrints;
     }
+    return registered;
+}
 
-    QString out;
-    out.reserve(2048 + JobState::kMaxPhotoNumber * 4 + [&] {
-        qsizetype size = 0;
-        for (const QString& record : job.personRecords)
-            size += record.size() + 4;
-        return size;
-    }());
-
-    // Header: positions 1 to 4 are texts, 5 to 21 numbers.
-    const std::array<QString, JobFileFormat::kTextHeaderFields> texts = {
-        job.customerName.toText(), job.eventName.toText(), job.shootingDate,
-        job.photographerName.toText()};
-    for (int p = 1; p <= JobFileFormat::kTextHeaderFields; ++p) {
-        appendQuoted(
-            out, writableText(texts[std::size_t(p - 1)], JobFileSection::Header, p, substitutions));
-        out += u',';
+// The header line, field by field as the header table has them: the texts
+// quoted, the numbers in plain decimal, the totals those of the registered
+// pupils.
+void appendHeader(QString& out, const JobState& job, const RegisteredCounts& registered,
+                  QList<JobFileSubstitution>& substitutions) {
+    using JobFileFormat::HeaderKind;
+    for (int p = 1; p <= JobFileFormat::kHeaderFields; ++p) {
+        const JobFileFormat::HeaderField& field = JobFileFormat::headerField(p);
+        if (field.kind == HeaderKind::Text) {
+            appendQuoted(out, writableText(JobFileFormat::headerText(job, field),
+                                           JobFileSection::Header, p, substitutions));
+        } else {
+            const Number value = field.kind == HeaderKind::Total
+                                     ? registered.total(field.size)
+                                     : JobFileFormat::headerNumber(job, field);
+            out += numberField(value, p, substitutions);
+        }
+        out += p == JobFileFormat::kHeaderFields ? QStringLiteral("\r\n") : QStringLiteral(",");
     }
-    const std::array<Number, JobFileFormat::kHeaderFields - JobFileFormat::kTextHeaderFields>
-        numbers = {job.largeMode.value(),
-                   job.largeStart.value(),
-                   job.largeEnd.value(),
-                   Number(job.mediumMode),
-                   job.mediumStart.value(),
-                   job.mediumEnd.value(),
-                   job.smallStart.value(),
-                   Number(job.smallEnd),
-                   job.largeUnitPrice.value(),
-                   job.mediumUnitPrice.value(),
-                   Number(job.smallUnitPrice),
-                   grand,
-                   large,
-                   medium,
-                   Number(small),
-                   job.personCount,
-                   job.lastRecordSlot};
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        const int position = JobFileFormat::kTextHeaderFields + 1 + int(i);
-        out += numberField(numbers[i], position, substitutions);
-        out +=
-            position == JobFileFormat::kHeaderFields ? QStringLiteral("\r\n") : QStringLiteral(",");
-    }
+}
 
-    // Every count, so the loader finds the records whatever the first holds.
+// Every count, so the loader finds the records whatever the first holds.
+void appendCounts(QString& out, const RegisteredCounts& registered) {
     for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n) {
-        const int count =
-            std::clamp(counts[std::size_t(n)], int(std::numeric_limits<std::int16_t>::min()),
-                       int(std::numeric_limits<std::int16_t>::max()));
+        const int count = std::clamp(registered.counts[std::size_t(n)],
+                                     int(std::numeric_limits<std::int16_t>::min()),
+                                     int(std::numeric_limits<std::int16_t>::max()));
         out += QString::number(count);
         out += QStringLiteral("\r\n");
     }
+}
 
-    // Every record slot; a slot that holds nothing but its own label (as a
-    // load leaves the unused ones) is written empty, and loads back the same.
+// Every record slot; a slot that holds nothing but its own label (as a
+// load leaves the unused ones) is written empty, and loads back the same.
+void appendRecords(QString& out, const JobState& job, QList<JobFileSubstitution>& substitutions) {
     for (int k = 1; k <= JobState::kMaxPersons; ++k) {
         const QString& record = k < job.personRecords.size() ? job.personRecords[k] : QString();
         const QString label = QStringLiteral("(") + QString::number(k) + QStringLiteral(") ");
@@ -381,7 +276,27 @@ JobFileContents jobFileContents(const JobState& job) {
             appendQuoted(out, writableText(record, JobFileSection::Record, k, substitutions));
         out += QStringLiteral("\r\n");
     }
+}
 
+// Room for the whole file, so that the text grows without copying.
+qsizetype expectedLength(const JobState& job) {
+    qsizetype size = 2048 + JobState::kMaxPhotoNumber * 4;
+    for (const QString& record : job.personRecords)
+        size += record.size() + 4;
+    return size;
+}
+
+}  // namespace
+
+JobFileContents jobFileContents(const JobState& job) {
+    const RegisteredCounts registered = registeredCounts(job);
+    JobFileContents contents;
+    contents.pendingPrintsLeftOut = registered.pendingPrints;
+    QString out;
+    out.reserve(expectedLength(job));
+    appendHeader(out, job, registered, contents.substitutions);
+    appendCounts(out, registered);
+    appendRecords(out, job, contents.substitutions);
     contents.bytes = encodeCp932(out, &contents.ok);
     return contents;
 }
@@ -415,7 +330,7 @@ JobFileSaveResult saveJobFile(const QString& path, const JobState& job) {
     const FileWriteOutcome outcome = replaceFile(path, contents.bytes, kBackupSuffix);
     if (!outcome.ok()) {
         JobFileSaveResult result =
-            failure(failureMessage(outcome, shownPath),
+            failure(FileWriteTexts::replaceFailedText(outcome, shownPath, kSaving, kBackupSuffix),
                     JobFileSaveMessages::causeText(outcome.fault, outcome.systemError));
         result.fault = outcome.fault;
         result.systemError = outcome.systemError;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/files/file_replacement.h"
+#include "domain/files/file_write_texts.h"
 #include "domain/files/job_file_format.h"
 #include "domain/job/job_state.h"
 
@@ -102,45 +103,43 @@ constexpr int kMaxProposedNameBytes = 255 - 4;
 // system encoding takes at most maxNameBytes bytes.
 QString defaultJobFileName(const JobState& job, int maxNameBytes = kMaxProposedNameBytes);
 
-// Message texts.
+// Message texts: the job file's own, and those it shares with the other
+// files the program writes (file_write_texts.h).
 namespace JobFileSaveMessages {
-extern const QString kSaveFailed;       // %1: path, %2: the step that failed, %3: the cause
-extern const QString kNotReplaced;      // the closing line of kSaveFailed
-extern const QString kBackupUntouched;  // added when the backup step failed
-extern const QString kNotConfirmed;     // %1: path, %2: the cause (the file was replaced)
-extern const QString kEncodeFailed;     // %1: path
-extern const QString kDeviceFailed;     // %1: the cause
-
-// Steps.
-extern const QString kCreateFailed;
-extern const QString kWriteFailed;
-extern const QString kSyncFailed;
-extern const QString kReadPreviousFailed;  // %1: backup file name
-extern const QString kBackupFailed;        // %1: backup file name
-extern const QString kReplaceFailed;
-
-// Causes.
-extern const QString kDiskFull;
-extern const QString kQuotaExceeded;
-extern const QString kTooLarge;
-extern const QString kNoPermission;
-extern const QString kFileReadOnly;
-extern const QString kReadOnly;
-extern const QString kNameTooLong;
-extern const QString kFolderMissing;
-extern const QString kIsFolder;
-extern const QString kNotAFile;
-extern const QString kLinkLoop;
-extern const QString kDeviceError;
-extern const QString kOtherError;     // %1: the error number
-extern const QString kDeviceRefused;  // a device (not a file) that stopped taking data
-
-extern const QString kSubstituted;        // %1: the list of changed fields
-extern const QString kPendingLeftOut;     // %1: prints of the open entry
-extern const QString kMoreSubstitutions;  // %1: substitutions not listed
-constexpr int kListedSubstitutions = 10;  // listed one by one; the rest counted
+extern const QString kEncodeFailed;    // %1: path
+extern const QString kDeviceFailed;    // %1: the cause
+extern const QString kDeviceRefused;   // a device (not a file) that stopped taking data
+extern const QString kSubstituted;     // %1: the list of changed fields
+extern const QString kPendingLeftOut;  // %1: prints of the open entry
 QString substitutionLine(const JobFileSubstitution& substitution);
 
-// The cause of a failure in the operator's words.
-QString causeText(FileFault fault, int systemError);
+using FileWriteTexts::kBackupUntouched;
+using FileWriteTexts::kNotReplaced;
+
+// Steps.
+using FileWriteTexts::kBackupFailed;
+using FileWriteTexts::kCreateFailed;
+using FileWriteTexts::kReadPreviousFailed;
+using FileWriteTexts::kReplaceFailed;
+using FileWriteTexts::kSyncFailed;
+using FileWriteTexts::kWriteFailed;
+
+// Causes.
+using FileWriteTexts::causeText;
+using FileWriteTexts::kDeviceError;
+using FileWriteTexts::kDiskFull;
+using FileWriteTexts::kFileReadOnly;
+using FileWriteTexts::kFolderMissing;
+using FileWriteTexts::kIsFolder;
+using FileWriteTexts::kLinkLoop;
+using FileWriteTexts::kNameTooLong;
+using FileWriteTexts::kNoPermission;
+using FileWriteTexts::kNotAFile;
+using FileWriteTexts::kOtherError;
+using FileWriteTexts::kQuotaExceeded;
+using FileWriteTexts::kReadOnly;
+using FileWriteTexts::kTooLarge;
+
+using FileWriteTexts::kListedSubstitutions;
+using FileWriteTexts::kMoreSubstitutions;
 }  // namespace JobFileSaveMessages

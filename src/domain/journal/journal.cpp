@@ -5,23 +5,17 @@
 #include "domain/entry/record_correction.h"
 #include "domain/files/job_file_loader.h"
 #include "domain/files/job_file_writer.h"
+#include "domain/files/system_files.h"
 #include "domain/platform/platform_relay.h"
 #include "domain/tools/job_combine.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 const QString JournalTexts::kNotAJournal = QStringLiteral("ピクトルの入力記録ではありません。");
 const QString JournalTexts::kStartDamaged =
@@ -267,30 +261,6 @@ int wholeFramesAfter(const QByteArray& bytes, qsizetype at) {
     }
     return frames;
 }
-
-#ifdef Q_OS_UNIX
-// Whether the open file has been removed from every folder (its folder
-// deleted, or the file itself): what is written to it then is lost.
-bool openFileHasNoName(int fd) {
-    struct stat status {};
-    return ::fstat(fd, &status) == 0 && status.st_nlink == 0;
-}
-
-// Forces a folder's entries to the disk, so that a file made in it is
-// found after a power cut.
-void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-#else
-bool openFileHasNoName(int) {
-    return false;
-}
-void syncFolder(const QString&) {}
-#endif
 
 constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
@@ -592,21 +562,15 @@ bool JournalWriter::writeAfresh() {
                    file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
                               kPrivateFile) &&
                    file_.write(journal_) == journal_.size();
-#ifdef Q_OS_UNIX
-    written = written && ::fdatasync(file_.handle()) == 0 &&
-              std::rename(QFile::encodeName(fresh).constData(),
-                          QFile::encodeName(path_).constData()) == 0;
-#else
-    written =
-        written && (QFile::remove(path_) || !QFile::exists(path_)) && QFile::rename(fresh, path_);
-#endif
+    written = written && SystemFiles::syncData(file_.handle()) == 0 &&
+              SystemFiles::renameOver(fresh, path_) == 0;
     if (!written) {
         file_.close();
         QFile::remove(fresh);
         fail();
         return false;
     }
-    syncFolder(QFileInfo(path_).absolutePath());
+    SystemFiles::syncFolder(QFileInfo(path_).absolutePath());
     QFile::remove(incompleteMarkPath(path_));
     lost_ = false;
     failureNoticed_ = false;
@@ -660,13 +624,9 @@ void JournalWriter::write(quint8 kind, const QByteArray& payload, bool sync) {
         return;
     // One write of the whole frame, straight to the system.
     bool written = file_.write(frame) == frame.size();
-#ifdef Q_OS_UNIX
-    written = written && (!sync || ::fdatasync(file_.handle()) == 0);
-#else
-    Q_UNUSED(sync);
-#endif
+    written = written && (!sync || SystemFiles::syncData(file_.handle()) == 0);
     // The journal's folder, or the journal, was removed meanwhile.
-    if (written && sync && openFileHasNoName(file_.handle())) {
+    if (written && sync && SystemFiles::hasNoName(file_.handle())) {
         lost_ = true;
         written = false;
     }

@@ -2,6 +2,7 @@
 #include "domain/tools/lab_export.h"
 
 #include "domain/files/cp932.h"
+#include "domain/files/file_write_texts.h"
 #include "domain/files/job_file_writer.h"
 #include "domain/platform/platform.h"
 #include "domain/reports/report_content.h"
@@ -16,6 +17,16 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStringEncoder>
+
+namespace {
+// The export's words in the messages it shares with the job file.
+const FileWriteTexts::WriteWording kWording = {
+    QStringLiteral("ラボ発注データを書き出せませんでした。"),
+    QStringLiteral("ラボ発注データを書き出しました"),
+    QStringLiteral("書き出し"),
+    QStringLiteral(" Shift_JIS で"),
+};
+}  // namespace
 
 namespace LabExportTexts {
 const QString kCaption = QStringLiteral("ラボ発注データの書き出し");
@@ -32,21 +43,9 @@ const QString kColumnEvent = QStringLiteral("行事名");
 const QString kColumnDate = QStringLiteral("撮影年月日");
 const QString kWritten =
     QStringLiteral("ラボ発注データ（%1）を書き出しました。\n%2\nデータ %3 行（見出しの行を除く）");
-const QString kFailed = QStringLiteral("ラボ発注データを書き出せませんでした。\n%1\n%2\n%3\n");
-const QString kNotConfirmed = QStringLiteral(
-    "ラボ発注データを書き出しましたが、ディスクに書き込まれたことを確かめられませんでした。\n%1\n%"
-    "2\nもう一度書き出してください。");
-const QString kEncodeFailed = QStringLiteral(
-    "ラボ発注データを書き出せませんでした。\n%1\n"
-    "データをファイルの文字コードに変換できませんでした。\n"
-    "保存先のファイルは書き換えられていません。");
-const QString kSubstituted = QStringLiteral(
-    "次の項目には Shift_JIS で書けない文字があったため、代わりの文字に置き換えて書き出しました。\n"
-    "%1");
-const QString kSubstitution = QStringLiteral("・%1：「%2」→「%3」");
-const QString kPendingLeftOut = QStringLiteral(
-    "入力中の人の注文（%1 "
-    "枚）はまだ登録されていないため、書き出したファイルには含まれていません。");
+const QString kEncodeFailed = FileWriteTexts::encodeFailedText(kWording);
+const QString kSubstituted = FileWriteTexts::substitutedText(kWording);
+const QString kPendingLeftOut = FileWriteTexts::pendingLeftOutText(kWording);
 }  // namespace LabExportTexts
 
 namespace {
@@ -89,40 +88,14 @@ QString shiftJisText(const QString& text, bool* changed) {
 
 QString remarks(const LabExportBytes& contents, Number pendingPrints) {
     QStringList parts;
-    if (!contents.substitutions.isEmpty()) {
-        constexpr qsizetype kShown = 40;
-        const auto shorten = [](const QString& text) {
-            return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("…");
-        };
-        QStringList lines;
-        for (const LabExportSubstitution& s : contents.substitutions) {
-            if (lines.size() == JobFileSaveMessages::kListedSubstitutions) {
-                lines << JobFileSaveMessages::kMoreSubstitutions.arg(
-                    contents.substitutions.size() - JobFileSaveMessages::kListedSubstitutions);
-                break;
-            }
-            lines << kSubstitution.arg(s.column, shorten(s.original), shorten(s.written));
-        }
-        parts << kSubstituted.arg(lines.join(u'\n'));
-    }
+    if (!contents.substitutions.isEmpty())
+        parts << kSubstituted.arg(FileWriteTexts::substitutionList(
+            contents.substitutions, [](const LabExportSubstitution& s) {
+                return FileWriteTexts::substitutionLine(s.column, s.original, s.written);
+            }));
     if (pendingPrints > 0)
-        parts << LabExportTexts::kPendingLeftOut.arg(plainDecimal(pendingPrints));
+        parts << kPendingLeftOut.arg(plainDecimal(pendingPrints));
     return parts.join(QStringLiteral("\n\n"));
-}
-
-QString failureMessage(const FileWriteOutcome& outcome, const QString& shownPath) {
-    using namespace JobFileSaveMessages;
-    const QString cause = causeText(outcome.fault, outcome.systemError);
-    if (outcome.step == FileStep::ConfirmReplace)
-        return LabExportTexts::kNotConfirmed.arg(shownPath, cause);
-    QString step = kReplaceFailed;
-    if (outcome.step == FileStep::Create || outcome.step == FileStep::None)
-        step = kCreateFailed;
-    else if (outcome.step == FileStep::Write)
-        step = kWriteFailed;
-    else if (outcome.step == FileStep::Sync)
-        step = kSyncFailed;
-    return LabExportTexts::kFailed.arg(shownPath, step, cause) + kNotReplaced;
 }
 
 bool isPlainAscii(const QString& text) {
@@ -256,7 +229,7 @@ LabExportResult writeLabExport(const QString& path, const JobState& job, LabExpo
     if (!outcome.ok()) {
         result.fault = outcome.fault;
         result.systemError = outcome.systemError;
-        result.message = failureMessage(outcome, shownPath);
+        result.message = FileWriteTexts::replaceFailedText(outcome, shownPath, kWording, QString());
         return result;
     }
     result.written = true;

@@ -132,10 +132,7 @@ extern const QString kColumnCustomer;
 extern const QString kColumnEvent;
 extern const QString kColumnDate;
 extern const QString kWritten;         // %1: kind, %2: path, %3: rows
-extern const QString kFailed;          // %1: path, %2: the step that failed, %3: the cause
-extern const QString kNotConfirmed;    // %1: path, %2: the cause (the file was replaced)
 extern const QString kEncodeFailed;    // %1: path
 extern const QString kSubstituted;     // %1: the list of changed texts
-extern const QString kSubstitution;    // %1: column, %2: original, %3: written
 extern const QString kPendingLeftOut;  // %1: prints of the open entry
 }  // namespace LabExportTexts

@@ -1,0 +1,502 @@
+// SPDX-License-Identifier: MIT
+// The system's side of files on Windows: the wide-character calls, so that
+// any name the user gives (Japanese ones too) reaches the file system as it
+// is.
+//
+// An error here is the system's number (GetLastError). A descriptor is the C
+// library's (_open_osfhandle), as QFileDevice::handle() gives it on Windows;
+// the calls themselves go to the handle beneath it.
+#include "domain/files/system_files.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <utility>
+
+#include <QDir>
+
+#include <fcntl.h>
+#include <io.h>
+#include <stdlib.h>
+#include <windows.h>
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack. NTFS's own quotas
+// answer with ERROR_DISK_FULL.
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+// The path as the wide-character calls take it. An absolute path longer than
+// the old limit is given the "\\?\" form, which the system takes up to
+// 32767 characters long (as QFile does); any other is left as the user gave
+// it.
+std::wstring nativePath(const QString& path) {
+    QString native = QDir::toNativeSeparators(path);
+    if (native.size() >= MAX_PATH && !native.startsWith(u"\\\\?\\") &&
+        !native.startsWith(u"\\\\.\\")) {
+        native = QDir::toNativeSeparators(QDir::cleanPath(path));
+        if (native.startsWith(u"\\\\"))
+            native = QStringLiteral("\\\\?\\UNC\\") + native.mid(2);
+        else if (native.size() > 2 && native[1] == u':' && native[2] == u'\\')
+            native = QStringLiteral("\\\\?\\") + native;
+    }
+    return native.toStdWString();
+}
+
+// Whether the last name of path is one the system keeps for a device (CON,
+// NUL, COM1 and the rest): with or without an extension and in any case, it
+// opens the device, not a file.
+bool isDeviceName(const QString& path) {
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.startsWith(u"\\\\.\\"))
+        return true;  // a device's own path
+    QString name = native.mid(native.lastIndexOf(u'\\') + 1);
+    name = name.mid(name.lastIndexOf(u':') + 1);  // "C:NUL"
+    name = name.left(name.indexOf(u'.'));         // the extension does not count
+    while (name.endsWith(u' '))
+        name.chop(1);
+    name = name.toUpper();
+    static const std::array<QStringView, 6> kNames = {u"CON", u"PRN",    u"AUX",
+                                                      u"NUL", u"CONIN$", u"CONOUT$"};
+    if (std::find(kNames.begin(), kNames.end(), QStringView(name)) != kNames.end())
+        return true;
+    if (name.size() != 4 || !(name.startsWith(u"COM") || name.startsWith(u"LPT")))
+        return false;
+    // COM1 to COM9 and LPT1 to LPT9; the superscript digits count as well.
+    const char16_t digit = name[3].unicode();
+    return (digit >= u'1' && digit <= u'9') || digit == u'\u00b9' || digit == u'\u00b2' ||
+           digit == u'\u00b3';
+}
+
+// A failure the system gave no number for.
+constexpr int kUnknownError = int(ERROR_UNIDENTIFIED_ERROR);
+
+// The last error, the same number whichever call found a name that exists.
+int lastError() {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS)
+        return int(ERROR_FILE_EXISTS);
+    return error == ERROR_SUCCESS ? kUnknownError : int(error);
+}
+
+HANDLE handleOf(int descriptor) {
+    // The C library ends the program on a descriptor that was never open.
+    if (descriptor < 0)
+        return INVALID_HANDLE_VALUE;
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+}
+
+// A handle closed when it goes, unless given to a descriptor.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (valid())
+            ::CloseHandle(handle_);
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+    // The handle as a C library descriptor, which closes it from then on;
+    // -1 with the error set when there is no descriptor left.
+    int toDescriptor(int flags, int* error) {
+        const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle_), flags);
+        if (descriptor < 0) {
+            *error = int(ERROR_TOO_MANY_OPEN_FILES);
+            return -1;
+        }
+        handle_ = INVALID_HANDLE_VALUE;
+        return descriptor;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+Handle openHandle(const QString& path, DWORD access, DWORD disposition, DWORD flags) {
+    return Handle(::CreateFileW(nativePath(path).c_str(), access, kShareAll, nullptr, disposition,
+                                flags, nullptr));
+}
+
+qint64 nsSince1970(const FILETIME& time) {
+    // A FILETIME counts 100 ns since 1601 (UTC).
+    constexpr qint64 k1601To1970 = 116444736000000000;
+    const qint64 ticks = qint64((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return (ticks - k1601To1970) * 100;
+}
+
+FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    FileStamp stamp;
+    stamp.device = information.dwVolumeSerialNumber;
+    stamp.identity = (quint64(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    stamp.size = qint64((quint64(information.nFileSizeHigh) << 32) | information.nFileSizeLow);
+    stamp.modifiedNs = nsSince1970(information.ftLastWriteTime);
+    return stamp;
+}
+
+// Whether the reparse point of an open handle is a symbolic link. The other
+// kinds (a folder's mount point, a file kept in the cloud) are what they
+// hold.
+bool isSymbolicLink(HANDLE handle, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return ::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) &&
+           tag.ReparseTag == IO_REPARSE_TAG_SYMLINK;
+}
+
+// What an open handle is. Windows gives files no user and group numbers:
+// both are 0 (see currentUser), and the permissions say only whether the
+// file is marked read-only.
+int statusOfHandle(HANDLE handle, SystemFiles::Status* found) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle, &information))
+        return lastError();
+    SystemFiles::Status status;
+    status.stamp = stampOf(information);
+    if (isSymbolicLink(handle, information.dwFileAttributes))
+        status.kind = SystemFiles::Kind::Link;
+    else if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        status.kind = SystemFiles::Kind::Folder;
+    else if (::GetFileType(handle) == FILE_TYPE_DISK)
+        status.kind = SystemFiles::Kind::File;
+    else
+        status.kind = SystemFiles::Kind::Other;
+    status.permissions = information.dwFileAttributes & FILE_ATTRIBUTE_READONLY ? 0444 : 0666;
+    *found = status;
+    return 0;
+}
+
+FileStamp stampOfHandle(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &information))
+        return {};
+    return stampOf(information);
+}
+
+}  // namespace
+
+FileFault faultOfSystemError(int error) {
+    switch (DWORD(error)) {
+        case ERROR_SUCCESS:
+            return FileFault::None;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return FileFault::DiskFull;
+        case kDiskQuotaExceeded:
+            return FileFault::QuotaExceeded;
+        case ERROR_FILE_TOO_LARGE:
+            return FileFault::TooLarge;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return FileFault::NoPermission;
+        case ERROR_WRITE_PROTECT:
+            return FileFault::ReadOnly;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return FileFault::NameTooLong;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+            return FileFault::FolderMissing;
+        case ERROR_DIRECTORY:
+            return FileFault::IsFolder;
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return FileFault::LinkLoop;
+        case ERROR_CRC:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_WRITE_FAULT:
+        case ERROR_READ_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+            return FileFault::DeviceError;
+        // ERROR_SHARING_VIOLATION and ERROR_LOCK_VIOLATION (another program
+        // has the file open, Excel or a virus scanner) have no fault of
+        // their own yet: the operator is told the number.
+        default:
+            return FileFault::Other;
+    }
+}
+
+FileStamp fileStamp(const QString& path) {
+    if (path.isEmpty() || isDeviceName(path))
+        return {};
+    // Opened for its attributes alone, which another program holding the
+    // file open does not prevent; a folder needs the backup flag.
+    const Handle handle =
+        openHandle(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    return stampOfHandle(handle.get());
+}
+
+FileStamp fileStampOfDescriptor(int descriptor) {
+    return stampOfHandle(handleOf(descriptor));
+}
+
+namespace SystemFiles {
+
+int alreadyExists() {
+    return int(ERROR_FILE_EXISTS);
+}
+
+int isAFolder() {
+    return int(ERROR_DIRECTORY);
+}
+
+int linkLoop() {
+    return int(ERROR_CANT_RESOLVE_FILENAME);
+}
+
+bool linksUnsupported(int error) {
+    // FAT and exFAT answer a hard link with ERROR_INVALID_FUNCTION, many
+    // network shares with ERROR_NOT_SUPPORTED.
+    switch (DWORD(error)) {
+        case ERROR_INVALID_FUNCTION:
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_CALL_NOT_IMPLEMENTED:
+        case ERROR_NOT_SAME_DEVICE:
+        case ERROR_TOO_MANY_LINKS:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int statusAt(const QString& path, Status* status) {
+    *status = Status();
+    if (isDeviceName(path)) {
+        status->kind = Kind::Other;
+        return 0;
+    }
+    const Handle handle = openHandle(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!handle.valid()) {
+        // A folder on the way missing is nothing there too, as on Linux.
+        const int error = lastError();
+        return error == int(ERROR_FILE_NOT_FOUND) || error == int(ERROR_PATH_NOT_FOUND) ? 0 : error;
+    }
+    return statusOfHandle(handle.get(), status);
+}
+
+int mayWrite(const QString& path) {
+    // Opened for writing and closed again: refused for a file marked
+    // read-only or one the user's rights do not let be written, and for a
+    // file another program holds open without letting it be written
+    // (ERROR_SHARING_VIOLATION), which could not be replaced either.
+    const Handle handle = openHandle(path, FILE_WRITE_DATA, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    return handle.valid() ? 0 : lastError();
+}
+
+int makeLink(const QString& existing, const QString& newName) {
+    return ::CreateHardLinkW(nativePath(newName).c_str(), nativePath(existing).c_str(), nullptr)
+               ? 0
+               : lastError();
+}
+
+int renameOver(const QString& from, const QString& to) {
+    // Through to the disk before it returns: the rename is as sure as a
+    // folder's fsync makes it on Linux.
+    return ::MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : lastError();
+}
+
+int removeFile(const QString& path) {
+    return ::DeleteFileW(nativePath(path).c_str()) ? 0 : lastError();
+}
+
+int syncFolder(const QString&) {
+    // Nothing to do: NTFS keeps its folders' entries in its own journal,
+    // and renameOver has written the rename through already. Windows has no
+    // call that gets a folder onto the disk.
+    return 0;
+}
+
+int syncData(int descriptor) {
+    // Windows has no call for the contents alone: the file's details go too.
+    return ::FlushFileBuffers(handleOf(descriptor)) ? 0 : lastError();
+}
+
+bool hasNoName(int descriptor) {
+    FILE_STANDARD_INFO information{};
+    return ::GetFileInformationByHandleEx(handleOf(descriptor), FileStandardInfo, &information,
+                                          sizeof information) &&
+           (information.DeletePending || information.NumberOfLinks == 0);
+}
+
+quint32 currentUser() {
+    // Windows gives no user numbers: every file counts as the user's, as
+    // statusAt has it, and its rights decide what may be done with it.
+    return 0;
+}
+
+long longestNameIn(const QString& folder) {
+    // The system gives the longest name in UTF-16 characters (255 on NTFS,
+    // FAT and exFAT), never fewer than its bytes in UTF-8 would be: taken as
+    // bytes it is on the safe side.
+    std::array<wchar_t, MAX_PATH + 1> root{};
+    if (!::GetVolumePathNameW(nativePath(folder).c_str(), root.data(), DWORD(root.size())))
+        return -1;
+    DWORD longest = 0;
+    if (!::GetVolumeInformationW(root.data(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0))
+        return -1;
+    return long(longest);
+}
+
+Opened openRegularFile(const QString& path, QFile& file) {
+    // A device's name opens the device, which may wait (a serial port) or
+    // never end (NUL reads as empty, CON waits for the keyboard).
+    if (isDeviceName(path))
+        return Opened::NotAFile;
+    Handle handle = openHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!handle.valid()) {
+        // A folder is refused as a file would not be.
+        const DWORD attributes = ::GetFileAttributesW(nativePath(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? Opened::NotAFile
+                   : Opened::CannotOpen;
+    }
+    Status status;
+    if (statusOfHandle(handle.get(), &status) != 0 || status.kind != Kind::File)
+        return Opened::NotAFile;
+    int error = 0;
+    const int descriptor = handle.toDescriptor(_O_RDONLY | _O_NOINHERIT, &error);
+    if (descriptor < 0)
+        return Opened::CannotOpen;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::_close(descriptor);
+        return Opened::CannotOpen;
+    }
+    return Opened::Yes;
+}
+
+OpenFile::~OpenFile() {
+    if (descriptor_ >= 0)
+        ::_close(descriptor_);
+}
+
+int OpenFile::createNew(const QString& path, NewFileAccess) {
+    // Who may read the file: what its folder passes on to new files, on
+    // Windows as on the file it replaces (the access asked for does not
+    // change it). A file given its own rights here would keep them after
+    // the rename, which takes no rights from the folder.
+    // Its attributes are read for its stamp; a symbolic link at path is a
+    // name that exists.
+    Handle handle = openHandle(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!handle.valid())
+        return lastError();
+    int error = 0;
+    descriptor_ = handle.toDescriptor(_O_NOINHERIT, &error);
+    return error;
+}
+
+int OpenFile::openToRead(const QString& path, bool) {
+    // Nothing on Windows waits at opening (a busy pipe is an error), so
+    // withoutWaiting changes nothing. A symbolic link is refused as on
+    // Linux; any other reparse point (a file kept in the cloud) is opened
+    // for what it holds.
+    if (isDeviceName(path))
+        return int(ERROR_INVALID_NAME);
+    Handle handle = openHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!handle.valid())
+        return lastError();
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle.get(), &information))
+        return lastError();
+    if (isSymbolicLink(handle.get(), information.dwFileAttributes))
+        return linkLoop();
+    int error = 0;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        Handle through = openHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+        if (!through.valid())
+            return lastError();
+        descriptor_ = through.toDescriptor(_O_RDONLY | _O_NOINHERIT, &error);
+        return error;
+    }
+    descriptor_ = handle.toDescriptor(_O_RDONLY | _O_NOINHERIT, &error);
+    return error;
+}
+
+int OpenFile::status(Status* found) const {
+    const HANDLE handle = handleOf(descriptor_);
+    if (handle == INVALID_HANDLE_VALUE)
+        return int(ERROR_INVALID_HANDLE);
+    return statusOfHandle(handle, found);
+}
+
+Lock OpenFile::tryLock() const {
+    // One byte far past any job file's end: the lock is Windows' own, which
+    // keeps others from that byte alone, so the file is still read as usual
+    // by whoever else opens it.
+    OVERLAPPED where{};
+    where.Offset = 0;
+    where.OffsetHigh = 0x40000000;
+    if (::LockFileEx(handleOf(descriptor_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                     1, 0, &where))
+        return Lock::Taken;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_SHARING_VIOLATION ? Lock::HeldElsewhere
+                                                                             : Lock::Unsupported;
+}
+
+qint64 OpenFile::read(char* data, qint64 size, int* error) const {
+    DWORD got = 0;
+    const DWORD wanted = DWORD(std::min<qint64>(size, 1 << 30));
+    if (!::ReadFile(handleOf(descriptor_), data, wanted, &got, nullptr)) {
+        const DWORD failure = ::GetLastError();
+        if (failure == ERROR_BROKEN_PIPE || failure == ERROR_HANDLE_EOF)
+            return 0;
+        *error = lastError();
+        return -1;
+    }
+    return qint64(got);
+}
+
+int OpenFile::write(const char* data, qint64 size) const {
+    constexpr qint64 kPiece = 1024 * 1024;
+    const HANDLE handle = handleOf(descriptor_);
+    for (qint64 done = 0; done < size;) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, data + done, DWORD(std::min(kPiece, size - done)), &written,
+                         nullptr))
+            return lastError();
+        if (written == 0)
+            return int(ERROR_WRITE_FAULT);
+        done += written;
+    }
+    return 0;
+}
+
+void OpenFile::takeAccessOf(const Status&) const {
+    // Nothing to take: the new file has the rights its folder passes on, as
+    // the previous file had unless someone gave it others, and a file
+    // marked read-only is never replaced (mayWrite).
+}
+
+int OpenFile::sync() const {
+    return ::FlushFileBuffers(handleOf(descriptor_)) ? 0 : lastError();
+}
+
+int OpenFile::close() {
+    const int descriptor = std::exchange(descriptor_, -1);
+    if (::_close(descriptor) == 0)
+        return 0;
+    // The C library keeps the system's number of the failed CloseHandle.
+    return _doserrno != 0 ? int(_doserrno) : kUnknownError;
+}
+
+// Windows has no file-size signal: a write past what the file system takes
+// fails (ERROR_FILE_TOO_LARGE, ERROR_DISK_FULL) and nothing ends the program.
+struct FileSizeSignalIgnored::Previous {};
+
+FileSizeSignalIgnored::FileSizeSignalIgnored() = default;
+
+FileSizeSignalIgnored::~FileSizeSignalIgnored() = default;
+
+void ignoreFileSizeSignal() {}
+
+}  // namespace SystemFiles

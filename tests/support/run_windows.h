@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "app/program.h"
+#include "support/window_helpers.h"
+#include "windows/form1.h"
+
+#include <QTest>
+
+// Shows a window of the run and waits until it is the active window; false
+// when it does not become active. `window` is the window either way.
+//
+//     QVERIFY(showActive(*program, film));
+template <class Window, class PlatformType>
+[[nodiscard]] bool showActive(Program<PlatformType>& run, Window*& window) {
+    window = &run.windows.template get<Window>();
+    window->show();
+    return QTest::qWaitForWindowActive(window);
+}
+
+// Shows the run's input screen as the setup screen's finish button hands it
+// over (its recent-entries list taking no input method) and waits until it
+// is the active window; false when it does not become active.
+template <class PlatformType>
+[[nodiscard]] bool handOverToInputScreen(Program<PlatformType>& run, Form1*& form) {
+    form = &run.windows.template get<Form1>();
+    form->show();
+    form->switchOffListInputMethod();
+    return QTest::qWaitForWindowActive(form);
+}
+
+// Keys on the input screen, made the active window first: numbers
+// separated by "\r", "/" closing a pupil.
+inline void keyOnInputScreen(Form1* form, const QString& keys) {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    typeIntoFocus(keys);
+}
