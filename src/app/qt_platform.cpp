@@ -17,9 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QSoundEffect>
 #include <QTextLayout>
-#include <QUrl>
 #include <QVector>
 
 namespace {
@@ -109,41 +107,22 @@ QString QtPlatform::messageLines(const QString& text, const QFont& font, int wid
     return lines.join(u'\n');
 }
 
-QtPlatform::~QtPlatform() {
-    qDeleteAll(effects_);
-}
+QtPlatform::QtPlatform(WindowRegistry* windows) : windows_(windows) {}
+QtPlatform::~QtPlatform() = default;
 
 void QtPlatform::beep() {
     QApplication::beep();
 }
 
-QSoundEffect* QtPlatform::effectFor(const QString& path) {
-    if (QSoundEffect* effect = effects_.value(path))
-        return effect;
-    auto* effect = new QSoundEffect;
-    effect->setSource(QUrl::fromLocalFile(path));
-    effects_.insert(path, effect);
-    return effect;
-}
-
 void QtPlatform::preloadSound(const QString& path) {
     if (QFileInfo::exists(path))
-        effectFor(path);
+        sounds_.preload(path);
 }
 
 void QtPlatform::playSound(const QString& path) {
     // A missing file gives the system beep, as the classic sound call does.
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(path) || !sounds_.play(path))
         beep();
-        return;
-    }
-    QSoundEffect* effect = effectFor(path);
-    if (effect->status() == QSoundEffect::Error) {
-        beep();
-        return;
-    }
-    // Restarts a sound still playing; never waits for it.
-    effect->play();
 }
 
 void QtPlatform::showMessage(const QString& text) {

@@ -1,22 +1,21 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/sound_player.h"
 #include "domain/platform/platform.h"
 
-#include <QHash>
 #include <QString>
 
 class QFont;
 
-class QSoundEffect;
 class WindowRegistry;
 
-// The real platform: the system beep, wave files through QSoundEffect,
+// The real platform: the system beep, wave files through the sound player,
 // message boxes, the alert windows through the window registry, and Qt's
 // file dialogs with Japanese captions.
 class QtPlatform : public Platform {
 public:
-    explicit QtPlatform(WindowRegistry* windows = nullptr) : windows_(windows) {}
+    explicit QtPlatform(WindowRegistry* windows = nullptr);
     ~QtPlatform() override;
 
     void setWindows(WindowRegistry* windows) { windows_ = windows; }
@@ -54,8 +53,6 @@ public:
     static QString messageLines(const QString& text, const QFont& font, int width);
 
 private:
-    QSoundEffect* effectFor(const QString& path);
-
     WindowRegistry* windows_;
-    QHash<QString, QSoundEffect*> effects_;
+    SoundPlayer sounds_;
 };
