@@ -99,9 +99,11 @@ int main(int argc, char* argv[]) {
     // The program's icon on every window (the menu entry has the same one).
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictor.svg")));
 
-    // A Japanese Gothic face for every window, with the usual fallbacks.
+    // A Japanese Gothic face for every window: Windows' own faces first,
+    // then those of Linux.
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("Noto Sans CJK JP"),
+    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("Yu Gothic UI"),
+                      QStringLiteral("Meiryo UI"), QStringLiteral("Noto Sans CJK JP"),
                       QStringLiteral("IPAexGothic"), QStringLiteral("IPAGothic")});
     font.setPointSize(9);
     QApplication::setFont(font);

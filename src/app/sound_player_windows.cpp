@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/sound_player.h"
 
-#include <windows.h>
+// windows.h before mmsystem.h, which builds on it.
 #include <mmsystem.h>
+#include <windows.h>
 
 // The system plays the file on a thread of its own and stops a sound still
 // playing; it reads the file each time, so there is nothing to preload.

@@ -47,13 +47,17 @@ QString findFamily(ReportFace face) {
 }  // namespace
 
 QStringList reportFamilyCandidates(ReportFace face) {
+    // Windows' faces first, then those of Linux.
     if (face == ReportFace::Mincho) {
         return {QStringLiteral("ＭＳ 明朝"),         QStringLiteral("MS Mincho"),
+                QStringLiteral("Yu Mincho"),         QStringLiteral("游明朝"),
                 QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Serif JP"),
                 QStringLiteral("IPAex明朝"),         QStringLiteral("IPAexMincho"),
                 QStringLiteral("IPA明朝"),           QStringLiteral("IPAMincho")};
     }
     return {QStringLiteral("ＭＳ ゴシック"),    QStringLiteral("MS Gothic"),
+            QStringLiteral("Yu Gothic"),        QStringLiteral("游ゴシック"),
+            QStringLiteral("Meiryo"),           QStringLiteral("メイリオ"),
             QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
             QStringLiteral("IPAexゴシック"),    QStringLiteral("IPAexGothic"),
             QStringLiteral("IPAゴシック"),      QStringLiteral("IPAGothic")};
