@@ -35,7 +35,7 @@ install_packages() {
   local packages=(
     cmake ninja-build dpkg-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
-    qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools
     wine nsis
   )
   local missing=() p
