@@ -20,8 +20,9 @@
 # saved in the Windows user's documents stay.
 #
 # --unpacked FOLDER (or SMOKE_WINDOWS_UNPACKED=FOLDER) runs a program
-# folder (pictor.exe with its DLLs and plugins) copied into the prefix
-# instead of installing; the uninstall step is then skipped.
+# folder (pictor.exe with its DLLs and plugins), or the program of a zip
+# (pictor-VERSION-win64.zip), copied into the prefix instead of installing;
+# the uninstall step is then skipped.
 #
 # Screenshots of each main step go to BUILD_FOLDER/smoke/, with the PDF and
 # the job files. SMOKE_KEEP=1 keeps the temporary folder (prefix, homes).
@@ -89,7 +90,7 @@ install_tools() {
   local -A package_of=(
     [wine]=wine [Xvfb]=xvfb [openbox]=openbox [xdotool]=xdotool
     [import]=imagemagick [xkbcomp]=x11-xkb-utils [pdftoppm]=poppler-utils
-    [iconv]=libc-bin [cmp]=diffutils [xprop]=x11-utils
+    [iconv]=libc-bin [cmp]=diffutils [xprop]=x11-utils [python3]=python3
   )
   local tool missing=()
   for tool in "${!package_of[@]}"; do
@@ -204,6 +205,21 @@ check_job_file() {
     smoke_fail "$file starts with $header, not $SMOKE_HEADER"
 }
 
+# The recovery journal of the running program: a run-N.journal with the
+# keys in its folder $1. A missing journal is a failure noted for the end
+# (the program warns of it on its input screen), so the rest still runs.
+problems=()
+check_journal() {
+  local folder=$1 journal
+  journal=$(find "$folder" -maxdepth 1 -name 'run-*.journal' -size +0 2>/dev/null | head -n 1 || true)
+  if [ -n "$journal" ]; then
+    pass "the recovery journal is written ($(basename "$journal"), $(stat -c %s "$journal") bytes)"
+  else
+    echo "smoke-windows: FAILED ($phase): no recovery journal in $folder: $(find "$folder" -mindepth 1 -printf '%f ' 2>/dev/null || true)" >&2
+    problems+=("$phase: no recovery journal while keying")
+  fi
+}
+
 # Seconds since a time taken with date +%s.%N, to a tenth.
 seconds_since() {
   awk -v from="$1" -v now="$(date +%s.%N)" 'BEGIN { printf "%.1f", now - from }'
@@ -230,9 +246,9 @@ win_documents=""
 wine_prefix() {
   export WINEPREFIX=$SMOKE_TMP/prefix
   say "creating a Wine prefix (Windows 10) in $WINEPREFIX"
-  HOME=$SMOKE_TMP/windows-home wineboot -i >"$SMOKE_TMP/wineboot.log" 2>&1 ||
+  wineboot -i >"$SMOKE_TMP/wineboot.log" 2>&1 ||
     smoke_fail "wineboot failed (see $SMOKE_TMP/wineboot.log)"
-  HOME=$SMOKE_TMP/windows-home winecfg -v win10 >>"$SMOKE_TMP/wineboot.log" 2>&1 ||
+  winecfg -v win10 >>"$SMOKE_TMP/wineboot.log" 2>&1 ||
     smoke_fail "winecfg -v win10 failed"
   # Wine's own dialogs (the file dialogs) draw Japanese through a font
   # linked to theirs, as Windows links its own.
@@ -255,17 +271,25 @@ wine_prefix() {
 install_windows_program() {
   local setups=("$build_folder"/pictor-*-win64-setup.exe)
   if [ -n "$unpacked" ]; then
-    [ -f "$unpacked/pictor.exe" ] || smoke_fail "no pictor.exe in $unpacked"
+    local from=$unpacked
+    if [[ $unpacked == *.zip ]]; then
+      command -v unzip >/dev/null || smoke_fail "unzip is needed for $unpacked"
+      unzip -q "$unpacked" -d "$SMOKE_TMP/unzipped" || smoke_fail "cannot unzip $unpacked"
+      from=$(find "$SMOKE_TMP/unzipped" -name pictor.exe -printf '%h\n' | head -n 1 || true)
+    fi
+    if [ -z "$from" ] || [ ! -f "$from/pictor.exe" ]; then
+      smoke_fail "no pictor.exe in $unpacked"
+    fi
     win_dir="$WINEPREFIX/drive_c/Program Files/ピクトル"
     mkdir -p "$win_dir"
-    cp -r "$unpacked"/. "$win_dir"/
-    say "no installer: the unpacked program of $unpacked copied to $win_dir"
+    cp -r "$from"/. "$win_dir"/
+    say "no installer: the program of $unpacked copied to C:${win_dir#"$WINEPREFIX/drive_c"}"
   else
     [ -f "${setups[0]}" ] ||
       smoke_fail "no pictor-VERSION-win64-setup.exe in $build_folder (run scripts/build-windows.sh, or use --unpacked FOLDER)"
     [ ${#setups[@]} -eq 1 ] || smoke_fail "more than one setup program in $build_folder: ${setups[*]}"
     say "installing $(basename "${setups[0]}") silently (/S)"
-    HOME=$SMOKE_TMP/windows-home wine "${setups[0]}" /S >"$SMOKE_TMP/install.log" 2>&1 ||
+    wine "${setups[0]}" /S >"$SMOKE_TMP/install.log" 2>&1 ||
       smoke_fail "the setup program failed ($?)"
     wineserver -w
     local found
@@ -284,7 +308,7 @@ win_program_pid=""
 start_windows_program() {
   local begin splash=""
   begin=$(date +%s.%N)
-  (cd "$win_dir" && HOME=$SMOKE_TMP/windows-home exec wine "$win_exe" "$@") >>"$SMOKE_TMP/wine.log" 2>&1 &
+  (cd "$win_dir" && exec wine "$win_exe" "$@") >>"$SMOKE_TMP/wine.log" 2>&1 &
   win_program_pid=$!
   pids+=("$win_program_pid")
   local deadline=$((SECONDS + 90))
@@ -339,6 +363,14 @@ print_pupil_report() {
   sleep 1
   pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$pdf" "$shots/$phase-report-page1" ||
     smoke_fail "pdftoppm cannot read $pdf"
+  # The PDF's text, Japanese included, as the report says it. Qt's PDF
+  # gives some ideographs of the Noto CJK faces back as the Kangxi radicals
+  # of the same shape (人 as ⼈): compared in NFKC, which makes them one.
+  local text
+  text=$(pdftotext -enc UTF-8 "$pdf" - 2>/dev/null |
+    python3 -c 'import sys, unicodedata; print(unicodedata.normalize("NFKC", sys.stdin.read()))' || true)
+  [[ $text == *個人別注文一覧* && $text == *"$SMOKE_CUSTOMER"* && $text == *"$SMOKE_PHOTOGRAPHER"* ]] ||
+    smoke_fail "the PDF's text lacks the report's title or the job's names"
 }
 
 # Starts the program with a job file, checks the setup screen took it and
@@ -370,7 +402,7 @@ uninstall_windows_program() {
     return
   fi
   say "uninstalling silently (Uninstall.exe /S)"
-  HOME=$SMOKE_TMP/windows-home wine "$win_dir/Uninstall.exe" /S >"$SMOKE_TMP/uninstall.log" 2>&1 ||
+  wine "$win_dir/Uninstall.exe" /S >"$SMOKE_TMP/uninstall.log" 2>&1 ||
     smoke_fail "Uninstall.exe failed"
   # The uninstaller runs on from a copy of itself in the temporary folder.
   wineserver -w
@@ -411,11 +443,16 @@ mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.ptl
 SMOKE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/pictor-smoke.XXXXXX")
 jobs=$SMOKE_TMP/jobs
-mkdir -p "$jobs" "$SMOKE_TMP/windows-home"
+mkdir -p "$jobs"
 job_name="${SMOKE_CUSTOMER}_${SMOKE_EVENT}.ptl"
 
 linux_exe=$(linux_program)
 say "the Linux program: $linux_exe"
+# Wine, openbox and the programs keep what they write in a home of their
+# own (the Linux program gets another below).
+export HOME=$SMOKE_TMP/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
+mkdir -p "$HOME"
 
 phase=windows
 start_display windows
@@ -433,6 +470,7 @@ pass "setup screen keyed; input screen up"
 smoke_key_pupils
 smoke_shot input-keyed "$(smoke_wait_window "$SMOKE_TITLE_INPUT")"
 pass "$SMOKE_PUPILS pupils keyed"
+check_journal "$(dirname "$win_documents")/AppData/Local/pictor/journal"
 win_job=$win_documents/$job_name
 smoke_save "" "$win_job"
 check_job_file "$win_job"
@@ -459,6 +497,7 @@ pass "Linux setup screen after $linux_start_seconds s"
 smoke_fill_setup
 smoke_key_pupils
 smoke_shot input-keyed "$(smoke_wait_window "$SMOKE_TITLE_INPUT")"
+check_journal "$linux_home/.local/share/pictor/journal"
 linux_job=$linux_home/Documents/$job_name
 smoke_save "" "$linux_job"
 check_job_file "$linux_job"
@@ -485,4 +524,8 @@ uninstall_windows_program
 [ -s "$win_job" ] || smoke_fail "the job file went with the uninstall: $win_job"
 pass "the job file is still there"
 
+if [ ${#problems[@]} -gt 0 ]; then
+  printf 'smoke-windows: FAILED: %s\n' "${problems[@]}" >&2
+  exit 1
+fi
 say "passed in $((SECONDS - started)) s; Windows start to the setup screen: $windows_first_start s (first start), Linux: $linux_first_start s; screenshots in $shots"
