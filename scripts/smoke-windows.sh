@@ -58,6 +58,24 @@ build_folder=$(cd "$1" && pwd) || {
 }
 shots=$build_folder/smoke
 started=$SECONDS
+setups=()
+if [ -z "$unpacked" ]; then
+  for setup in "$build_folder"/pictor-*-win64-setup.exe; do
+    [ -f "$setup" ] && setups+=("$setup")
+  done
+  if [ ${#setups[@]} -eq 0 ]; then
+    echo "smoke-windows: FAILED: no setup program (pictor-VERSION-win64-setup.exe) in $build_folder: run scripts/build-windows.sh, or run an unpacked program with --unpacked FOLDER" >&2
+    exit 1
+  elif [ ${#setups[@]} -gt 1 ]; then
+    echo "smoke-windows: FAILED: more than one setup program in $build_folder: ${setups[*]##*/}" >&2
+    exit 1
+  fi
+elif [ ! -e "$unpacked" ]; then
+  echo "smoke-windows: FAILED: no $unpacked" >&2
+  exit 1
+else
+  unpacked=$(realpath "$unpacked")
+fi
 
 # shellcheck source=scripts/smoke-keys.sh
 . "$repo/scripts/smoke-keys.sh"
@@ -149,7 +167,11 @@ cleanup() {
   fi
   wait 2>/dev/null
   if [ -n "${SMOKE_TMP:-}" ]; then
-    if [ "${SMOKE_KEEP:-0}" = 1 ] || [ "$status" -ne 0 ]; then
+    # The logs of a failed run stay with the screenshots.
+    if [ "$status" -ne 0 ]; then
+      find "$SMOKE_TMP" -maxdepth 1 -name '*.log' -exec cp {} "$shots"/ \; 2>/dev/null
+    fi
+    if [ "${SMOKE_KEEP:-0}" = 1 ]; then
       echo "smoke-windows: kept $SMOKE_TMP" >&2
     else
       rm -rf "$SMOKE_TMP"
@@ -269,7 +291,6 @@ wine_prefix() {
 }
 
 install_windows_program() {
-  local setups=("$build_folder"/pictor-*-win64-setup.exe)
   if [ -n "$unpacked" ]; then
     local from=$unpacked
     if [[ $unpacked == *.zip ]]; then
@@ -285,9 +306,6 @@ install_windows_program() {
     cp -r "$from"/. "$win_dir"/
     say "no installer: the program of $unpacked copied to C:${win_dir#"$WINEPREFIX/drive_c"}"
   else
-    [ -f "${setups[0]}" ] ||
-      smoke_fail "no pictor-VERSION-win64-setup.exe in $build_folder (run scripts/build-windows.sh, or use --unpacked FOLDER)"
-    [ ${#setups[@]} -eq 1 ] || smoke_fail "more than one setup program in $build_folder: ${setups[*]}"
     say "installing $(basename "${setups[0]}") silently (/S)"
     wine "${setups[0]}" /S >"$SMOKE_TMP/install.log" 2>&1 ||
       smoke_fail "the setup program failed ($?)"
