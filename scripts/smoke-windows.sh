@@ -259,6 +259,14 @@ same_bytes() {
 
 # --- Windows --------------------------------------------------------------
 
+# The programs run as an operator's would: no Qt setting of a developer's
+# shell reaches them (Wine hands WINEQT_ variables to Qt as QT_ ones, and
+# WINEPATH could find other DLLs than the installed ones).
+for variable in $(compgen -e); do
+  case $variable in
+  QT_* | WINEQT_* | WINEPATH) unset "$variable" ;;
+  esac
+done
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 win_exe=""
