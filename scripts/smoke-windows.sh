@@ -13,8 +13,8 @@
 # the keypad), saved, one report printed to a PDF from its preview, and the
 # program quits through its exit confirmation. The Linux program of this
 # repository (built into build/, or $PICTOR_BUILD_DIR, when needed; or
-# $SMOKE_LINUX_PROGRAM) takes the same keys on a display of its own. The two
-# job files must be the same bytes; each program then loads its own file and
+# $SMOKE_LINUX_PROGRAM) takes the same keys on a display of its own and
+# prints the same report to a PDF. The two job files must be the same bytes; each program then loads its own file and
 # the other's and saves it again unchanged. Last, the silent uninstall
 # (Uninstall.exe /S) must leave no program file behind, and the job files
 # saved in the Windows user's documents stay.
@@ -357,11 +357,15 @@ win_path() {
   winepath -w "$1" 2>/dev/null
 }
 
-# The pupil report's preview, printed to a PDF: its print button (no key
-# reaches it: a toolbar button) opens the save dialog of "PDF に出力", since
-# a Wine prefix has no printer and the preview prints to a PDF file then.
+# The pupil report's preview, printed to a PDF through its print button
+# (a toolbar button, which no key reaches: clicked where it is in the
+# 900-pixel-wide preview, at the toolbar's end). On Windows it opens the save
+# dialog of "PDF に出力", since a Wine prefix has no printer and the preview
+# then prints to a PDF file; on Linux Qt's print dialog, whose printer is
+# then "PDF ファイルに出力" with the output file's box (Alt+F), and 印刷
+# (Alt+P).
 print_pupil_report() {
-  local pdf=$1 input preview dialog deadline
+  local system=$1 pdf=$2 input preview dialog deadline
   input=$(smoke_wait_window "$SMOKE_TITLE_INPUT")
   smoke_activate "$input"
   smoke_keys alt+p
@@ -371,15 +375,27 @@ print_pupil_report() {
   smoke_activate "$preview"
   sleep 1
   smoke_shot report-preview "$preview"
-  # The print button, the last one of the toolbar, in the 900-pixel-wide
-  # preview window.
-  xdotool mousemove --window "$preview" 670 17 click 1
-  dialog=$(smoke_find_window '(PDF に出力|Export to PDF)' 20) ||
-    smoke_fail "the preview's print button opened no PDF dialog (is there a printer?)"
-  smoke_activate "$dialog"
-  smoke_keys Home shift+End Delete
-  xdotool type --delay "$SMOKE_KEY_DELAY" "$(win_path "$pdf")"
-  smoke_keys Return
+  if [ "$system" = windows ]; then
+    xdotool mousemove --window "$preview" 670 17 click 1
+    dialog=$(smoke_find_window '(PDF に出力|Export to PDF)' 20) ||
+      smoke_fail "the preview's print button opened no PDF dialog (is there a printer?)"
+    smoke_activate "$dialog"
+    smoke_keys Home shift+End Delete
+    xdotool type --delay "$SMOKE_KEY_DELAY" "$(win_path "$pdf")"
+    smoke_keys Return
+  else
+    xdotool mousemove --window "$preview" 676 19 click 1
+    dialog=$(smoke_find_window '(印刷|Print)' 20) ||
+      smoke_fail "the preview's print button opened no print dialog"
+    smoke_activate "$dialog"
+    smoke_keys alt+f
+    sleep 0.3
+    smoke_keys ctrl+a
+    xdotool type --delay "$SMOKE_KEY_DELAY" "$pdf"
+    sleep 0.3
+    smoke_shot print-dialog "$dialog"
+    smoke_keys alt+p
+  fi
   smoke_wait_window_gone "$SMOKE_TITLE_PUPIL_REPORT" 30
   deadline=$((SECONDS + 20))
   until [ -s "$pdf" ] && [ "$(head -c 5 "$pdf")" = "%PDF-" ]; do
@@ -502,7 +518,7 @@ smoke_save "" "$win_job"
 check_job_file "$win_job"
 cp "$win_job" "$shots/windows.ptl"
 pass "saved under the suggested name: C:${win_job#"$WINEPREFIX/drive_c"}"
-print_pupil_report "$shots/windows-pupil-report.pdf"
+print_pupil_report windows "$shots/windows-pupil-report.pdf"
 pass "pupil report printed to a PDF ($(stat -c %s "$shots/windows-pupil-report.pdf") bytes)"
 smoke_quit
 wait_program_end "$win_program_pid"
@@ -528,6 +544,8 @@ linux_job=$linux_home/Documents/$job_name
 smoke_save "" "$linux_job"
 check_job_file "$linux_job"
 cp "$linux_job" "$shots/linux.ptl"
+print_pupil_report linux "$shots/linux-pupil-report.pdf"
+pass "pupil report printed to a PDF ($(stat -c %s "$shots/linux-pupil-report.pdf") bytes)"
 smoke_quit
 wait_program_end "$linux_program_pid"
 pass "the same keys on Linux, saved and quit"
