@@ -482,7 +482,7 @@ start_linux_program() {
 
 install_tools
 mkdir -p "$shots"
-rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.ptl
+rm -f "$shots"/*.png "$shots"/*.pdf "$shots"/*.ptl "$shots"/*.log
 SMOKE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/pictor-smoke.XXXXXX")
 jobs=$SMOKE_TMP/jobs
 mkdir -p "$jobs"
