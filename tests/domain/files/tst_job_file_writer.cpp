@@ -646,7 +646,6 @@ void TestJobFileWriter::defaultName() {
     QVERIFY(proposed.toUtf8().size() <= maxBytes);
 }
 
-QTEST_GUILESS_MAIN(TestJobFileWriter)
 void TestJobFileWriter::proposedName_fitsAndSaves() {
     // Customer and event of 43 characters of three bytes each.
     JobState job = jobOfPersons(1);
@@ -734,4 +733,5 @@ void TestJobFileWriter::unsavedWork() {
     QVERIFY(hasUnsavedWork(job, known));
 }
 
+QTEST_GUILESS_MAIN(TestJobFileWriter)
 #include "tst_job_file_writer.moc"
