@@ -8,7 +8,6 @@
 #include "support/job_checks.h"
 #include "support/journal_day.h"
 #include "support/journaled_run_fixture.h"
-#include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_film.h"
@@ -50,17 +49,6 @@ class TestJournalRestore : public QObject {
         for (int i = 0; i < list->count(); ++i)
             items << list->item(i)->text();
         return items;
-    }
-
-    // The job a day's first keys give, keyed straight into an engine.
-    static JobState keyedStraight(const QString& keys) {
-        JobState job = journalDayJob();
-        FakePlatform platform;
-        OrderEntry engine(job, platform);
-        engine.Form_Load(QStringLiteral("/x"));
-        for (const QChar c : keys)
-            engine.Form_KeyPress(c.unicode());
-        return job;
     }
 
 private Q_SLOTS:
@@ -152,51 +140,6 @@ private Q_SLOTS:
         Run third(folder->path());
         startRunWithJournal(third.program.context, third.store);
         QVERIFY(third.program.platform.questions.isEmpty());
-    }
-
-    // The journal's writes fail past a file size limit, as on a full disk.
-    void failingJournal_keysGoOnAndTheScreenWarnsWithoutABox() {
-        const QString keys = QStringLiteral("12\r/302\r303\r/304\r305\r/");
-        for (const bool savedAfterwards : {true, false}) {
-            folder = std::make_unique<QTemporaryDir>();
-            {
-                Run first(folder->path());
-                Form1& form = startKeying(first);
-                auto* warning = control<QLabel>(&form, "lblJournalWarning");
-                typeIntoFocus(keys.left(4));
-                QVERIFY(!warning->isVisible());
-                {
-                    FileSizeLimit limit(1000);
-                    QVERIFY(limit.set());
-                    typeIntoFocus(keys.mid(4));
-                    verifySameState(first.program.job, keyedStraight(keys));
-                    QCOMPARE(first.program.job.personCount, 3);
-                    QVERIFY(first.program.platform.messages.isEmpty());
-                    QVERIFY(first.program.platform.questions.isEmpty());
-                    QVERIFY(warning->isVisible());
-                    QVERIFY(QApplication::focusWidget() != warning);
-                }
-                if (!savedAfterwards)
-                    continue;  // the run ends here, as in a crash
-                // Room again: the save holds everything, the warning goes.
-                first.program.platform.fileAnswers = {folder->filePath(QStringLiteral("d.ptl"))};
-                QTest::mouseClick(control<QPushButton>(&form, "Command2"), Qt::LeftButton);
-                QVERIFY(QFile::exists(folder->filePath(QStringLiteral("d.ptl"))));
-                QVERIFY(!warning->isVisible());
-                form.close();
-                first.program.journal.finish();
-            }
-            Run second(folder->path());
-            second.program.platform.questionAnswers = {true};
-            startRunWithJournal(second.program.context, second.store);
-            if (savedAfterwards) {
-                QVERIFY(second.program.platform.questions.isEmpty());
-            } else {
-                QCOMPARE(second.program.platform.questions.size(), 1);
-                QVERIFY(second.program.platform.questions.first().contains(
-                    RunStartTexts::kIncompleteNote.trimmed()));
-            }
-        }
     }
 
     void damagedJournal_isCopiedBeforeTheRestoreAndTheOperatorIsTold() {

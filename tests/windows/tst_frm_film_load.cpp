@@ -21,12 +21,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 const char* const kLockedBoxes[] = {"tbDaiStart", "tbDaiEnd",    "tbChuStart",
@@ -356,37 +350,6 @@ private Q_SLOTS:
                  QString::fromLatin1(record.mid(1)) + QStringLiteral("\\.10000 "));
         QCOMPARE(loaded.largeEnd.value(), 100.5);
         QCOMPARE(loaded.mediumUnitPrice.value(), -500.0);
-    }
-
-    void namedPipe_refusedAtOnce() {
-#ifdef Q_OS_UNIX
-        const QString path = dir.filePath(QStringLiteral("pipe.ptl"));
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        // Should the load wait for a writer of the pipe, one comes after five
-        // seconds and closes at once, so the test ends and fails.
-        std::atomic<bool> done = false;
-        std::thread writer([&] {
-            for (int i = 0; i < 50 && !done; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (done)
-                return;
-            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        });
-        QElapsedTimer timer;
-        timer.start();
-        clickLoad(path);
-        done = true;
-        writer.join();
-        QVERIFY2(timer.elapsed() < 4000, "the load waited for a writer of the pipe");
-        QCOMPARE(platform().messages.size(), 1);
-        QVERIFY(
-            platform().messages.constFirst().contains(QStringLiteral("通常のファイルではない")));
-        verifyUnlocked();
-#else
-        QSKIP("named pipes of this kind exist on Unix only");
-#endif
     }
 
     void unreadableFile_toldAndScreenStaysOpen_data() {

@@ -2,7 +2,6 @@
 #include "domain/files/job_file_commands.h"
 #include "support/job_window_fixture.h"
 #include "support/run_windows.h"
-#include "support/save_faults_fixture.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_end.h"
@@ -379,46 +378,6 @@ private Q_SLOTS:
         // The open pupil was registered before the question, as the finish
         // button always does.
         QVERIFY(program->job.pendingEntry.isEmpty());
-    }
-
-    void fullDisk_toldJobKeptAndSavedOnceThereIsRoom() {
-#ifndef Q_OS_LINUX
-        QSKIP("mounts a tmpfs");
-#else
-        SmallFileSystem disk(128 * 1024);
-        if (!disk.mounted())
-            QSKIP(qPrintable(disk.whyNotMounted()));
-        const QString job1 = disk.filePath(QStringLiteral("job1.ptl"));
-        QVERIFY(writeJob(keyedJob(), job1));
-        const QByteArray yesterday = fileBytes(job1);
-        loadAndStart(job1);
-        if (QTest::currentTestFailed())
-            return;
-        typeIntoFocus(QStringLiteral("7\r8\r/"));
-        const JobState before = program->job;
-        QVERIFY(disk.leaveFree(12 * 1024));
-
-        saveAsProposed();
-        QCOMPARE(platform().messages.size(), 1);
-        const QString told = platform().messages.constFirst();
-        QVERIFY2(told.contains(JobFileSaveMessages::kDiskFull), qPrintable(told));
-        QVERIFY(told.contains(QDir::toNativeSeparators(job1)));
-        QCOMPARE(fileBytes(job1), yesterday);
-        QVERIFY(!QFileInfo::exists(backupPathFor(job1)));
-        QCOMPARE(program->job.personCount, before.personCount);
-        QCOMPARE(program->job.personRecords, before.personRecords);
-        QCOMPARE(program->job.printCounts, before.printCounts);
-
-        QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
-        platform().clear();
-        saveAsProposed();
-        QCOMPARE(platform().fileDialogs.constLast().suggestedPath, job1);
-        QVERIFY2(platform().messages.isEmpty(), qPrintable(platform().messages.join('\n')));
-        QCOMPARE(fileBytes(backupPathFor(job1)), yesterday);
-        JobState loaded;
-        QVERIFY(LoadJobFile(loaded, job1).complete());
-        verifySameJob(loaded, program->job);
-#endif
     }
 };
 

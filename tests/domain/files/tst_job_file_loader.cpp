@@ -4,19 +4,10 @@
 #include "domain/job/job_state.h"
 #include "support/steps_after_load.h"
 
-#include <chrono>
-#include <future>
-
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -195,7 +186,6 @@ private slots:
     void fileFarTooLarge_refusedUnread();
     void missingFile_reportsAndChangesNothing_data();
     void missingFile_reportsAndChangesNothing();
-    void namedPipe_refusedWithoutWaiting();
     void settingsControls_data();
     void settingsControls();
     void damagedFiles_neverCrashOrHang();
@@ -466,8 +456,6 @@ void TestJobFileLoader::missingFile_reportsAndChangesNothing_data() {
     QTest::newRow("no such file") << QStringLiteral("/nonexistent-folder/データ.ptl") << cannotOpen;
     QTest::newRow("empty name") << QString() << cannotOpen;
     QTest::newRow("a folder") << QDir::tempPath() << notAFile;
-    if (QFileInfo::exists(QStringLiteral("/dev/zero")))
-        QTest::newRow("a device without end") << QStringLiteral("/dev/zero") << notAFile;
 }
 
 void TestJobFileLoader::missingFile_reportsAndChangesNothing() {
@@ -482,32 +470,6 @@ void TestJobFileLoader::missingFile_reportsAndChangesNothing() {
     if (reason == int(JobFileLoadResult::Reason::NotAFile))
         QVERIFY(result.message.contains(QStringLiteral("通常のファイルではない")));
     QCOMPARE(job.customerName.toText(), QStringLiteral("旧1"));
-}
-
-void TestJobFileLoader::namedPipe_refusedWithoutWaiting() {
-#ifdef Q_OS_UNIX
-    // A named pipe holds an open() for reading until something writes to
-    // it. Loaded on a thread of its own, so that a load that does wait can be
-    // set free (by opening the pipe for writing) and reported.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("pipe.ptl"));
-    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    JobState job = oldJob();
-    auto load = std::async(std::launch::async, [&] { return LoadJobFile(job, path); });
-    if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-        const int writer = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0)
-            ::close(writer);
-        load.wait();
-        QFAIL("the load waited for a writer of the pipe");
-    }
-    const JobFileLoadResult result = load.get();
-    QCOMPARE(result.reason, JobFileLoadResult::Reason::NotAFile);
-    QVERIFY(result.message.contains(path));
-    QCOMPARE(job.customerName.toText(), QStringLiteral("旧1"));
-#else
-    QSKIP("named pipes of this kind exist on Unix only");
-#endif
 }
 
 void TestJobFileLoader::settingsControls_data() {

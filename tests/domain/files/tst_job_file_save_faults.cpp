@@ -5,6 +5,7 @@
 #include "domain/files/job_file_writer.h"
 #include "domain/job/job_state.h"
 #include "support/job_builder.h"
+#include "support/posix_faults_fixture.h"
 #include "support/save_faults_fixture.h"
 
 #include <csignal>
@@ -17,13 +18,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#endif
 
 // Saving when the disk, the system or a killed process gets in the way:
 // every fault here really happens (a full or read-only file system mounted
@@ -73,7 +72,6 @@ void verifyUnchanged(const JobState& job, const JobState& before) {
     QCOMPARE(job.pendingEntry, before.pendingEntry);
 }
 
-#ifdef Q_OS_LINUX
 struct stat statusOf(const QString& path) {
     struct stat status {};
     ::lstat(QFile::encodeName(path).constData(), &status);
@@ -83,7 +81,6 @@ struct stat statusOf(const QString& path) {
 constexpr uid_t kOtherUser = 23456;
 constexpr gid_t kOtherGroup = 12345;
 constexpr uid_t kNobody = 65534;
-#endif
 
 }  // namespace
 
@@ -106,7 +103,6 @@ private slots:
     void groupOfAMember_keptWithoutRoot();
     void symbolicLinks_backupNeverWritesThrough();
     void longNames_toldAsTooLong();
-    void proposedName_fitsAndSaves();
     void leftovers_removedOthersKept();
     void killedMidSave_fileWholeAndLeftoversCleared();
 };
@@ -120,9 +116,6 @@ void TestJobFileSaveFaults::fullDisk_notClaimed_data() {
 }
 
 void TestJobFileSaveFaults::fullDisk_notClaimed() {
-#ifndef Q_OS_LINUX
-    QSKIP("mounts a tmpfs");
-#else
     QFETCH(int, freeKB);
     QFETCH(bool, previousFile);
     SmallFileSystem disk(64 * 1024);
@@ -154,13 +147,9 @@ void TestJobFileSaveFaults::fullDisk_notClaimed() {
         QCOMPARE(bytesOf(backupPathFor(path)), QByteArray("older job\r\n"));
     }
     verifyUnchanged(job, before);
-#endif
 }
 
 void TestJobFileSaveFaults::fullDisk_backupTakesNoRoom() {
-#ifndef Q_OS_LINUX
-    QSKIP("mounts a tmpfs");
-#else
     // Room for the new file only: the previous one becomes the backup under
     // a second name, without being copied.
     SmallFileSystem disk(96 * 1024);
@@ -181,13 +170,9 @@ void TestJobFileSaveFaults::fullDisk_backupTakesNoRoom() {
     JobState loaded;
     QVERIFY(LoadJobFile(loaded, path).complete());
     QCOMPARE(loaded.personRecords[1], second.personRecords[1]);
-#endif
 }
 
 void TestJobFileSaveFaults::fullDisk_bufferedFileDeviceReported() {
-#ifndef Q_OS_LINUX
-    QSKIP("mounts a tmpfs");
-#else
     // Through a buffered QFile the last part of the job sits in the buffer
     // when the writes return; the failure comes when it is flushed.
     SmallFileSystem disk(64 * 1024);
@@ -200,13 +185,9 @@ void TestJobFileSaveFaults::fullDisk_bufferedFileDeviceReported() {
     QVERIFY(!result.saved);
     QCOMPARE(result.fault, FileFault::DiskFull);
     QCOMPARE(result.message, kDeviceFailed.arg(kDiskFull));
-#endif
 }
 
 void TestJobFileSaveFaults::fullDisk_backupCopyLeavesPreviousBackup() {
-#ifndef Q_OS_LINUX
-    QSKIP("mounts a tmpfs");
-#else
     // Where the previous file must be copied (no hard links, as on a memory
     // card), a copy that does not fit leaves the previous backup as it was.
     SmallFileSystem disk(128 * 1024);
@@ -230,13 +211,9 @@ void TestJobFileSaveFaults::fullDisk_backupCopyLeavesPreviousBackup() {
     QVERIFY(copied.ok());
     QCOMPARE(bytesOf(backup), bytesOf(path));
     QVERIFY(statusOf(backup).st_ino != statusOf(path).st_ino);
-#endif
 }
 
 void TestJobFileSaveFaults::readOnlyFileSystem_toldInJapanese() {
-#ifndef Q_OS_LINUX
-    QSKIP("mounts a tmpfs");
-#else
     SmallFileSystem disk(256 * 1024);
     if (!disk.mounted())
         QSKIP(qPrintable(disk.whyNotMounted()));
@@ -252,7 +229,6 @@ void TestJobFileSaveFaults::readOnlyFileSystem_toldInJapanese() {
              qPrintable(result.message));
     QVERIFY2(onlyJapanese(result.message, {path}), qPrintable(result.message));
     QCOMPARE(bytesOf(path), previous);
-#endif
 }
 
 void TestJobFileSaveFaults::fileSizeLimit_reportedNotKilled_data() {
@@ -262,9 +238,6 @@ void TestJobFileSaveFaults::fileSizeLimit_reportedNotKilled_data() {
 }
 
 void TestJobFileSaveFaults::fileSizeLimit_reportedNotKilled() {
-#ifndef Q_OS_LINUX
-    QSKIP("needs a per-process file size limit");
-#else
     // 70 000 bytes: past the first 64 KB and not on any boundary of it.
     QFETCH(bool, previousFile);
     QTemporaryDir dir;
@@ -306,13 +279,9 @@ void TestJobFileSaveFaults::fileSizeLimit_reportedNotKilled() {
         QCOMPARE(bytesOf(backup), QByteArray("older job\r\n"));
         QCOMPARE(namesIn(dir.path()).size(), 2);
     }
-#endif
 }
 
 void TestJobFileSaveFaults::fileSizeLimit_signalIgnoredByTheSaveItself() {
-#ifndef Q_OS_LINUX
-    QSKIP("needs a per-process file size limit");
-#else
     // A process that did not ignore SIGXFSZ is not ended by a save past the
     // limit: the save ignores it while it writes.
     QTemporaryDir dir;
@@ -335,13 +304,9 @@ void TestJobFileSaveFaults::fileSizeLimit_signalIgnoredByTheSaveItself() {
     });
     QCOMPARE(code, 0);
     QCOMPARE(namesIn(dir.path()), QStringList());
-#endif
 }
 
 void TestJobFileSaveFaults::noPermission_toldAsSuch() {
-#ifndef Q_OS_LINUX
-    QSKIP("runs a child as another user");
-#else
     if (::geteuid() != 0)
         QSKIP("needs root to run the save as the user nobody");
     // A folder that nobody may read but not write: no new job file there.
@@ -383,7 +348,6 @@ void TestJobFileSaveFaults::noPermission_toldAsSuch() {
     QCOMPARE(marked, 0);
     QCOMPARE(bytesOf(path), QByteArray("previous job\r\n"));
     QCOMPARE(namesIn(dir.path()), QStringList{QStringLiteral("job.ptl")});
-#endif
 }
 
 void TestJobFileSaveFaults::permissionsAndGroup_keptByFileAndBackup_data() {
@@ -394,9 +358,6 @@ void TestJobFileSaveFaults::permissionsAndGroup_keptByFileAndBackup_data() {
 }
 
 void TestJobFileSaveFaults::permissionsAndGroup_keptByFileAndBackup() {
-#ifndef Q_OS_LINUX
-    QSKIP("POSIX owners and groups");
-#else
     if (::geteuid() != 0)
         QSKIP("needs root to give the job file another owner and group");
     QFETCH(int, mode);
@@ -432,13 +393,9 @@ void TestJobFileSaveFaults::permissionsAndGroup_keptByFileAndBackup() {
     const QString fresh = dir.filePath(QStringLiteral("new.ptl"));
     QVERIFY(saveJobFile(fresh, jobOfPersons(0)).saved);
     QCOMPARE(int(statusOf(fresh).st_mode & 0777), int(0666 & ~mask));
-#endif
 }
 
 void TestJobFileSaveFaults::groupOfAMember_keptWithoutRoot() {
-#ifndef Q_OS_LINUX
-    QSKIP("POSIX owners and groups");
-#else
     if (::geteuid() != 0)
         QSKIP("needs root to set up a user with a second group");
     // The operator's own group differs from the job file's, a group the
@@ -464,13 +421,9 @@ void TestJobFileSaveFaults::groupOfAMember_keptWithoutRoot() {
         QCOMPARE(int(statusOf(file).st_mode & 07777), 0660);
     }
     QCOMPARE(bytesOf(path), jobBytes(job));
-#endif
 }
 
 void TestJobFileSaveFaults::symbolicLinks_backupNeverWritesThrough() {
-#ifndef Q_OS_UNIX
-    QSKIP("symbolic links");
-#else
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("job.ptl"));
     const QString backup = backupPathFor(path);
@@ -499,7 +452,6 @@ void TestJobFileSaveFaults::symbolicLinks_backupNeverWritesThrough() {
     QCOMPARE(viaLink.backupPath, backupPathFor(target));
     QCOMPARE(bytesOf(backupPathFor(target)), QByteArray("previous real job\r\n"));
     QVERIFY(!QFileInfo::exists(backupPathFor(link)));
-#endif
 }
 
 void TestJobFileSaveFaults::longNames_toldAsTooLong() {
@@ -529,30 +481,7 @@ void TestJobFileSaveFaults::longNames_toldAsTooLong() {
     QCOMPARE(namesIn(dir.path()).size(), 1);
 }
 
-void TestJobFileSaveFaults::proposedName_fitsAndSaves() {
-    // Customer and event of 43 characters of three bytes each.
-    JobState job = jobOfPersons(1);
-    job.customerName = QString(43, u'桜');
-    job.eventName = QString(43, u'祭');
-    QTemporaryDir dir;
-    const QString proposed = suggestedJobFilePath(job, QString(), dir.path());
-    QCOMPARE(QFileInfo(proposed).fileName(), defaultJobFileName(job));
-    QCOMPARE(QFileInfo(proposed).absolutePath(), QDir(dir.path()).absolutePath());
-    for (int round = 0; round < 2; ++round) {
-        const JobFileSaveResult result = saveJobFile(proposed, job);
-        QVERIFY2(result.saved, qPrintable(result.message));
-    }
-    QVERIFY(QFileInfo::exists(backupPathFor(proposed)));
-
-    // Where a file was loaded or saved in this run, that file itself.
-    QCOMPARE(suggestedJobFilePath(job, dir.filePath(QStringLiteral("job1.ptl")), QDir::homePath()),
-             dir.filePath(QStringLiteral("job1.ptl")));
-}
-
 void TestJobFileSaveFaults::leftovers_removedOthersKept() {
-#ifndef Q_OS_LINUX
-    QSKIP("POSIX owners");
-#else
     QTemporaryDir dir;
     const QByteArray job = jobBytes(jobOfPersons(0));
     const QStringList removed = {
@@ -604,13 +533,9 @@ void TestJobFileSaveFaults::leftovers_removedOthersKept() {
         if (!name.startsWith(QStringLiteral(".pictor")) && !name.startsWith(u'r'))
             QCOMPARE(bytesOf(dir.filePath(name)), job);
     }
-#endif
 }
 
 void TestJobFileSaveFaults::killedMidSave_fileWholeAndLeftoversCleared() {
-#ifndef Q_OS_LINUX
-    QSKIP("kills a child process");
-#else
     // A child saves two jobs in turn, over and over; it is killed at random
     // moments. After every kill the job file and its backup are one of the
     // two whole jobs, and the next save clears what the kill left.
@@ -655,7 +580,6 @@ void TestJobFileSaveFaults::killedMidSave_fileWholeAndLeftoversCleared() {
     JobState loaded;
     QVERIFY(LoadJobFile(loaded, path).complete());
     QCOMPARE(loaded.customerName.toText(), QStringLiteral("二"));
-#endif
 }
 
 QTEST_GUILESS_MAIN(TestJobFileSaveFaults)

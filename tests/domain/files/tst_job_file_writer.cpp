@@ -9,6 +9,7 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/job_checks.h"
+#include "support/save_faults_fixture.h"
 
 #include <cmath>
 #include <limits>
@@ -150,6 +151,7 @@ private slots:
     void deviceFailingMidWrite_reported();
     void defaultName_data();
     void defaultName();
+    void proposedName_fitsAndSaves();
     void changedElsewhere_data();
     void changedElsewhere();
     void unsavedWork();
@@ -644,7 +646,26 @@ void TestJobFileWriter::defaultName() {
     QVERIFY(proposed.toUtf8().size() <= maxBytes);
 }
 
-QTEST_GUILESS_MAIN(TestJobFileWriter)
+void TestJobFileWriter::proposedName_fitsAndSaves() {
+    // Customer and event of 43 characters of three bytes each.
+    JobState job = jobOfPersons(1);
+    job.customerName = QString(43, u'桜');
+    job.eventName = QString(43, u'祭');
+    QTemporaryDir dir;
+    const QString proposed = suggestedJobFilePath(job, QString(), dir.path());
+    QCOMPARE(QFileInfo(proposed).fileName(), defaultJobFileName(job));
+    QCOMPARE(QFileInfo(proposed).absolutePath(), QDir(dir.path()).absolutePath());
+    for (int round = 0; round < 2; ++round) {
+        const JobFileSaveResult result = saveJobFile(proposed, job);
+        QVERIFY2(result.saved, qPrintable(result.message));
+    }
+    QVERIFY(QFileInfo::exists(backupPathFor(proposed)));
+
+    // Where a file was loaded or saved in this run, that file itself.
+    QCOMPARE(suggestedJobFilePath(job, dir.filePath(QStringLiteral("job1.ptl")), QDir::homePath()),
+             dir.filePath(QStringLiteral("job1.ptl")));
+}
+
 void TestJobFileWriter::changedElsewhere_data() {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("changed");
@@ -712,4 +733,5 @@ void TestJobFileWriter::unsavedWork() {
     QVERIFY(hasUnsavedWork(job, known));
 }
 
+QTEST_GUILESS_MAIN(TestJobFileWriter)
 #include "tst_job_file_writer.moc"

@@ -5,7 +5,7 @@
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/job_checks.h"
-#include "support/save_faults_fixture.h"
+#include "support/journal_day.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,44 +13,6 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
-
-#include <sys/stat.h>
-
-// A day keyed through the engine as the input screen keys it: every entry
-// is written to the journal, then carried out.
-class JournaledDay {
-public:
-    explicit JournaledDay(const QString& path) : engine(job, platform) {
-        job = makeJob();
-        job.customerName = QStringLiteral("桜ヶ丘小学校");
-        engine.Form_Load(QStringLiteral("/x"));
-        writer.setPath(path);
-        writer.begin(job);
-    }
-
-    void apply(const JournalEntry& entry) {
-        writer.record(entry, job);
-        applyJournalEntry(engine, platform, entry);
-        // The operator closes an alert window at once, which hands the
-        // screen back and activates it, and takes back the number kept for
-        // editing.
-        if (!engine.display().form1Enabled) {
-            apply({JournalEntry::Kind::AlertClosed});
-            apply({JournalEntry::Kind::Activate});
-            while (!engine.display().Label1.isEmpty())
-                apply({JournalEntry::Kind::KeyPress, OrderEntry::kKeyBackSpace});
-        }
-    }
-    void keys(const QString& text) {
-        for (const QChar c : text)
-            apply({JournalEntry::Kind::KeyPress, c.unicode()});
-    }
-
-    JobState job;
-    FakePlatform platform;
-    OrderEntry engine;
-    JournalWriter writer;
-};
 
 class TestJournal : public QObject {
     Q_OBJECT
@@ -71,11 +33,6 @@ class TestJournal : public QObject {
     static bool writeFile(const QString& path, const QByteArray& bytes) {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-    static int modeOf(const QString& path) {
-        struct stat status {};
-        ::stat(QFile::encodeName(path).constData(), &status);
-        return int(status.st_mode & 0777);
     }
 
     // A whole frame as the journal writes it: length, kind and data, CRC-32.
@@ -190,72 +147,6 @@ private Q_SLOTS:
         QString why;
         QVERIFY(!readJournal(buffer, &why));
         QCOMPARE(why, reason);
-    }
-
-    // A file size limit makes every write past the journal's size fail, as
-    // a full disk does.
-    void writingFails_theJournalIsMarkedAndStartsAgainAtTheNextClose() {
-        JournaledDay day(path());
-        day.keys(QStringLiteral("12\r/"));
-        {
-            FileSizeLimit limit(1000);  // well below the journal's size
-            QVERIFY(limit.set());
-            day.keys(QStringLiteral("302\r303\r/304\r"));
-            QVERIFY(day.writer.failed());
-            QVERIFY(day.writer.atRisk());
-            const std::optional<JournalContents> stopped = readJournalFile(path());
-            QVERIFY(stopped);
-            QVERIFY(stopped->incomplete);
-            QVERIFY(stopped->unsaved);
-            day.keys(QStringLiteral("305\r/"));  // still full: no fresh start
-            QVERIFY(day.writer.failed());
-        }
-        QCOMPARE(day.job.personCount, 3);
-        day.keys(QStringLiteral("306\r"));  // not a close: nothing tried yet
-        QVERIFY(day.writer.failed());
-        day.keys(QStringLiteral("/"));
-        QVERIFY(!day.writer.failed());
-        QVERIFY(!QFile::exists(incompleteMarkPath(path())));
-        const std::optional<JournalContents> again = readJournalFile(path());
-        QVERIFY(again);
-        QVERIFY(!again->incomplete);
-        QVERIFY(again->unsaved);
-        verifySameState(replayJournal(*again, QStringLiteral("/x")), day.job);
-    }
-
-    void writingFailed_aCompleteSaveLeavesNothingAtTheEnd_elseTheJournalStaysMarked() {
-        for (const bool saved : {true, false}) {
-            JournaledDay day(path());
-            day.keys(QStringLiteral("12\r/"));
-            FileSizeLimit limit(1000);  // well below the journal's size
-            day.keys(QStringLiteral("302\r303\r/"));
-            QVERIFY(day.writer.failed());
-            if (saved)
-                day.writer.markSaved(true);
-            QCOMPARE(day.writer.atRisk(), !saved);
-            day.writer.finish();
-            QCOMPARE(QFile::exists(path()), !saved);
-            QCOMPARE(QFile::exists(incompleteMarkPath(path())), !saved);
-        }
-    }
-
-    void folderRemoved_isNoticedAtTheNextCloseAndTheJournalWrittenAfresh() {
-        QTemporaryDir parent;
-        const QString folder = parent.filePath(QStringLiteral("journal"));
-        QVERIFY(makePrivateFolder(folder));
-        const QString journal = QDir(folder).filePath(QStringLiteral("run-0.journal"));
-        JournaledDay day(journal);
-        day.keys(QStringLiteral("12\r/"));
-        QVERIFY(QDir(folder).removeRecursively());
-        day.keys(QStringLiteral("13\r"));
-        QVERIFY(!QFile::exists(journal));  // written to a file no folder holds
-        day.keys(QStringLiteral("/"));
-        QVERIFY(!day.writer.failed());
-        QCOMPARE(modeOf(folder), 0700);
-        const std::optional<JournalContents> contents = readJournalFile(journal);
-        QVERIFY(contents);
-        verifySameState(replayJournal(*contents, QStringLiteral("/x")), day.job);
-        QCOMPARE(day.job.personCount, 2);
     }
 
     void damageInTheMiddle_isToldFromACutAtTheEnd_data() {
@@ -460,46 +351,6 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(weeks));
         for (const QString& path : aside + QStringList{own})
             QVERIFY(QFile::exists(path));
-    }
-
-    void incompleteJournal_isSetAsideWhenItsJobFileWasSavedLater_elseOfferedAsIncomplete() {
-        for (const bool savedLater : {true, false}) {
-            QTemporaryDir folder;
-            const QString jobFile = folder.filePath(QStringLiteral("day.ptl"));
-            {
-                JournaledDay day(folder.filePath(QStringLiteral("run-0.journal")));
-                day.writer.noteJobFile(jobFile);
-                day.keys(QStringLiteral("12\r/"));
-                FileSizeLimit limit(1000);
-                day.keys(QStringLiteral("13\r/"));
-                QVERIFY(day.writer.failed());
-            }  // the run ends here, as in a crash
-            QTest::qWait(20);
-            if (savedLater)
-                QVERIFY(writeFile(jobFile, "saved after the journal stopped"));
-            JournalStore store(folder.path());
-            const JournalStore::Scan scan = store.scan();
-            QCOMPARE(bool(scan.restorable), !savedLater);
-            QCOMPARE(scan.overtaken.size(), savedLater ? 1 : 0);
-            if (!savedLater)
-                QVERIFY(scan.restorable->contents.incomplete);
-        }
-    }
-
-    void journalsAreTheUsersAlone() {
-        QTemporaryDir parent;
-        const QString fresh = parent.filePath(QStringLiteral("fresh"));
-        const QString older = parent.filePath(QStringLiteral("older"));
-        QVERIFY(QDir().mkdir(older));
-        QVERIFY(::chmod(QFile::encodeName(older).constData(), 0755) == 0);
-        for (const QString& folder : {fresh, older}) {
-            JournalStore store(folder);
-            QCOMPARE(modeOf(folder), 0700);
-            JournalWriter writer;
-            writer.setPath(store.claim());
-            QVERIFY(writer.begin(makeJob()));
-            QCOMPARE(modeOf(writer.path()), 0600);
-        }
     }
 };
 

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// The save command of the input screen on a full disk: a small file system
+// mounted for the test, which only a Linux system (and root) allows.
+#include "domain/files/job_file_commands.h"
+#include "support/job_window_fixture.h"
+#include "support/posix_faults_fixture.h"
+#include "support/run_windows.h"
+#include "support/window_helpers.h"
+#include "windows/form1.h"
+#include "windows/frm_film.h"
+
+#include <memory>
+
+#include <QPushButton>
+#include <QtTest>
+
+class TestJobFileSaveCommandPosix : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Program<FakePlatform>> program;
+    Form1* form = nullptr;
+
+    FakePlatform& platform() { return program->platform; }
+
+    // Loads the job file at path on the setup screen and goes on to the
+    // input screen.
+    void loadAndStart(const QString& path) {
+        FrmFilm* film = nullptr;
+        QVERIFY(showActive(*program, film));
+        platform().fileAnswers = {path};
+        QTest::mouseClick(control<QPushButton>(film, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(film, "Command2"), Qt::LeftButton);
+        form = program->windows.find<Form1>();
+        QVERIFY(form);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+    }
+
+    // Ctrl+S answered as Enter answers it: the proposed file taken as it is.
+    void saveAsProposed() {
+        platform().onFileDialog = [](const FileDialogRequest& request) {
+            return request.suggestedPath;
+        };
+        QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
+        platform().onFileDialog = nullptr;
+    }
+
+private Q_SLOTS:
+    void init() { program = std::make_unique<Program<FakePlatform>>(); }
+    void cleanup() {
+        form = nullptr;
+        program.reset();
+    }
+
+    void fullDisk_toldJobKeptAndSavedOnceThereIsRoom() {
+        SmallFileSystem disk(128 * 1024);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.whyNotMounted()));
+        const QString job1 = disk.filePath(QStringLiteral("job1.ptl"));
+        QVERIFY(writeJob(keyedJob(), job1));
+        const QByteArray yesterday = fileBytes(job1);
+        loadAndStart(job1);
+        if (QTest::currentTestFailed())
+            return;
+        typeIntoFocus(QStringLiteral("7\r8\r/"));
+        const JobState before = program->job;
+        QVERIFY(disk.leaveFree(12 * 1024));
+
+        saveAsProposed();
+        QCOMPARE(platform().messages.size(), 1);
+        const QString told = platform().messages.constFirst();
+        QVERIFY2(told.contains(JobFileSaveMessages::kDiskFull), qPrintable(told));
+        QVERIFY(told.contains(QDir::toNativeSeparators(job1)));
+        QCOMPARE(fileBytes(job1), yesterday);
+        QVERIFY(!QFileInfo::exists(backupPathFor(job1)));
+        QCOMPARE(program->job.personCount, before.personCount);
+        QCOMPARE(program->job.personRecords, before.personRecords);
+        QCOMPARE(program->job.printCounts, before.printCounts);
+
+        QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
+        platform().clear();
+        saveAsProposed();
+        QCOMPARE(platform().fileDialogs.constLast().suggestedPath, job1);
+        QVERIFY2(platform().messages.isEmpty(), qPrintable(platform().messages.join('\n')));
+        QCOMPARE(fileBytes(backupPathFor(job1)), yesterday);
+        JobState loaded;
+        QVERIFY(LoadJobFile(loaded, job1).complete());
+        verifySameJob(loaded, program->job);
+    }
+};
+
+QTEST_MAIN(TestJobFileSaveCommandPosix)
+#include "tst_job_file_save_command_posix.moc"
