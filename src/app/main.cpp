@@ -51,10 +51,11 @@ CommandLine readCommandLine(int argc, char* argv[]) {
                                  QStringLiteral("[job-file]"));
     CommandLine line;
     if (!parser.parse(QCoreApplication::arguments())) {
-        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        // UTF-8 on every system (Windows would use its 8-bit code page).
+        std::fprintf(stderr, "%s\n", parser.errorText().toUtf8().constData());
         line.answered = 2;
     } else if (parser.isSet(help)) {
-        std::printf("%s", qPrintable(parser.helpText()));
+        std::printf("%s", parser.helpText().toUtf8().constData());
         line.answered = 0;
     } else if (parser.isSet(version)) {
         std::printf("pictor %s\n", PICTOR_VERSION);

@@ -123,6 +123,10 @@ private Q_SLOTS:
         QVERIFY(changed.count() >= 3);
 
         // The whole folder gone (a card taken out): nothing left to show.
+        // Windows keeps a folder that is being watched until the watch lets
+        // go of it, so removing it cannot stand for a card taken out there.
+        if (QSysInfo::productType() == QLatin1String("windows"))
+            QSKIP("Windows does not remove a folder while it is watched");
         QVERIFY(dir.removeRecursively());
         QTRY_COMPARE(folder.photoCount(), 0);
         QVERIFY(!folder.isReadable());
