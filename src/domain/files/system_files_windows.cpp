@@ -365,7 +365,14 @@ bool hasNoName(int descriptor) {
 
 quint32 currentUser() {
     // Windows gives no user numbers: every file counts as the user's, as
-    // statusAt has it, and its rights decide what may be done with it.
+    // statusAt has it, and its rights decide what may be done with it. So
+    // removeSaveLeftovers looks at the leftovers of every user in a job
+    // folder shared by several computers, and passes over a save still
+    // running by the lock it holds (LockFileEx, which a network share
+    // keeps for every computer); what a save that was killed left, whoever
+    // ran it, goes where the user may remove it. The journals lie in the
+    // user's own data folder (%LOCALAPPDATA%), and their locks, not owners,
+    // tell the runs apart.
     return 0;
 }
 

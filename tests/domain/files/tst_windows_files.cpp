@@ -225,6 +225,24 @@ private slots:
         QCOMPARE(namesIn(dir.path()), names);
     }
 
+    // Leftovers of saves: one still running (its temporary file locked)
+    // is passed over, one that was killed goes.
+    void leftoversOfKilledSavesGo() {
+        QTemporaryDir dir;
+        const QString running = dir.filePath(kSaveTemporaryPrefix + QStringLiteral("Run123"));
+        const QString killed = dir.filePath(kSaveTemporaryPrefix + QStringLiteral("Dead45"));
+        SystemFiles::OpenFile runningFile;
+        QCOMPARE(runningFile.createNew(running, SystemFiles::NewFileAccess::OwnerOnly), 0);
+        QCOMPARE(runningFile.tryLock(), SystemFiles::Lock::Taken);
+        {
+            SystemFiles::OpenFile killedFile;
+            QCOMPARE(killedFile.createNew(killed, SystemFiles::NewFileAccess::OwnerOnly), 0);
+            QCOMPARE(killedFile.write("x", 1), 0);
+        }
+        QCOMPARE(removeSaveLeftovers(dir.path()), 1);
+        QCOMPARE(namesIn(dir.path()), QStringList({QFileInfo(running).fileName()}));
+    }
+
     // A small disk (a tmpfs the test script mounts and gives a drive
     // letter, PICTOR_SMALL_DRIVE, S: unless set): a job file that does not
     // fit leaves the previous one whole and no temporary file behind.
