@@ -34,6 +34,11 @@ QString pendingLeftOutText(const WriteWording& words) {
            QStringLiteral("たファイルには含まれていません。");
 }
 
+QString closeAndRetryText(const WriteWording& words) {
+    return QStringLiteral("そのプログラムでファイルを閉じてから、もう一度") + words.verb +
+           QStringLiteral("てください。");
+}
+
 QString causeText(FileFault fault, int systemError) {
     switch (fault) {
         case FileFault::DiskFull:
@@ -60,6 +65,8 @@ QString causeText(FileFault fault, int systemError) {
             return kLinkLoop;
         case FileFault::DeviceError:
             return kDeviceError;
+        case FileFault::InUse:
+            return kInUse;
         case FileFault::None:
         case FileFault::Other:
             break;
@@ -77,7 +84,7 @@ QString replaceFailedText(const FileWriteOutcome& outcome, const QString& shownP
     switch (outcome.step) {
         case FileStep::None:
         case FileStep::Create:
-            step = kCreateFailed;
+            step = outcome.fault == FileFault::InUse ? kTargetInUse : kCreateFailed;
             break;
         case FileStep::Write:
             step = kWriteFailed;
@@ -99,6 +106,8 @@ QString replaceFailedText(const FileWriteOutcome& outcome, const QString& shownP
     QString message = failedText(words).arg(shownPath, step, cause) + kNotReplaced;
     if (outcome.step == FileStep::Backup || outcome.step == FileStep::ReadPrevious)
         message += u'\n' + kBackupUntouched;
+    if (outcome.fault == FileFault::InUse)
+        message += u'\n' + closeAndRetryText(words);
     return message;
 }
 

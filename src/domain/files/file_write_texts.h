@@ -27,6 +27,7 @@ QString notConfirmedText(const WriteWording& words);    // %1: path, %2: the cau
 QString encodeFailedText(const WriteWording& words);    // %1: path
 QString substitutedText(const WriteWording& words);     // %1: the list of changed texts
 QString pendingLeftOutText(const WriteWording& words);  // %1: prints of the open entry
+QString closeAndRetryText(const WriteWording& words);   // after kInUse: what to do
 
 // The closing lines of a failure.
 inline const QString kNotReplaced = QStringLiteral("保存先のファイルは書き換えられていません。");
@@ -42,6 +43,8 @@ inline const QString kReadPreviousFailed =  // %1: backup file name
     QStringLiteral("前のファイルを読めなかったため、その控え %1 を作れませんでした。");
 inline const QString kBackupFailed =  // %1: backup file name
     QStringLiteral("前のファイルの控え %1 を作れませんでした。");
+inline const QString kTargetInUse =  // Create, when the file to replace is held open
+    QStringLiteral("保存先のファイルに書き込めませんでした。");
 inline const QString kReplaceFailed =
     QStringLiteral("書き込んだデータで保存先のファイルを置き換えられませんでした。");
 
@@ -63,6 +66,8 @@ inline const QString kNotAFile =
 inline const QString kLinkLoop =
     QStringLiteral("シンボリックリンクが輪になっていて、保存先をたどれません。");
 inline const QString kDeviceError = QStringLiteral("ディスクの読み書きでエラーが起きました。");
+inline const QString kInUse = QStringLiteral(
+    "ほかのプログラム（Excel やウイルス対策ソフトなど）がこのファイルを開いたままにしています。");
 inline const QString kOtherError =  // %1: the error number
     QStringLiteral("予期しないエラーが起きました（エラー番号 %1）。");
 

@@ -130,6 +130,7 @@ using FileWriteTexts::kDeviceError;
 using FileWriteTexts::kDiskFull;
 using FileWriteTexts::kFileReadOnly;
 using FileWriteTexts::kFolderMissing;
+using FileWriteTexts::kInUse;
 using FileWriteTexts::kIsFolder;
 using FileWriteTexts::kLinkLoop;
 using FileWriteTexts::kNameTooLong;

@@ -31,6 +31,8 @@ enum class FileFault {
     NotAFile,       // a device, pipe or socket holds the name
     LinkLoop,       // symbolic links that lead round in a circle
     DeviceError,    // the disk itself reported an error
+    InUse,          // another program holds the file open and lets nobody write it
+                    // (Windows' sharing and lock violations; no POSIX error means it)
     Other,          // anything else (see the error number)
 };
 

@@ -46,15 +46,18 @@ std::wstring nativePath(const QString& path) {
 }
 
 // Whether the last name of path is one the system keeps for a device (CON,
-// NUL, COM1 and the rest): with or without an extension and in any case, it
+// NUL, COM1 and the rest): with or without an extension, in any case and
+// with dots, blanks or a colon after it ("nul.ptl", "Con ", "COM1:"), it
 // opens the device, not a file.
 bool isDeviceName(const QString& path) {
     const QString native = QDir::toNativeSeparators(path);
     if (native.startsWith(u"\\\\.\\"))
         return true;  // a device's own path
     QString name = native.mid(native.lastIndexOf(u'\\') + 1);
-    name = name.mid(name.lastIndexOf(u':') + 1);  // "C:NUL"
-    name = name.left(name.indexOf(u'.'));         // the extension does not count
+    if (name.size() >= 2 && name[1] == u':')
+        name = name.mid(2);                // "C:NUL"
+    name = name.left(name.indexOf(u':'));  // "COM1:", or a stream of a file
+    name = name.left(name.indexOf(u'.'));  // the extension does not count
     while (name.endsWith(u' '))
         name.chop(1);
     name = name.toUpper();
@@ -68,6 +71,16 @@ bool isDeviceName(const QString& path) {
     const char16_t digit = name[3].unicode();
     return (digit >= u'1' && digit <= u'9') || digit == u'\u00b9' || digit == u'\u00b2' ||
            digit == u'\u00b3';
+}
+
+// Whether the last name of path is longer than the 255 characters NTFS,
+// FAT and exFAT hold. The system answers such a name with
+// ERROR_INVALID_NAME, as it does a name with a character no file name may
+// have; and Wine cuts it short instead.
+bool lastNameTooLong(const QString& path) {
+    constexpr qsizetype kLongestName = 255;
+    const QString native = QDir::toNativeSeparators(path);
+    return native.size() - (native.lastIndexOf(u'\\') + 1) > kLongestName;
 }
 
 // A failure the system gave no number for.
@@ -197,6 +210,7 @@ FileFault faultOfSystemError(int error) {
         case ERROR_WRITE_PROTECT:
             return FileFault::ReadOnly;
         case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BUFFER_OVERFLOW:
             return FileFault::NameTooLong;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -213,9 +227,12 @@ FileFault faultOfSystemError(int error) {
         case ERROR_GEN_FAILURE:
         case ERROR_IO_DEVICE:
             return FileFault::DeviceError;
-        // ERROR_SHARING_VIOLATION and ERROR_LOCK_VIOLATION (another program
-        // has the file open, Excel or a virus scanner) have no fault of
-        // their own yet: the operator is told the number.
+        // Another program (Excel, a virus checker) has the file open and
+        // shares it with nobody who writes or removes it, or has locked it.
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return FileFault::InUse;
         default:
             return FileFault::Other;
     }
@@ -266,6 +283,8 @@ bool linksUnsupported(int error) {
 
 int statusAt(const QString& path, Status* status) {
     *status = Status();
+    if (lastNameTooLong(path))
+        return int(ERROR_FILENAME_EXCED_RANGE);
     if (isDeviceName(path)) {
         status->kind = Kind::Other;
         return 0;
@@ -281,11 +300,18 @@ int statusAt(const QString& path, Status* status) {
 }
 
 int mayWrite(const QString& path) {
-    // Opened for writing and closed again: refused for a file marked
-    // read-only or one the user's rights do not let be written, and for a
-    // file another program holds open without letting it be written
-    // (ERROR_SHARING_VIOLATION), which could not be replaced either.
-    const Handle handle = openHandle(path, FILE_WRITE_DATA, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    // Opened for writing and for removing, as replacing it takes, and closed
+    // again: refused for a file marked read-only or one the user's rights do
+    // not let be written, and for a file another program holds open without
+    // letting it be written or removed (ERROR_SHARING_VIOLATION), which
+    // could not be replaced either. Nothing has been written then.
+    // The read-only mark is looked at first: it keeps even an
+    // administrator from writing the file, but Wine run as root lets one.
+    const DWORD attributes = ::GetFileAttributesW(nativePath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return int(ERROR_ACCESS_DENIED);
+    const Handle handle =
+        openHandle(path, FILE_WRITE_DATA | DELETE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     return handle.valid() ? 0 : lastError();
 }
 
@@ -297,11 +323,21 @@ int makeLink(const QString& existing, const QString& newName) {
 
 int renameOver(const QString& from, const QString& to) {
     // Through to the disk before it returns: the rename is as sure as a
-    // folder's fsync makes it on Linux.
-    return ::MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : lastError();
+    // folder's fsync makes it on Linux. A virus checker or the search
+    // indexer opens a file just written for a moment: the rename waits a
+    // little for it to let go.
+    const std::wstring source = nativePath(from);
+    const std::wstring target = nativePath(to);
+    constexpr int kTries = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(source.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        const int error = lastError();
+        if (attempt == kTries || faultOfSystemError(error) != FileFault::InUse)
+            return error;
+        ::Sleep(50);
+    }
 }
 
 int removeFile(const QString& path) {
@@ -329,7 +365,14 @@ bool hasNoName(int descriptor) {
 
 quint32 currentUser() {
     // Windows gives no user numbers: every file counts as the user's, as
-    // statusAt has it, and its rights decide what may be done with it.
+    // statusAt has it, and its rights decide what may be done with it. So
+    // removeSaveLeftovers looks at the leftovers of every user in a job
+    // folder shared by several computers, and passes over a save still
+    // running by the lock it holds (LockFileEx, which a network share
+    // keeps for every computer); what a save that was killed left, whoever
+    // ran it, goes where the user may remove it. The journals lie in the
+    // user's own data folder (%LOCALAPPDATA%), and their locks, not owners,
+    // tell the runs apart.
     return 0;
 }
 

@@ -562,8 +562,15 @@ bool JournalWriter::writeAfresh() {
                    file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
                               kPrivateFile) &&
                    file_.write(journal_) == journal_.size();
-    written = written && SystemFiles::syncData(file_.handle()) == 0 &&
-              SystemFiles::renameOver(fresh, path_) == 0;
+    written = written && SystemFiles::syncData(file_.handle()) == 0;
+    // Closed for the rename (Windows renames no file that is held open) and
+    // opened again at its own name, to go on at its end.
+    file_.close();
+    written = written && SystemFiles::renameOver(fresh, path_) == 0;
+    if (written) {
+        file_.setFileName(path_);
+        written = file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    }
     if (!written) {
         file_.close();
         QFile::remove(fresh);
