@@ -353,9 +353,11 @@ QString backupPathFor(const QString& path) {
 
 namespace {
 
-// Bytes of a name in the file system's encoding.
+// Bytes of a name in UTF-8, Linux's file-name encoding. Windows counts
+// UTF-16 units, never more than UTF-8 bytes, so a name that fits here fits
+// there too, and both systems propose the same name.
 qsizetype nameBytes(const QString& name) {
-    return QFile::encodeName(name).size();
+    return name.toUtf8().size();
 }
 
 // The text cut at whole characters (a surrogate pair stays whole) to at most

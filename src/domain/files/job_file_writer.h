@@ -99,8 +99,8 @@ constexpr int kMaxProposedNameBytes = 255 - 4;
 
 // A file name to offer when saving: customer and event name, made safe for
 // file names, with the extension ".ptl" ("ピクトル.ptl" when both are empty),
-// cut (at whole characters, each part keeping its share) so that its file
-// system encoding takes at most maxNameBytes bytes.
+// cut (at whole characters, each part keeping its share) so that its
+// UTF-8 takes at most maxNameBytes bytes.
 QString defaultJobFileName(const JobState& job, int maxNameBytes = kMaxProposedNameBytes);
 
 // Message texts: the job file's own, and those it shares with the other
