@@ -2,8 +2,10 @@
 #include "app/sound_player.h"
 
 // windows.h before mmsystem.h, which builds on it.
-#include <mmsystem.h>
+// clang-format off
 #include <windows.h>
+#include <mmsystem.h>
+// clang-format on
 
 // The system plays the file on a thread of its own and stops a sound still
 // playing; it reads the file each time, so there is nothing to preload.
