@@ -8,11 +8,12 @@
 # A later run finds it there and goes straight on. Building Qt takes the
 # better part of an hour on two cores; PICTOR_JOBS sets the parallel jobs.
 #
-# Then it builds the program and its tests in build-windows/ (Release, with
-# ccache when there is one) and packs the program there (cmake/windows-
-# package.cmake says what goes in): pictor-VERSION-win64.zip and the
-# installer pictor-VERSION-win64-setup.exe, whose paths it prints last, one
-# a line. A run with nothing changed builds nothing and packs nothing again.
+# Then it builds the program in build-windows/ (Release, with ccache when
+# there is one), packs it there (cmake/windows-package.cmake says what goes
+# in): pictor-VERSION-win64.zip and the installer
+# pictor-VERSION-win64-setup.exe, and builds the tests; it prints the two
+# packages' paths last, one a line. A run with nothing changed builds
+# nothing and packs nothing again.
 #
 # Installs the packages it needs through sudo unless we are root, and adds a
 # deb-src line for the distribution when there is none.
@@ -207,7 +208,7 @@ program_configure_options() {
   echo "${options[@]}"
 }
 
-# Builds the program and its tests in build-windows/.
+# Configures build-windows/ and builds the program there.
 build_program() {
   local stamp=$build_dir/pictor-configure.txt options
   options="$(program_configure_options)"
@@ -222,8 +223,18 @@ build_program() {
     mv "$build_dir.configure.log" "$build_dir/configure.log"
     printf 'options: %s\n' "$options" >"$stamp"
   fi
-  log "building the program and its tests ($jobs jobs)"
-  cmake --build "$build_dir" --parallel "$jobs"
+  log "building the program ($jobs jobs)"
+  cmake --build "$build_dir" --parallel "$jobs" --target pictor
+}
+
+# The tests, the benchmarks and the tools, after the packages: a test that
+# fails to build leaves the packages made.
+build_tests() {
+  log "building the tests ($jobs jobs)"
+  cmake --build "$build_dir" --parallel "$jobs" || {
+    log "the tests failed to build; the packages are $(package_files)"
+    exit 1
+  }
 }
 
 package_files() {
@@ -269,8 +280,10 @@ main() {
   build_qt
   build_program
   pack_program
-  local package
-  for package in $(package_files); do
+  build_tests
+  local packages package
+  read -ra packages <<<"$(package_files)"
+  for package in "${packages[@]}"; do
     echo "$package"
   done
 }
