@@ -228,10 +228,10 @@ build_program() {
 }
 
 # The tests, the benchmarks and the tools, after the packages: a test that
-# fails to build leaves the packages made.
+# fails to build leaves the packages made, and the other tests built.
 build_tests() {
   log "building the tests ($jobs jobs)"
-  cmake --build "$build_dir" --parallel "$jobs" || {
+  cmake --build "$build_dir" --parallel "$jobs" -- -k 0 || {
     log "the tests failed to build; the packages are $(package_files)"
     exit 1
   }

@@ -41,3 +41,10 @@
     DeleteRegKey SHCTX "Software\Classes\.ptl"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 !macroend
+
+; The uninstaller takes away its own key (Software\ピクトル\pictor, where the
+; installer keeps the folder and the Start-menu folder); the publisher's key
+; above it goes too once nothing else is in it.
+Function un.onUninstSuccess
+  DeleteRegKey /ifempty SHCTX "Software\ピクトル"
+FunctionEnd
