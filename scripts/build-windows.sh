@@ -11,9 +11,10 @@
 # Then it builds the program in build-windows/ (Release, with ccache when
 # there is one), packs it there (cmake/windows-package.cmake says what goes
 # in): pictor-VERSION-win64.zip and the installer
-# pictor-VERSION-win64-setup.exe, and builds the tests; it prints the two
-# packages' paths last, one a line. A run with nothing changed builds
-# nothing and packs nothing again.
+# pictor-VERSION-win64-setup.exe, and builds the tests. Its standard output
+# is the two packages' paths, one a line, printed last; everything else goes
+# to standard error. A run with nothing changed builds nothing and packs
+# nothing again.
 #
 # Installs the packages it needs through sudo unless we are root, and adds a
 # deb-src line for the distribution when there is none.
@@ -179,7 +180,7 @@ build_qt() {
     tail -n 40 "$build/configure.log" >&2
     exit 1
   }
-  cmake --build "$build" --parallel "$jobs"
+  cmake --build "$build" --parallel "$jobs" >&2
   cmake --install "$build" >/dev/null
 
   local seconds=$(($(date +%s) - started))
@@ -224,14 +225,14 @@ build_program() {
     printf 'options: %s\n' "$options" >"$stamp"
   fi
   log "building the program ($jobs jobs)"
-  cmake --build "$build_dir" --parallel "$jobs" --target pictor
+  cmake --build "$build_dir" --parallel "$jobs" --target pictor >&2
 }
 
 # The tests, the benchmarks and the tools, after the packages: a test that
 # fails to build leaves the packages made, and the other tests built.
 build_tests() {
   log "building the tests ($jobs jobs)"
-  cmake --build "$build_dir" --parallel "$jobs" -- -k 0 || {
+  cmake --build "$build_dir" --parallel "$jobs" -- -k 0 >&2 || {
     log "the tests failed to build; the packages are $(package_files)"
     exit 1
   }
