@@ -215,13 +215,13 @@ build_program() {
   options="$(program_configure_options)"
   if [ ! -f "$build_dir/build.ninja" ] || ! grep -qxF "options: $options" "$stamp" 2>/dev/null; then
     log "configuring $build_dir"
+    mkdir -p "$build_dir"
     rm -f "$build_dir/CMakeCache.txt"
     # shellcheck disable=SC2086
-    cmake -S "$repo" -B "$build_dir" $options >"$build_dir.configure.log" 2>&1 || {
-      tail -n 40 "$build_dir.configure.log" >&2
+    cmake -S "$repo" -B "$build_dir" $options >"$build_dir/configure.log" 2>&1 || {
+      tail -n 40 "$build_dir/configure.log" >&2
       exit 1
     }
-    mv "$build_dir.configure.log" "$build_dir/configure.log"
     printf 'options: %s\n' "$options" >"$stamp"
   fi
   log "building the program ($jobs jobs)"
@@ -232,10 +232,10 @@ build_program() {
 # fails to build leaves the packages made, and the other tests built.
 build_tests() {
   log "building the tests ($jobs jobs)"
-  cmake --build "$build_dir" --parallel "$jobs" -- -k 0 >&2 || {
-    log "the tests failed to build; the packages are $(package_files)"
-    exit 1
-  }
+  if ! cmake --build "$build_dir" --parallel "$jobs" -- -k 0 >&2; then
+    log "some tests failed to build (above); the packages are made"
+    return 1
+  fi
 }
 
 package_files() {
@@ -281,12 +281,13 @@ main() {
   build_qt
   build_program
   pack_program
-  build_tests
-  local packages package
+  local tests_built=0 packages package
+  build_tests || tests_built=1
   read -ra packages <<<"$(package_files)"
   for package in "${packages[@]}"; do
     echo "$package"
   done
+  return $tests_built
 }
 
 main "$@"
