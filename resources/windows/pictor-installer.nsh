@@ -1,10 +1,12 @@
 ; SPDX-License-Identifier: MIT
 ; What the Windows installer does beyond copying the program's folder: the
-; Start-menu entry, and the job files' type, so that opening a .ptl file
-; starts ピクトル with the file as its argument. Written where the installer writes the rest (SHCTX: for
-; every user when installed for every user, else for the one user), and
-; taken away again by the uninstaller, which leaves the operator's job files
-; and the journal (%LOCALAPPDATA%\pictor) where they are.
+; Start-menu entry, and the job files' type with its own icon (the
+; program's second icon resource), so that opening a .ptl file starts
+; ピクトル with the file as its argument. Written where the installer writes
+; the rest (SHCTX: for every user when installed for every user, else for
+; the one user), and taken away again by the uninstaller, which leaves the
+; operator's job files and the journal (%LOCALAPPDATA%\pictor) where they
+; are.
 
 !define PICTOR_JOB_CLASS "pictor.JobFile"
 
