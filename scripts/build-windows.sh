@@ -8,6 +8,14 @@
 # A later run finds it there and goes straight on. Building Qt takes the
 # better part of an hour on two cores; PICTOR_JOBS sets the parallel jobs.
 #
+# Then it builds the program in build-windows/ (Release, with ccache when
+# there is one), packs it there (cmake/windows-package.cmake says what goes
+# in): pictor-VERSION-win64.zip and the installer
+# pictor-VERSION-win64-setup.exe, and builds the tests. Its standard output
+# is the two packages' paths, one a line, printed last; everything else goes
+# to standard error. A run with nothing changed builds nothing and packs
+# nothing again.
+#
 # Installs the packages it needs through sudo unless we are root, and adds a
 # deb-src line for the distribution when there is none.
 set -euo pipefail
@@ -16,6 +24,7 @@ repo=$PWD
 
 cache_root=${XDG_CACHE_HOME:-$HOME/.cache}/pictor
 toolchain=$repo/cmake/mingw-w64-x86_64.cmake
+build_dir=$repo/build-windows
 jobs=${PICTOR_JOBS:-$(nproc)}
 
 sudo=""
@@ -35,7 +44,8 @@ install_packages() {
   local packages=(
     cmake ninja-build dpkg-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+    librsvg2-bin icoutils
     wine nsis
   )
   local missing=() p
@@ -170,7 +180,7 @@ build_qt() {
     tail -n 40 "$build/configure.log" >&2
     exit 1
   }
-  cmake --build "$build" --parallel "$jobs"
+  cmake --build "$build" --parallel "$jobs" >&2
   cmake --install "$build" >/dev/null
 
   local seconds=$(($(date +%s) - started))
@@ -181,12 +191,103 @@ build_qt() {
   rmdir --ignore-fail-on-non-empty "$cache_root/build" "$cache_root/src"
 }
 
+# The options the program is configured with; build-windows/ is configured
+# again when they change (a change of the sources reconfigures it by itself).
+program_configure_options() {
+  local options=(
+    -G Ninja
+    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    -DCMAKE_PREFIX_PATH="$(qt_prefix)"
+    -DQT_HOST_PATH=/usr
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DBUILD_TESTING=ON
+  )
+  if command -v ccache >/dev/null; then
+    options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  echo "${options[@]}"
+}
+
+# Configures build-windows/ and builds the program there.
+build_program() {
+  local stamp=$build_dir/pictor-configure.txt options
+  options="$(program_configure_options)"
+  if [ ! -f "$build_dir/build.ninja" ] || ! grep -qxF "options: $options" "$stamp" 2>/dev/null; then
+    log "configuring $build_dir"
+    mkdir -p "$build_dir"
+    rm -f "$build_dir/CMakeCache.txt"
+    # shellcheck disable=SC2086
+    cmake -S "$repo" -B "$build_dir" $options >"$build_dir/configure.log" 2>&1 || {
+      tail -n 40 "$build_dir/configure.log" >&2
+      exit 1
+    }
+    printf 'options: %s\n' "$options" >"$stamp"
+  fi
+  log "building the program ($jobs jobs)"
+  cmake --build "$build_dir" --parallel "$jobs" --target pictor >&2
+}
+
+# The tests, the benchmarks and the tools, after the packages: a test that
+# fails to build leaves the packages made, and the other tests built.
+build_tests() {
+  log "building the tests ($jobs jobs)"
+  if ! cmake --build "$build_dir" --parallel "$jobs" -- -k 0 >&2; then
+    log "some tests failed to build (above); the packages are made"
+    return 1
+  fi
+}
+
+package_files() {
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
+  echo "$build_dir/pictor-$version-win64.zip" "$build_dir/pictor-$version-win64-setup.exe"
+}
+
+# Packs the zip and the installer unless both are newer than everything
+# that goes into them.
+pack_program() {
+  local packages inputs package input
+  read -ra packages <<<"$(package_files)"
+  inputs=(
+    "$build_dir/pictor.exe" "$build_dir/CPackConfig.cmake" "$build_dir/icons"/*.ico
+    "$(qt_prefix)/pictor-qt-build.txt" "$repo/LICENSE" "$repo/resources"/*.wav
+    "$repo/cmake"/windows-*.cmake "$repo/resources/windows"/*
+  )
+  for package in "${packages[@]}"; do
+    [ -f "$package" ] || { pack "${packages[@]}"; return; }
+    for input in "${inputs[@]}"; do
+      if [ "$input" -nt "$package" ]; then
+        pack "${packages[@]}"
+        return
+      fi
+    done
+  done
+  log "the packages are up to date"
+}
+
+pack() {
+  log "packing ${*##*/}"
+  rm -f "$@"
+  (cd "$build_dir" && cpack -C Release >"$build_dir/cpack.log" 2>&1) || {
+    tail -n 40 "$build_dir/cpack.log" >&2
+    exit 1
+  }
+}
+
 main() {
   install_packages
   qt_deb_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
   build_qt
-  # Next: the program itself with $toolchain against $(qt_prefix), its tests
-  # run by ctest through Wine, then a zip and an NSIS installer (CPack).
+  build_program
+  pack_program
+  local tests_built=0 packages package
+  build_tests || tests_built=1
+  read -ra packages <<<"$(package_files)"
+  for package in "${packages[@]}"; do
+    echo "$package"
+  done
+  return $tests_built
 }
 
 main "$@"
