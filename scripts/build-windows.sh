@@ -191,6 +191,17 @@ build_qt() {
   rmdir --ignore-fail-on-non-empty "$cache_root/build" "$cache_root/src"
 }
 
+# Qt's Japanese texts in the Windows Qt's translations folder, where the
+# tests' Qt looks for them (the packages take them from the host's folder).
+install_qt_translations() {
+  local dir
+  dir=$(qt_prefix)/translations
+  if [ ! -f "$dir/qtbase_ja.qm" ]; then
+    mkdir -p "$dir"
+    cp /usr/share/qt6/translations/qtbase_ja.qm "$dir/"
+  fi
+}
+
 # The options the program is configured with; build-windows/ is configured
 # again when they change (a change of the sources reconfigures it by itself).
 program_configure_options() {
@@ -276,9 +287,17 @@ pack() {
 }
 
 main() {
+  # --qt-ready: whether Qt for Windows is in the cache already, answered by
+  # the exit code alone (nothing is installed or built).
+  if [ "${1:-}" = --qt-ready ]; then
+    qt_deb_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null) || return 1
+    grep -qxF "options: $(qt_configure_options)" "$(qt_prefix)/pictor-qt-build.txt" 2>/dev/null
+    return
+  fi
   install_packages
   qt_deb_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
   build_qt
+  install_qt_translations
   build_program
   pack_program
   local tests_built=0 packages package

@@ -38,6 +38,28 @@ if [ ! -f "$WINEPREFIX/.pictor-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.pictor-ready"
 fi
+# A full disk for tst_windows_files: drive S: over a tmpfs of 128 KiB. Only
+# root can mount one; without it that test says it skipped the case.
+small_drive=""
+cleanup() {
+  if [ -n "$small_drive" ]; then
+    rm -f "$WINEPREFIX/dosdevices/s:"
+    umount "$small_drive" 2>/dev/null || true
+    rmdir "$small_drive"
+  fi
+}
+trap cleanup EXIT
+if [ "$(id -u)" -eq 0 ]; then
+  small_drive=$(mktemp -d)
+  if mount -t tmpfs -o size=128k tmpfs "$small_drive" 2>/dev/null; then
+    ln -sfn "$small_drive" "$WINEPREFIX/dosdevices/s:"
+  else
+    log "no tmpfs could be mounted: the full-disk case is skipped"
+    rmdir "$small_drive"
+    small_drive=""
+  fi
+fi
+
 # No display for Wine: every test runs offscreen.
 unset DISPLAY WAYLAND_DISPLAY
 
