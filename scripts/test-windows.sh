@@ -41,6 +41,7 @@ fi
 # A full disk for tst_windows_files: drive S: over a tmpfs of 128 KiB. Only
 # root can mount one; without it that test says it skipped the case.
 small_drive=""
+# shellcheck disable=SC2317  # called by the trap
 cleanup() {
   if [ -n "$small_drive" ]; then
     rm -f "$WINEPREFIX/dosdevices/s:"
