@@ -17,7 +17,8 @@ public:
     // Gets a wave file ready ahead of its first use, where the system can.
     void preload(const QString& path);
     // Starts the sound, cutting short one still playing. False when the
-    // file cannot be played; the caller beeps instead. A machine without a
+    // file cannot be played and the caller is to beep instead (a player
+    // that finds it out later beeps itself). A machine without a
     // sound device is not an error.
     bool play(const QString& path);
 
