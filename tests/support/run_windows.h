@@ -4,7 +4,9 @@
 #include "app/program.h"
 #include "support/window_helpers.h"
 #include "windows/form1.h"
+#include "windows/frm_film.h"
 
+#include <QPushButton>
 #include <QTest>
 
 // Shows a window of the run and waits until it is the active window; false
@@ -35,4 +37,28 @@ inline void keyOnInputScreen(Form1* form, const QString& keys) {
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form));
     typeIntoFocus(keys);
+}
+
+// Loads the job file at path on the run's setup screen, the load button's
+// dialog answered with it, and goes on to the input screen, which becomes
+// form.
+template <class PlatformType>
+void loadAndStart(Program<PlatformType>& run, const QString& path, Form1*& form) {
+    FrmFilm* film = nullptr;
+    QVERIFY(showActive(run, film));
+    run.platform.fileAnswers = {path};
+    QTest::mouseClick(control<QPushButton>(film, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(film, "Command2"), Qt::LeftButton);
+    form = run.windows.template find<Form1>();
+    QVERIFY(form);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+}
+
+// Ctrl+S answered as Enter answers it: the proposed file taken as it is.
+template <class PlatformType>
+void saveAsProposed(PlatformType& platform) {
+    platform.onFileDialog = [](const FileDialogRequest& request) { return request.suggestedPath; };
+    QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
+    platform.onFileDialog = nullptr;
 }

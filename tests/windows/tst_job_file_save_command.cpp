@@ -50,26 +50,10 @@ class TestJobFileSaveCommand : public QObject {
     // Loads the job file at path on the setup screen of a run (this test's
     // own unless another is given) and goes on to the input screen.
     void loadAndStart(const QString& path, Program<FakePlatform>* run = nullptr) {
-        run = run ? run : program.get();
-        FrmFilm* film = nullptr;
-        QVERIFY(showActive(*run, film));
-        run->platform.fileAnswers = {path};
-        QTest::mouseClick(control<QPushButton>(film, "Command1"), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(film, "Command2"), Qt::LeftButton);
-        form = run->windows.find<Form1>();
-        QVERIFY(form);
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        ::loadAndStart(run ? *run : *program, path, form);
     }
 
-    // Ctrl+S answered as Enter answers it: the proposed file taken as it is.
-    void saveAsProposed() {
-        platform().onFileDialog = [](const FileDialogRequest& request) {
-            return request.suggestedPath;
-        };
-        QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
-        platform().onFileDialog = nullptr;
-    }
+    void saveAsProposed() { ::saveAsProposed(platform()); }
 
 private Q_SLOTS:
     void init() {

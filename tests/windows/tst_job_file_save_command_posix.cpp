@@ -22,28 +22,8 @@ class TestJobFileSaveCommandPosix : public QObject {
 
     FakePlatform& platform() { return program->platform; }
 
-    // Loads the job file at path on the setup screen and goes on to the
-    // input screen.
-    void loadAndStart(const QString& path) {
-        FrmFilm* film = nullptr;
-        QVERIFY(showActive(*program, film));
-        platform().fileAnswers = {path};
-        QTest::mouseClick(control<QPushButton>(film, "Command1"), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(film, "Command2"), Qt::LeftButton);
-        form = program->windows.find<Form1>();
-        QVERIFY(form);
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-    }
-
-    // Ctrl+S answered as Enter answers it: the proposed file taken as it is.
-    void saveAsProposed() {
-        platform().onFileDialog = [](const FileDialogRequest& request) {
-            return request.suggestedPath;
-        };
-        QTest::keyClick(keyTarget(), Qt::Key_S, Qt::ControlModifier);
-        platform().onFileDialog = nullptr;
-    }
+    void loadAndStart(const QString& path) { ::loadAndStart(*program, path, form); }
+    void saveAsProposed() { ::saveAsProposed(platform()); }
 
 private Q_SLOTS:
     void init() { program = std::make_unique<Program<FakePlatform>>(); }
