@@ -36,13 +36,6 @@ class TestJournalRestore : public QObject {
 
     using Run = JournaledRun;
 
-    // A run that sets up the job and keys on the input screen.
-    static Form1& startKeying(Run& run) {
-        Form1* form = nullptr;
-        [&] { QVERIFY(run.startKeying(journalDayJob(), form)); }();
-        return *form;
-    }
-
     static QStringList listItems(Form1& form) {
         QStringList items;
         auto* list = control<QListWidget>(&form, "List1");
@@ -60,7 +53,7 @@ private Q_SLOTS:
         QStringList listBefore;
         {
             Run first(folder->path());
-            Form1& form = startKeying(first);
+            Form1& form = first.startKeyingTheDay();
             typeIntoFocus(QStringLiteral("12\r12\r301\r/150\r/"));
             // A correction adds photo 45 to pupil 1.
             QTest::mouseClick(control<QPushButton>(&form, "Command1"), Qt::LeftButton);
@@ -116,7 +109,7 @@ private Q_SLOTS:
         for (int time = 1; time <= 2; ++time) {
             {
                 Run first(folder->path());
-                startKeying(first);
+                first.startKeyingTheDay();
                 typeIntoFocus(QStringLiteral("12\r/"));
             }
             Run second(folder->path());
@@ -131,7 +124,7 @@ private Q_SLOTS:
         // A run can end with its own journal set aside the same way.
         {
             Run first(folder->path());
-            startKeying(first);
+            first.startKeyingTheDay();
             typeIntoFocus(QStringLiteral("12\r/"));
             setAsideRunJournal(first.program.context);
             QVERIFY(!QFile::exists(first.program.journal.path()));
@@ -145,7 +138,7 @@ private Q_SLOTS:
     void damagedJournal_isCopiedBeforeTheRestoreAndTheOperatorIsTold() {
         {
             Run first(folder->path());
-            startKeying(first);
+            first.startKeyingTheDay();
             typeIntoFocus(QStringLiteral("12\r/13\r/14\r/"));
         }
         const QString journal = folder->filePath(QStringLiteral("run-0.journal"));
@@ -216,7 +209,7 @@ private Q_SLOTS:
     void savedRun_leavesNothingToRestore() {
         {
             Run first(folder->path());
-            Form1& form = startKeying(first);
+            Form1& form = first.startKeyingTheDay();
             typeIntoFocus(QStringLiteral("12\r/"));
             first.program.platform.fileAnswers = {folder->filePath(QStringLiteral("day.ptl"))};
             QTest::mouseClick(control<QPushButton>(&form, "Command2"), Qt::LeftButton);

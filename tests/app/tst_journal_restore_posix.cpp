@@ -26,13 +26,6 @@ class TestJournalRestorePosix : public QObject {
 
     using Run = JournaledRun;
 
-    // A run that sets up the job and keys on the input screen.
-    static Form1& startKeying(Run& run) {
-        Form1* form = nullptr;
-        [&] { QVERIFY(run.startKeying(journalDayJob(), form)); }();
-        return *form;
-    }
-
 private Q_SLOTS:
     void init() { folder = std::make_unique<QTemporaryDir>(); }
     void cleanup() { folder.reset(); }
@@ -44,7 +37,7 @@ private Q_SLOTS:
             folder = std::make_unique<QTemporaryDir>();
             {
                 Run first(folder->path());
-                Form1& form = startKeying(first);
+                Form1& form = first.startKeyingTheDay();
                 auto* warning = control<QLabel>(&form, "lblJournalWarning");
                 typeIntoFocus(keys.left(4));
                 QVERIFY(!warning->isVisible());

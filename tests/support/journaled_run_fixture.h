@@ -4,6 +4,7 @@
 #include "app/program.h"
 #include "domain/journal/journal_store.h"
 #include "support/fake_platform.h"
+#include "support/journal_day.h"
 #include "support/run_windows.h"
 
 #include <QString>
@@ -22,6 +23,14 @@ struct JournaledRun {
         program.job = job;
         program.journal.setPath(store.claim());
         return showActive(program, form);
+    }
+
+    // The same with the journal day's job; the test fails when the input
+    // screen does not become active.
+    Form1& startKeyingTheDay() {
+        Form1* form = nullptr;
+        [&] { QVERIFY(startKeying(journalDayJob(), form)); }();
+        return *form;
     }
 
     JournalStore store;
