@@ -27,6 +27,9 @@
 # Screenshots of each main step go to BUILD_FOLDER/smoke/, with the PDF and
 # the job files. SMOKE_KEEP=1 keeps the temporary folder (prefix, homes).
 set -euo pipefail
+# UTF-8 whatever the caller's locale: xdotool finds windows by their
+# Japanese titles, and the keys typed are Japanese.
+export LC_ALL=C.UTF-8
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
