@@ -3,6 +3,7 @@
 
 #include "domain/job/job_state.h"
 #include "windows/form1.h"
+#include "windows/run_photos.h"
 #include "windows/window_registry.h"
 
 #include "ui_frm_photo_preview.h"
@@ -27,22 +28,6 @@ constexpr int kFollowMilliseconds = 16;
 
 const QColor kPhotoBackground(48, 48, 48);
 
-// The extensions of the image files Qt reads here, drawings and icons left
-// out: a folder of photos may hold a logo or an icon that is no photo.
-QStringList photoSuffixes() {
-    static const QStringList notPhotos = {QStringLiteral("svg"),  QStringLiteral("svgz"),
-                                          QStringLiteral("ico"),  QStringLiteral("cur"),
-                                          QStringLiteral("icns"), QStringLiteral("xbm"),
-                                          QStringLiteral("xpm"),  QStringLiteral("pdf")};
-    QStringList suffixes;
-    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
-        const QString suffix = QString::fromLatin1(format).toLower();
-        if (!notPhotos.contains(suffix) && !suffixes.contains(suffix))
-            suffixes << suffix;
-    }
-    return suffixes;
-}
-
 // The sizes a number belongs to, as the operator calls them.
 QString sizeText(const JobState& job, int number) {
     const SizeClass size = sizeClassOf(job, number);
@@ -58,14 +43,14 @@ QString sizeText(const JobState& job, int number) {
 
 }  // namespace
 
-const QString frmPhotoPreview::kChooseFolderCaption = QStringLiteral("写真フォルダの選択");
 const QString frmPhotoPreview::kNoPhotoMark = QStringLiteral("写真がありません");
 const QString frmPhotoPreview::kNoFolderMark = QStringLiteral("写真フォルダが選ばれていません");
 const QString frmPhotoPreview::kUnreadableMark = QStringLiteral("写真を読めません");
 const QString frmPhotoPreview::kOutOfRangeMark = QStringLiteral("範囲外");
 
 frmPhotoPreview::frmPhotoPreview(RunContext& context)
-    : context_(context), ui(std::make_unique<Ui::frmPhotoPreview>()), folder_(photoSuffixes()) {
+    : context_(context), ui(std::make_unique<Ui::frmPhotoPreview>()),
+      folder_(runPhotoFolder(context)) {
     ui->setupUi(this);
     // The keys stay with the input screen: the window is never activated,
     // neither when shown nor when clicked or moved.
@@ -144,14 +129,8 @@ bool frmPhotoPreview::setFolder(const QString& path) {
 }
 
 void frmPhotoPreview::cmdFolder_Click() {
-    QString start = folder_.path();
-    if (start.isEmpty())
-        start = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!QFileInfo(start).isDir())
-        start = QDir::homePath();
-    const QString chosen = context_.platform.chooseFolder(kChooseFolderCaption, start);
-    if (!chosen.isEmpty())
-        setFolder(chosen);
+    folderAsked_ = true;
+    choosePhotoFolder(context_);
 }
 
 QSize frmPhotoPreview::photoFit() const {

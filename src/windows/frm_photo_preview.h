@@ -50,7 +50,6 @@ public:
     int paintedPhoto() const { return paintedPhoto_; }
 
     // Texts the window shows.
-    static const QString kChooseFolderCaption;
     static const QString kNoPhotoMark;
     static const QString kNoFolderMark;
     static const QString kUnreadableMark;
@@ -77,7 +76,7 @@ private:
 
     RunContext& context_;
     std::unique_ptr<Ui::frmPhotoPreview> ui;
-    PhotoFolder folder_;
+    PhotoFolder& folder_;  // the run's
     PhotoDecoder decoder_;
     QTimer followTimer_;  // a frame after the last change of the typed number
     QElapsedTimer sinceChange_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/files/job_file_commands.h"
+#include "domain/tools/photo_folder.h"
 
 #include <map>
 #include <memory>
@@ -19,7 +20,7 @@ class WindowRegistry;
 // What every window of a run is built with: the one job, the platform seam,
 // the registry through which windows reach each other, the program's own
 // directory (where the sound files lie), the run's journal (none in a run
-// that keeps no journal) and the job file the run works on.
+// that keeps no journal), the job file the run works on and its photo folder.
 struct RunContext {
     JobState& job;
     Platform& platform;
@@ -27,6 +28,7 @@ struct RunContext {
     QString programDirectory;
     JournalWriter* journal = nullptr;
     KnownJobFile jobFile{};  // loaded or saved last; a save back checks it is unchanged
+    std::shared_ptr<PhotoFolder> photoFolder{};  // the run's photo folder (see run_photos.h)
 };
 
 // Creates each window on first use and keeps it for the run; a window that

@@ -8,6 +8,7 @@
 #include "windows/form1.h"
 #include "windows/frm_photo_preview.h"
 #include "windows/photo_decoder.h"
+#include "windows/run_photos.h"
 
 #include <memory>
 
@@ -290,7 +291,7 @@ private Q_SLOTS:
         frmPhotoPreview& preview = openPreview();
         QCOMPARE(program->platform.fileDialogs.size(), 1);
         QCOMPARE(program->platform.fileDialogs[0].kind, FileDialogRequest::Kind::Folder);
-        QCOMPARE(program->platform.fileDialogs[0].caption, frmPhotoPreview::kChooseFolderCaption);
+        QCOMPARE(program->platform.fileDialogs[0].caption, RunPhotosTexts::kChooseFolderCaption);
         QVERIFY(preview.isVisible());
         QTRY_COMPARE(QApplication::activeWindow(), form);
 

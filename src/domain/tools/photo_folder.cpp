@@ -96,11 +96,13 @@ bool PhotoFolder::open(const QString& path) {
     settle_.stop();
     ++scanGeneration_;
     scanAgain_ = false;
-    path_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString before = std::exchange(path_, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const bool wasReadable = readable_;
     const bool changedNow = take(read(path_, suffixes_, names_));
     if (readable_)
         watcher_.addPath(path_);
-    if (changedNow)
+    // Another folder is news even when it holds the same names: the files are others.
+    if (changedNow || path_ != before || readable_ != wasReadable)
         emit changed();
     return readable_;
 }

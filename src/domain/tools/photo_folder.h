@@ -48,7 +48,8 @@ public:
 
     // Reads the folder's photos, here and now (the operator has just chosen
     // it), and watches it from now on. False when the folder cannot be read
-    // (the index is then empty).
+    // (the index is then empty). `changed` tells it unless it is the folder
+    // open already and nothing in it changed.
     bool open(const QString& path);
 
     QString path() const { return path_; }
@@ -75,7 +76,8 @@ public:
     void watchPhoto(const QString& path);
 
 signals:
-    // The photos have changed since the last reading.
+    // The photos have changed since the last reading, or another folder
+    // has been opened.
     void changed();
     // A reading in the background has been handed over (after `changed`
     // when the photos changed).
