@@ -7,7 +7,7 @@
 # The root CMakeLists.txt includes this on Windows, before include(CPack).
 #
 # The folder:
-#   pictor.exe, chimes.wav, menupop.wav, tap.wav
+#   pictor.exe, chimes.wav, menupop.wav, nophoto.wav, tap.wav
 #   Qt6Core/Gui/Widgets/PrintSupport.dll (printing to Windows printers is
 #     built into Qt6PrintSupport.dll), the MinGW runtime DLLs
 #   platforms/qwindows.dll (and qoffscreen.dll, for runs without a screen),
@@ -21,6 +21,7 @@ install(TARGETS pictor RUNTIME DESTINATION .)
 install(FILES
   ${PROJECT_SOURCE_DIR}/resources/chimes.wav
   ${PROJECT_SOURCE_DIR}/resources/menupop.wav
+  ${PROJECT_SOURCE_DIR}/resources/nophoto.wav
   ${PROJECT_SOURCE_DIR}/resources/tap.wav
   DESTINATION .)
 

@@ -14,6 +14,7 @@ expected=(
     bin/pictor
     share/pictor/chimes.wav
     share/pictor/menupop.wav
+    share/pictor/nophoto.wav
     share/pictor/tap.wav
     share/applications/jp.pictor.Pictor.desktop
     share/icons/hicolor/scalable/apps/pictor.svg

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Makes the program's three wave files in resources/.
+"""Makes the program's four wave files in resources/.
 
 menupop.wav  a number was accepted: a short bright blip (about 80 ms)
+nophoto.wav  a number was accepted that has no photo in the photo folder:
+             two low, falling tones (about 160 ms), unlike the blip
 chimes.wav   a person was closed: a rising three-note chime (about 400 ms)
 tap.wav      a digit or minus key: a very short click (about 25 ms)
 
@@ -36,6 +38,23 @@ def blip(duration=0.080):
         tone = math.sin(phase) + 0.3 * math.sin(2 * phase)
         fade_out = min(1.0, (duration - t) / 0.010)  # no click at the end
         samples.append(0.45 * tone * envelope(t, 0.003, 0.030) * fade_out)
+    return samples
+
+
+def double_low(duration=0.160):
+    """Two short low tones, the second lower: heard at once as "look again"."""
+    tones = [(0.000, 0.065, 620.0), (0.085, 0.150, 470.0)]
+    samples = []
+    for n in range(int(RATE * duration)):
+        t = n / RATE
+        value = 0.0
+        for start, end, freq in tones:
+            if start <= t < end:
+                u = t - start
+                edge = min(1.0, u / 0.004, (end - t) / 0.006)  # no clicks at either end
+                value += edge * (math.sin(2 * math.pi * freq * u)
+                                 + 0.25 * math.sin(2 * math.pi * 3 * freq * u))
+        samples.append(0.5 * value)
     return samples
 
 
@@ -90,7 +109,7 @@ def main():
     resources = os.path.join(here, os.pardir, "resources")
     os.makedirs(resources, exist_ok=True)
     for name, samples in (("menupop.wav", blip()), ("chimes.wav", chime()),
-                          ("tap.wav", click())):
+                          ("tap.wav", click()), ("nophoto.wav", double_low())):
         peak = max(abs(v) for v in samples)
         if peak > 1.0:
             raise SystemExit(f"{name}: peak {peak:.2f} would clip")

@@ -112,7 +112,7 @@ int main(int argc, char* argv[]) {
     Program<QtPlatform> program(soundFolder());
     program.platform.setWindows(&program.windows);
 
-    for (const char* sound : {"/tap.wav", "/menupop.wav", "/chimes.wav"})
+    for (const char* sound : {"/tap.wav", "/menupop.wav", "/chimes.wav", "/nophoto.wav"})
         program.platform.preloadSound(program.context.programDirectory + QLatin1String(sound));
 
     // Everything keyed goes to a journal in the user's data folder, so that

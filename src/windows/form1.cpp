@@ -19,6 +19,7 @@
 #include "windows/picture_box_view.h"
 #include "windows/report_commands.h"
 #include "windows/run_journal.h"
+#include "windows/run_photos.h"
 #include "windows/window_registry.h"
 
 #include "ui_form1.h"
@@ -68,17 +69,25 @@ public:
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, item.widget);
 
         Measures& measures = measuresOf(item.font);
-        const QRectF row = QRectF(item.rect).adjusted(kMargin, 1, -kMargin, -1);
+        QRectF row = QRectF(item.rect).adjusted(kMargin, 1, -kMargin, -1);
         const qreal height =
             measures.ink.height() > row.height() ? row.height() / measures.ink.height() : 1;
-        auto set = measures.texts.find(item.text);
+        // A number without a photo: its mark small and red at the right, the
+        // number in the rest of the row.
+        QString text = item.text;
+        const bool noPhoto = text.endsWith(OrderEntry::kNoPhotoMark);
+        if (noPhoto) {
+            text.chop(OrderEntry::kNoPhotoMark.size());
+            row.setRight(row.right() - paintNoPhotoMark(painter, item, row));
+        }
+        auto set = measures.texts.find(text);
         if (set == measures.texts.end()) {
             Measures::Set made;
-            made.text = QStaticText(item.text);
+            made.text = QStaticText(text);
             made.text.setTextFormat(Qt::PlainText);
             made.text.prepare(QTransform(), item.font);
-            made.advance = QFontMetricsF(item.font).horizontalAdvance(item.text.trimmed());
-            set = measures.texts.insert(item.text, made);
+            made.advance = QFontMetricsF(item.font).horizontalAdvance(text.trimmed());
+            set = measures.texts.insert(text, made);
         }
         const qreal advance = set->advance;
         const QStaticText staticText = set->text;
@@ -112,6 +121,24 @@ public:
 
 private:
     static constexpr qreal kMargin = 2;
+
+    // Paints the mark of a number without a photo at the right of the row;
+    // returns the width it took.
+    static qreal paintNoPhotoMark(QPainter* painter, const QStyleOptionViewItem& item,
+                                  const QRectF& row) {
+        QFont font = item.font;
+        font.setPixelSize(std::max(9, int(row.height() * 0.42)));
+        const QString mark = OrderEntry::kNoPhotoMark.trimmed();
+        const qreal width = QFontMetricsF(font).horizontalAdvance(mark) + kMargin;
+        painter->save();
+        painter->setFont(font);
+        painter->setPen(item.state & QStyle::State_Selected
+                            ? item.palette.color(QPalette::HighlightedText)
+                            : QColor(200, 0, 0));
+        painter->drawText(row, Qt::AlignRight | Qt::AlignVCenter, mark);
+        painter->restore();
+        return width;
+    }
 
     int rowHeight() const {
         const int inside = list_->height() - 2 * list_->frameWidth();
@@ -237,6 +264,14 @@ Form1::Form1(RunContext& context)
     connectPagesAndCopyCount();
     ActivationTracker::instance();
     engine_.setBeforeBlocking([this] { showDisplay(); });
+    // A number without a photo is marked once a photo folder is chosen and
+    // can be read (a memory card taken out says nothing of the photos).
+    engine_.setPhotoCheck([this](int number) {
+        if (!photoFolderChosen(context_))
+            return true;
+        const PhotoFolder& folder = runPhotoFolder(context_);
+        return !folder.isReadable() || !folder.fileOf(number).isEmpty();
+    });
 
     previewKeysOf(this);
     Form_Load();

@@ -49,7 +49,8 @@ const QString frmPhotoPreview::kUnreadableMark = QStringLiteral("写真を読め
 const QString frmPhotoPreview::kOutOfRangeMark = QStringLiteral("範囲外");
 
 frmPhotoPreview::frmPhotoPreview(RunContext& context)
-    : context_(context), ui(std::make_unique<Ui::frmPhotoPreview>()),
+    : context_(context),
+      ui(std::make_unique<Ui::frmPhotoPreview>()),
       folder_(runPhotoFolder(context)) {
     ui->setupUi(this);
     // The keys stay with the input screen: the window is never activated,

@@ -2,6 +2,7 @@
 #include "windows/frm_photo_search.h"
 
 #include "windows/frm_teisei.h"
+#include "windows/run_photos.h"
 #include "windows/window_registry.h"
 
 #include "ui_frm_photo_search.h"
@@ -30,6 +31,11 @@ frmPhotoSearch::frmPhotoSearch(RunContext& context)
             [this](const QModelIndex& index) { openPupil(index.row()); });
     ui->txtPhotoNumber->installEventFilter(this);
     ui->lstPupils->installEventFilter(this);
+    // Photos copied in or another folder chosen: the marks follow.
+    connect(&runPhotoFolder(context_), &PhotoFolder::changed, this, [this] {
+        if (isVisible())
+            search();
+    });
     search();
 }
 
@@ -74,6 +80,23 @@ void frmPhotoSearch::showResult(int keepPerson) {
     const QString note = PhotoSearchTexts::pendingNote(result_);
     ui->lblNote->setText(note);
     ui->lblNote->setVisible(!note.isEmpty());
+    showPhotosMissing();
+}
+
+void frmPhotoSearch::showPhotosMissing() {
+    QStringList lines;
+    const PhotoFolder& folder = runPhotoFolder(context_);
+    if (photoFolderChosen(context_) && folder.isReadable()) {
+        const auto hasPhoto = [&folder](int number) { return !folder.fileOf(number).isEmpty(); };
+        using Outcome = PhotoSearchResult::Outcome;
+        if ((result_.outcome == Outcome::Found || result_.outcome == Outcome::NobodyOrdered) &&
+            !hasPhoto(result_.photoNumber))
+            lines << PhotoSearchTexts::kNoPhotoOfNumber.arg(result_.photoNumber);
+        lines << PhotoSearchTexts::withoutPhoto(orderedNumbersWithoutPhoto(context_.job, hasPhoto));
+        lines.removeAll(QString());
+    }
+    ui->lblNoPhoto->setText(lines.join(u'\n'));
+    ui->lblNoPhoto->setVisible(!lines.isEmpty());
 }
 
 void frmPhotoSearch::openPupil(int row) {

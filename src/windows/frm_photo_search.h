@@ -16,6 +16,7 @@ class frmPhotoSearch;
 // registered pupil who ordered it, with the prints and the amount, and can
 // open a pupil in the correction screen. Modeless; it searches the job as
 // it is at each search, so it keeps up with keying and corrections behind it.
+// With a photo folder chosen it also says which ordered numbers have no photo.
 class frmPhotoSearch : public QWidget {
     Q_OBJECT
 
@@ -33,6 +34,9 @@ protected:
 private:
     void search();
     void showResult(int keepPerson);
+    // With a photo folder chosen: whether the number searched has a photo,
+    // and which ordered numbers have none.
+    void showPhotosMissing();
     void openPupil(int row);
 
     std::unique_ptr<Ui::frmPhotoSearch> ui;

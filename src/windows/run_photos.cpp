@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "windows/run_photos.h"
 
-#include "domain/tools/photo_folder.h"
 #include "domain/platform/platform.h"
+#include "domain/tools/photo_folder.h"
 #include "windows/window_registry.h"
 
 #include <QDir>

@@ -8,6 +8,7 @@
 #include "windows/frm_photo_search.h"
 #include "windows/frm_teisei.h"
 #include "windows/picture_box_view.h"
+#include "windows/run_photos.h"
 
 #include <memory>
 
@@ -58,6 +59,27 @@ private Q_SLOTS:
     void cleanup() {
         program.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Once a photo folder is chosen, the window tells the ordered numbers
+    // without a photo, and follows photos copied in.
+    void photoFolderChosen_numbersWithoutPhotoTold() {
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        QVERIFY(!control<QLabel>(search, "lblNoPhoto")->isVisible());
+        QTemporaryDir photos;
+        const auto addPhoto = [&photos](const char* name) {
+            QImage(8, 8, QImage::Format_RGB32).save(photos.filePath(QLatin1String(name)));
+        };
+        addPhoto("0005.jpg");
+        addPhoto("0230.jpg");
+        runPhotoFolder(program->context).open(photos.path());
+        QTRY_COMPARE(label("lblNoPhoto"),
+                     PhotoSearchTexts::kNoPhotoOfNumber.arg(12) + u'\n' +
+                         PhotoSearchTexts::withoutPhoto({12, 400}));
+        addPhoto("0012.jpg");
+        addPhoto("0400.jpg");
+        runPhotoFolder(program->context).rescan();
+        QTRY_VERIFY(!control<QLabel>(search, "lblNoPhoto")->isVisible());
     }
 
     void typeAndEnter_listsThePupils_andFollowsTheJob() {

@@ -11,6 +11,7 @@ const QString OrderEntry::kEntryLimitMessage = QStringLiteral(
     "連続データが１００を越えました。一度、しめ（ / を押す）の操作を行ってください。");
 const QString OrderEntry::kPhotoCountLimitMessage = QStringLiteral(
     "写真番号 %1 の注文枚数が 32767 枚を越えるため、この入力は受け付けませんでした。");
+const QString OrderEntry::kNoPhotoMark = QStringLiteral("　写真なし");
 const QString OrderEntry::kJobFullMessage = QStringLiteral(
     "登録できる人数は１５００人までです。この人は登録できません。"
     "入力中の注文はそのまま残っています。");
@@ -61,6 +62,7 @@ void OrderEntry::Form_Load(const QString& programDirectory) {
     job_.acceptSoundPath = programDirectory + QStringLiteral("/menupop.wav");
     job_.closeSoundPath = programDirectory + QStringLiteral("/chimes.wav");
     job_.keySoundPath = programDirectory + QStringLiteral("/tap.wav");
+    noPhotoSoundPath_ = programDirectory + QStringLiteral("/nophoto.wav");
     display_.Label3 = plainDecimal(display_.VScroll1);
     if (job_.personCount == 0) {
         job_.personCount = 0;
@@ -108,7 +110,9 @@ void OrderEntry::Form_KeyPress(int k) {
             refuseNumber();
             return;
         }
-        platform_.playSound(job_.acceptSoundPath);
+        const bool adds = !label1.contains(u'-');
+        platform_.playSound(adds && photoMissing(int(n)) ? noPhotoSoundPath_
+                                                         : job_.acceptSoundPath);
 
         if (!label1.contains(u'-')) {
             job_.copyCount = roundToInt16(readNumber(display_.Label3)).value_or(1);
@@ -283,7 +287,7 @@ void OrderEntry::AddPrint() {
         display_.tbDaiNanMai = signedDisplay(job_.largeTotalPrints);
     }
 
-    const QString item = signedDisplay(n);
+    const QString item = photoMissing(n) ? signedDisplay(n) + kNoPhotoMark : signedDisplay(n);
     for (int i = 0; i < c; ++i)
         appendRecentEntry(item);
 

@@ -80,6 +80,16 @@ public:
     // An alert window over the screen has closed.
     void alertClosed();
 
+    // Whether a photo number has a photo in the photo folder the operator
+    // chose; empty (or answering true) while none is chosen. With it, an Enter that counts a
+    // number without a photo sounds noPhotoSoundPath instead of the accept
+    // sound, and its recent entries carry kNoPhotoMark, so the operator
+    // looks at the slip again. The counting does not change.
+    void setPhotoCheck(std::function<bool(int photoNumber)> hasPhoto) {
+        hasPhoto_ = std::move(hasPhoto);
+    }
+    QString noPhotoSoundPath() const { return noPhotoSoundPath_; }
+
     // Shows the per-size totals of the job (after a correction changed them).
     void refreshTotalLabels();
 
@@ -105,6 +115,8 @@ public:
     static const QString kEntryLimitMessage;
     static const QString kPhotoCountLimitMessage;
     static const QString kJobFullMessage;
+    // After a recent entry whose number has no photo.
+    static const QString kNoPhotoMark;
 
 private:
     void VScroll1_Change();
@@ -115,10 +127,13 @@ private:
     bool additionWouldOverflowCounts(int photoNumber, int copies) const;
     void dropTrailingTokens(int count);
     void appendRecentEntry(const QString& item);
+    bool photoMissing(int photoNumber) const { return hasPhoto_ && !hasPhoto_(photoNumber); }
 
     JobState& job_;
     Platform& platform_;
     InputDisplay display_;
     HistoryRows historyRows_;
     std::function<void()> beforeBlocking_;
+    std::function<bool(int)> hasPhoto_;
+    QString noPhotoSoundPath_;
 };

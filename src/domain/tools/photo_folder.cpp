@@ -96,7 +96,8 @@ bool PhotoFolder::open(const QString& path) {
     settle_.stop();
     ++scanGeneration_;
     scanAgain_ = false;
-    const QString before = std::exchange(path_, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString before =
+        std::exchange(path_, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     const bool wasReadable = readable_;
     const bool changedNow = take(read(path_, suffixes_, names_));
     if (readable_)

@@ -3,6 +3,7 @@
 
 #include "domain/job/allowed_range_text.h"
 #include "domain/job/record_items.h"
+#include "domain/reports/report_content.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,8 @@ const QString kNotAPhotoNumber =
     QStringLiteral("「%1」は、このジョブの写真番号ではありません。\n写真番号の範囲：%2");
 const QString kNobodyOrdered = QStringLiteral("写真番号 %1 を注文した人はいません。");
 const QString kFound = QStringLiteral("写真番号 %1：%2 人、合計 %3 枚");
+const QString kWithoutPhoto = QStringLiteral("写真フォルダに写真がない注文番号（%1 件）：%2");
+const QString kAndMore = QStringLiteral(" ほか %1 件");
 const QString kPendingNote =
     QStringLiteral("※入力中でまだ登録されていない %1 枚は、この一覧に含まれていません。");
 const QString kPendingNoteWithNumber = QStringLiteral(
@@ -128,7 +131,31 @@ PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed) {
     return result;
 }
 
+QVector<int> orderedNumbersWithoutPhoto(const JobState& job,
+                                        const std::function<bool(int)>& hasPhoto) {
+    const RegisteredOrders orders = collectRegisteredOrders(job);
+    QVector<int> numbers;
+    for (int n = 1; n < orders.countByPhoto.size(); ++n)
+        if (orders.countByPhoto[n] > 0 && !hasPhoto(n))
+            numbers.append(n);
+    return numbers;
+}
+
 namespace PhotoSearchTexts {
+
+const QString kNoPhotoOfNumber = QStringLiteral("写真番号 %1 の写真は写真フォルダにありません。");
+
+QString withoutPhoto(const QVector<int>& numbers, int shown) {
+    if (numbers.isEmpty())
+        return {};
+    QStringList listed;
+    for (qsizetype i = 0; i < numbers.size() && i < shown; ++i)
+        listed << QString::number(numbers[i]);
+    QString text = listed.join(QStringLiteral("、"));
+    if (numbers.size() > shown)
+        text += kAndMore.arg(numbers.size() - shown);
+    return kWithoutPhoto.arg(numbers.size()).arg(text);
+}
 
 QString summary(const PhotoSearchResult& result, const JobState& job) {
     using Outcome = PhotoSearchResult::Outcome;

@@ -3,6 +3,7 @@
 
 #include "domain/job/job_state.h"
 
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -45,6 +46,12 @@ struct PhotoSearchResult {
 // take it: 1 to 10000 and in the range of a size in use.
 PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed);
 
+// The photo numbers the registered pupils ordered that have no photo
+// (hasPhoto answers false), ascending: the slips to look at again before the
+// order goes to the lab.
+QVector<int> orderedNumbersWithoutPhoto(const JobState& job,
+                                        const std::function<bool(int photoNumber)>& hasPhoto);
+
 // The texts the search window shows for a result.
 namespace PhotoSearchTexts {
 
@@ -52,6 +59,11 @@ namespace PhotoSearchTexts {
 QString summary(const PhotoSearchResult& result, const JobState& job);
 // The note on the open entry; empty when there is none.
 QString pendingNote(const PhotoSearchResult& result);
+// The line on ordered numbers without a photo: how many, and the first
+// `shown` of them; empty when there are none.
+QString withoutPhoto(const QVector<int>& numbers, int shown = 20);
+// The note on a searched number without a photo.
+extern const QString kNoPhotoOfNumber;  // %1: the number
 // An amount as the list shows it («1300»); empty when the record has none.
 QString amount(const std::optional<Number>& amount);
 

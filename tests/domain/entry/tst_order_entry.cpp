@@ -62,6 +62,48 @@ private Q_SLOTS:
         QCOMPARE(display().Label1, QStringLiteral("5"));
     }
 
+    // Photos 23 and 150 are in the folder; 24 is not. "#" sets 3 copies.
+    void numberWithoutPhoto_countedAsAnyOther_markedAndSoundedApart_data() {
+        QTest::addColumn<bool>("folderChosen");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<QString>("lastSound");
+        const QString mark = OrderEntry::kNoPhotoMark;
+        QTest::newRow("photo") << true << "23\r" << QStringList{" 23"} << "menupop.wav";
+        QTest::newRow("no photo") << true << "24\r" << QStringList{" 24" + mark} << "nophoto.wav";
+        QTest::newRow("no folder") << false << "24\r" << QStringList{" 24"} << "menupop.wav";
+        QTest::newRow("copies") << true << "24#\r"
+                                << QStringList{" 24" + mark, " 24" + mark, " 24" + mark}
+                                << "nophoto.wav";
+        QTest::newRow("removal") << true << "150\r24\r24-\r" << QStringList{" 150"}
+                                 << "menupop.wav";
+    }
+    void numberWithoutPhoto_countedAsAnyOther_markedAndSoundedApart() {
+        QFETCH(bool, folderChosen);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, list);
+        QFETCH(QString, lastSound);
+        const auto typeInto = [&keys](OrderEntry& into) {
+            for (const QChar c : keys)
+                c == u'#' ? into.setVScroll1(3) : into.Form_KeyPress(c.unicode());
+        };
+        // The same keys without any photo check give the same job.
+        JobState unchecked = makeJob();
+        FakePlatform quiet;
+        OrderEntry plain(unchecked, quiet);
+        plain.Form_Load(QStringLiteral("/opt/pictor"));
+        typeInto(plain);
+
+        if (folderChosen)
+            engine->setPhotoCheck([](int n) { return n == 23 || n == 150; });
+        typeInto(*engine);
+        QCOMPARE(display().List1, list);
+        QCOMPARE(platform.sounds.last(), lastSound);
+        QCOMPARE(job.pendingEntry, unchecked.pendingEntry);
+        QCOMPARE(job.printCounts, unchecked.printCounts);
+        QCOMPARE(display().tbHGoukei, plain.display().tbHGoukei);
+    }
+
     void leadingZeros_keptInTheTokenAndCountedAsTheNumber() {
         type(QStringLiteral("007\r"));
         QCOMPARE(job.pendingEntry, QStringLiteral("007 "));

@@ -96,6 +96,16 @@ private Q_SLOTS:
         QVERIFY(PhotoSearchTexts::pendingNote(searchPhotoNumber(job, typed)).isEmpty());
     }
 
+    // Registered orders: 7, 12, 45, 150, 400 (the open entry's are left out).
+    void orderedNumbersWithoutPhoto_listedAscending() {
+        const QVector<int> missing =
+            orderedNumbersWithoutPhoto(job, [](int n) { return n == 12 || n == 150; });
+        QCOMPARE(missing, QVector<int>({7, 45, 400}));
+        QCOMPARE(PhotoSearchTexts::withoutPhoto(missing, 2),
+                 QStringLiteral("写真フォルダに写真がない注文番号（3 件）：7、45 ほか 1 件"));
+        QVERIFY(PhotoSearchTexts::withoutPhoto({}).isEmpty());
+    }
+
     void notAPhotoNumber_saysSoWithTheRanges_data() {
         QTest::addColumn<QString>("typed");
         QTest::newRow("zero") << "0";
