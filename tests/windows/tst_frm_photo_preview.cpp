@@ -378,8 +378,8 @@ private Q_SLOTS:
         calls.replaceInStrings(QStringLiteral("nophoto.wav"), QStringLiteral("menupop.wav"));
         QCOMPARE(calls, program->platform.calls);
         const QListWidget* list = control<QListWidget>(form, "List1");
-        QVERIFY(!list->findItems(QStringLiteral(" 12") + OrderEntry::kNoPhotoMark,
-                                 Qt::MatchExactly).isEmpty());
+        QVERIFY(!list->findItems(QStringLiteral(" 12") + OrderEntry::kNoPhotoMark, Qt::MatchExactly)
+                     .isEmpty());
         QVERIFY(other.job.personCount >= 2);
         other.windows.closeAll();
         form = plain;

@@ -73,9 +73,8 @@ private Q_SLOTS:
         addPhoto("0005.jpg");
         addPhoto("0230.jpg");
         runPhotoFolder(program->context).open(photos.path());
-        QTRY_COMPARE(label("lblNoPhoto"),
-                     PhotoSearchTexts::kNoPhotoOfNumber.arg(12) + u'\n' +
-                         PhotoSearchTexts::withoutPhoto({12, 400}));
+        QTRY_COMPARE(label("lblNoPhoto"), PhotoSearchTexts::kNoPhotoOfNumber.arg(12) + u'\n' +
+                                              PhotoSearchTexts::withoutPhoto({12, 400}));
         addPhoto("0012.jpg");
         addPhoto("0400.jpg");
         runPhotoFolder(program->context).rescan();
