@@ -127,7 +127,7 @@ private:
     static qreal paintNoPhotoMark(QPainter* painter, const QStyleOptionViewItem& item,
                                   const QRectF& row) {
         QFont font = item.font;
-        font.setPixelSize(std::max(9, int(row.height() * 0.42)));
+        font.setPixelSize(std::max(11, int(row.height() * 0.55)));
         const QString mark = OrderEntry::kNoPhotoMark.trimmed();
         const qreal width = QFontMetricsF(font).horizontalAdvance(mark) + kMargin;
         painter->save();
