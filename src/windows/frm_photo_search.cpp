@@ -34,7 +34,7 @@ frmPhotoSearch::frmPhotoSearch(RunContext& context)
     // Photos copied in or another folder chosen: the marks follow.
     connect(&runPhotoFolder(context_), &PhotoFolder::changed, this, [this] {
         if (isVisible())
-            search();
+            refresh();
     });
     search();
 }
@@ -47,6 +47,17 @@ void frmPhotoSearch::open() {
     activateWindow();
     ui->txtPhotoNumber->setFocus(Qt::OtherFocusReason);
     ui->txtPhotoNumber->selectAll();
+    refresh();
+}
+
+void frmPhotoSearch::refresh() {
+    // The whole job is read for it (some 20 ms in the largest): once when
+    // the job may have changed, not at every digit typed.
+    withoutPhotoLine_.clear();
+    const PhotoFolder& folder = runPhotoFolder(context_);
+    if (photoFolderChosen(context_) && folder.isReadable())
+        withoutPhotoLine_ = PhotoSearchTexts::withoutPhoto(orderedNumbersWithoutPhoto(
+            context_.job, [&folder](int number) { return !folder.fileOf(number).isEmpty(); }));
     search();
 }
 
@@ -86,15 +97,13 @@ void frmPhotoSearch::showResult(int keepPerson) {
 void frmPhotoSearch::showPhotosMissing() {
     QStringList lines;
     const PhotoFolder& folder = runPhotoFolder(context_);
-    if (photoFolderChosen(context_) && folder.isReadable()) {
-        const auto hasPhoto = [&folder](int number) { return !folder.fileOf(number).isEmpty(); };
-        using Outcome = PhotoSearchResult::Outcome;
-        if ((result_.outcome == Outcome::Found || result_.outcome == Outcome::NobodyOrdered) &&
-            !hasPhoto(result_.photoNumber))
-            lines << PhotoSearchTexts::kNoPhotoOfNumber.arg(result_.photoNumber);
-        lines << PhotoSearchTexts::withoutPhoto(orderedNumbersWithoutPhoto(context_.job, hasPhoto));
-        lines.removeAll(QString());
-    }
+    using Outcome = PhotoSearchResult::Outcome;
+    if (photoFolderChosen(context_) && folder.isReadable() &&
+        (result_.outcome == Outcome::Found || result_.outcome == Outcome::NobodyOrdered) &&
+        folder.fileOf(result_.photoNumber).isEmpty())
+        lines << PhotoSearchTexts::kNoPhotoOfNumber.arg(result_.photoNumber);
+    if (!withoutPhotoLine_.isEmpty())
+        lines << withoutPhotoLine_;
     ui->lblNoPhoto->setText(lines.join(u'\n'));
     ui->lblNoPhoto->setVisible(!lines.isEmpty());
 }
@@ -106,14 +115,14 @@ void frmPhotoSearch::openPupil(int row) {
     if (!correction.showRegisteredPerson(result_.pupils[row].personNumber)) {
         // The job has changed since the search: show it as it is now.
         context_.platform.beep();
-        search();
+        refresh();
     }
 }
 
 bool frmPhotoSearch::event(QEvent* event) {
     // Coming back to the window shows the job as it is now.
     if (event->type() == QEvent::WindowActivate)
-        search();
+        refresh();
     return QWidget::event(event);
 }
 

@@ -32,6 +32,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Reads the job again for what does not change while a number is typed
+    // (the ordered numbers without a photo), then searches.
+    void refresh();
     void search();
     void showResult(int keepPerson);
     // With a photo folder chosen: whether the number searched has a photo,
@@ -42,4 +45,5 @@ private:
     std::unique_ptr<Ui::frmPhotoSearch> ui;
     RunContext& context_;
     PhotoSearchResult result_;
+    QString withoutPhotoLine_;
 };
