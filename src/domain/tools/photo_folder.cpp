@@ -96,7 +96,8 @@ bool PhotoFolder::open(const QString& path) {
     settle_.stop();
     ++scanGeneration_;
     scanAgain_ = false;
-    const QString before = std::exchange(path_, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString before =
+        std::exchange(path_, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     const bool wasReadable = readable_;
     const bool changedNow = take(read(path_, suffixes_, names_));
     if (readable_)
@@ -206,6 +207,16 @@ QString PhotoFolder::fileOf(int number) const {
     if (number < 1 || number > JobState::kMaxPhotoNumber || (*names_)[number].isEmpty())
         return {};
     return path_ + u'/' + (*names_)[number].constFirst();
+}
+
+QVector<int> PhotoFolder::numbers() const {
+    QVector<int> numbers;
+    numbers.reserve(photoCount_);
+    for (int number = 1; number <= JobState::kMaxPhotoNumber; ++number) {
+        if (!(*names_)[number].isEmpty())
+            numbers.append(number);
+    }
+    return numbers;
 }
 
 QStringList PhotoFolder::namesOf(int number) const {
