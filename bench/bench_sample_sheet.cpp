@@ -8,8 +8,9 @@
 // sheets being made in the background, in the same run.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/bench_sample_sheet
-//       --folder DIR [--photos 300] [--grid 6|12|20] [--keys]
+//       --folder DIR [--photos 300] [--grid 6|12|20] [--keys] [--pdf FILE]
 //
+// --pdf keeps the PDF made, to look at.
 // The folder is made the first time: a handful of distinct photos, and
 // hard links to them under the numbered names 1 to 3000.
 
@@ -169,7 +170,7 @@ int main(int argc, char* argv[]) {
     if (folderAt < 0 || folderAt + 1 >= arguments.size()) {
         std::printf(
             "usage: bench_sample_sheet --folder DIR [--photos N] [--grid 6|12|20] "
-            "[--keys]\n");
+            "[--keys] [--pdf FILE]\n");
         return 2;
     }
     const QDir source(arguments[folderAt + 1]);
@@ -246,7 +247,10 @@ int main(int argc, char* argv[]) {
     const double read = secondsSince(start);
 
     QTemporaryDir out;
-    const QString pdf = out.filePath(QStringLiteral("sheets.pdf"));
+    const qsizetype pdfAt = arguments.indexOf(QStringLiteral("--pdf"));
+    const QString pdf = pdfAt >= 0 && pdfAt + 1 < arguments.size()
+                            ? arguments[pdfAt + 1]
+                            : out.filePath(QStringLiteral("sheets.pdf"));
     const auto paintStart = Clock::now();
     {
         QPrinter printer(QPrinter::HighResolution);

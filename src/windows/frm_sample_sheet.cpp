@@ -141,7 +141,7 @@ void frmSampleSheet::cmdMake_Click() {
             items.append({cell.number, folder.fileOf(cell.number)});
     setReading(true);
     showProgress(0, int(items.size()));
-    reader_->start(items, sampleSheetPrintFit(layout_));
+    reader_->start(items, sampleSheetPrintFit(layout_), spoolFolder_);
 }
 
 void frmSampleSheet::cmdCancel_Click() {

@@ -35,6 +35,9 @@ public:
     SampleSheetOptions options() const;
     // Whether photos are being read for the sheets.
     bool isReading() const;
+    // Where the photos read are spooled: the system's temporary folder
+    // unless set.
+    void setSpoolFolder(const QString& folder) { spoolFolder_ = folder; }
 
     static const QString kNoPhotos;
     static const QString kFolderUnreadable;
@@ -61,5 +64,6 @@ private:
     std::unique_ptr<Ui::frmSampleSheet> ui;
     std::unique_ptr<SampleSheetReader> reader_;
     SampleSheetLayout layout_;
+    QString spoolFolder_;
     bool placed_ = false;
 };

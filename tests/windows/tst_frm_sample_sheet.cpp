@@ -164,6 +164,18 @@ private Q_SLOTS:
         QVERIFY(program->platform.reportTitles.isEmpty());
     }
 
+    void make_spoolNotWritten_toldAndNothingPreviewed() {
+        program->platform.fileAnswers << photos.path();
+        frmSampleSheet& window = openSheets(*program);
+        QTemporaryDir spool;
+        window.setSpoolFolder(spool.filePath(QStringLiteral("gone")));  // no such folder
+        make(window);
+        QTRY_COMPARE(program->platform.messages, QStringList{frmSampleSheet::kSpoolFailed});
+        QVERIFY(!window.isReading());
+        QVERIFY(control<QPushButton>(&window, "cmdMake")->isEnabled());
+        QVERIFY(program->platform.reportTitles.isEmpty());
+    }
+
     void make_folderDialogCancelled_nothingHappens() {
         frmSampleSheet& window = openSheets(*program);
         make(window);
