@@ -13,6 +13,7 @@
 #include "windows/frm_nyuuryoku.h"
 #include "windows/frm_photo_preview.h"
 #include "windows/frm_photo_search.h"
+#include "windows/frm_sample_sheet.h"
 #include "windows/frm_settei_joho.h"
 #include "windows/frm_stop.h"
 #include "windows/frm_teisei.h"
@@ -346,6 +347,8 @@ void Form1::connectCommands() {
     });
     connect(ui->mnuLabExport, &QAction::triggered, this,
             [this] { context_.windows.get<frmLabExport>().open(); });
+    connect(ui->mnuSampleSheet, &QAction::triggered, this,
+            [this] { context_.windows.get<frmSampleSheet>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
 }
 

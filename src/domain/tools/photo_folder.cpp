@@ -209,6 +209,16 @@ QString PhotoFolder::fileOf(int number) const {
     return path_ + u'/' + (*names_)[number].constFirst();
 }
 
+QVector<int> PhotoFolder::numbers() const {
+    QVector<int> numbers;
+    numbers.reserve(photoCount_);
+    for (int number = 1; number <= JobState::kMaxPhotoNumber; ++number) {
+        if (!(*names_)[number].isEmpty())
+            numbers.append(number);
+    }
+    return numbers;
+}
+
 QStringList PhotoFolder::namesOf(int number) const {
     if (number < 1 || number > JobState::kMaxPhotoNumber)
         return {};

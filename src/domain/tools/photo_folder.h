@@ -12,6 +12,7 @@
 #include <QStringView>
 #include <QThreadPool>
 #include <QTimer>
+#include <QVector>
 
 // The photo number a file's name gives: the last run of decimal digits in
 // the name without its extension, leading zeros ignored ("0132.jpg",
@@ -60,6 +61,9 @@ public:
 
     // The full path of the photo of a number; empty when there is none.
     QString fileOf(int number) const;
+
+    // The numbers that have a photo, ascending.
+    QVector<int> numbers() const;
 
     // The names of every file that gives the number, the photo's first.
     QStringList namesOf(int number) const;

@@ -93,6 +93,7 @@ private Q_SLOTS:
         QCOMPARE(folder.namesOf(132), QStringList({"0132.jpg", "IMG_0132.JPG"}));
         QCOMPARE(folder.fileOf(5), dir.filePath(QStringLiteral("5.PNG")));
         QCOMPARE(folder.fileOf(9), dir.filePath(QStringLiteral("IMG_0009.jpeg")));
+        QCOMPARE(folder.numbers(), QVector<int>({5, 9, 132}));
         for (const int none : {0, 7, 8, 10, 133, 10001, -1})
             QVERIFY2(folder.fileOf(none).isEmpty(), qPrintable(QString::number(none)));
     }

@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: MIT
+#include "windows/sample_sheet_reader.h"
+
+#include "windows/photo_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QBuffer>
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryFile>
+#include <QThread>
+
+namespace {
+
+// The JPEG quality of the spool: what a printed sample needs, a third of
+// the bytes of a copy kept as it was read.
+constexpr int kSpoolQuality = 88;
+
+const QString kUnreadable = QStringLiteral("画像を読み取れません");
+
+}  // namespace
+
+SampleSheetPhotos::SampleSheetPhotos() = default;
+SampleSheetPhotos::~SampleSheetPhotos() = default;
+
+const SampleSheetPhotos::Photo* SampleSheetPhotos::find(int number) const {
+    const auto it = std::lower_bound(photos_.cbegin(), photos_.cend(), number,
+                                     [](const Photo& photo, int n) { return photo.number < n; });
+    return it != photos_.cend() && it->number == number ? &*it : nullptr;
+}
+
+QImage SampleSheetPhotos::printImage(const Photo& photo) const {
+    if (photo.offset < 0 || !spool_ || !spool_->seek(photo.offset))
+        return {};
+    const QByteArray bytes = spool_->read(photo.length);
+    if (bytes.size() != photo.length)
+        return {};
+    return QImage::fromData(bytes, "JPEG");
+}
+
+int SampleSheetPhotos::unreadableCount() const {
+    return int(std::count_if(photos_.cbegin(), photos_.cend(),
+                             [](const Photo& photo) { return photo.offset < 0; }));
+}
+
+qint64 SampleSheetPhotos::previewBytes() const {
+    qint64 bytes = 0;
+    for (const Photo& photo : photos_)
+        bytes += photo.preview.sizeInBytes();
+    return bytes;
+}
+
+// What the reading thread works on. The window's thread reads `stop` and
+// `done` while it runs, and the rest once it has ended.
+struct SampleSheetReader::Work {
+    QVector<Item> items;
+    QSize printFit;
+    int previewSide = 0;
+    std::shared_ptr<SampleSheetPhotos> photos = std::make_shared<SampleSheetPhotos>();
+    std::atomic<bool> stop{false};
+    std::atomic<int> done{0};
+    bool written = true;
+
+    void run() {
+        QTemporaryFile& spool = *photos->spool_;
+        if (!spool.isOpen()) {
+            written = false;
+            return;
+        }
+        PhotoReading reading;
+        reading.stop = [this] { return stop.load(std::memory_order_relaxed); };
+        photos->photos_.reserve(items.size());
+        for (const Item& item : std::as_const(items)) {
+            if (stop.load())
+                return;
+            SampleSheetPhotos::Photo photo;
+            photo.number = item.number;
+            QImage image = decodePhoto(item.path, printFit, &photo.reason, reading);
+            if (stop.load())
+                return;
+            if (image.isNull()) {
+                if (photo.reason.isEmpty())
+                    photo.reason = kUnreadable;
+            } else {
+                if (image.hasAlphaChannel()) {
+                    // A JPEG has no transparency: on white paper, as printed.
+                    QImage flat(image.size(), QImage::Format_RGB32);
+                    flat.fill(Qt::white);
+                    QPainter(&flat).drawImage(0, 0, image);
+                    image = flat;
+                }
+                QByteArray bytes;
+                QBuffer buffer(&bytes);
+                buffer.open(QIODevice::WriteOnly);
+                image.save(&buffer, "JPEG", kSpoolQuality);
+                photo.offset = spool.pos();
+                photo.length = bytes.size();
+                // Flushed at once, so a full disk shows here and not later.
+                if (spool.write(bytes) != bytes.size() || !spool.flush()) {
+                    written = false;
+                    return;
+                }
+                const QSize side(previewSide, previewSide);
+                photo.preview =
+                    image.width() > previewSide || image.height() > previewSide
+                        ? image.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                        : image.copy();
+            }
+            photos->photos_.append(std::move(photo));
+            done.fetch_add(1);
+        }
+    }
+};
+
+SampleSheetReader::SampleSheetReader(QObject* parent) : QObject(parent) {
+    poll_.setInterval(100);
+    connect(&poll_, &QTimer::timeout, this, [this] { emit progress(done(), total_); });
+}
+
+SampleSheetReader::~SampleSheetReader() {
+    stop();
+}
+
+int SampleSheetReader::previewSideFor(int photoCount) {
+    // A photo of 3 : 2 with its longer side L takes L * L * 2 / 3 pixels of
+    // four bytes.
+    const double pixels = double(kPreviewBudgetBytes) / 4 / std::max(1, photoCount);
+    return std::clamp(int(std::sqrt(pixels * 1.5)), 48, 480);
+}
+
+int SampleSheetReader::done() const {
+    return work_ ? work_->done.load() : 0;
+}
+
+void SampleSheetReader::start(const QVector<Item>& items, QSize printFit,
+                              const QString& spoolFolder) {
+    stop();
+    result_.reset();
+    work_ = std::make_shared<Work>();
+    work_->items = items;
+    work_->printFit = printFit;
+    work_->previewSide = previewSideFor(int(items.size()));
+    const QString folder = spoolFolder.isEmpty() ? QDir::tempPath() : spoolFolder;
+    // Made here, on the window's thread, which owns it once the reading ends.
+    work_->photos->spool_ = std::make_unique<QTemporaryFile>(
+        QDir(folder).filePath(QStringLiteral("pictor-sheets-XXXXXX.spool")));
+    work_->photos->spool_->open();
+    total_ = int(items.size());
+
+    const int generation = ++generation_;
+    thread_ = QThread::create([work = work_] { work->run(); });
+    connect(thread_, &QThread::finished, this, [this, generation] {
+        if (generation == generation_)
+            threadEnded();
+    });
+    // Idle priority: the keys' thread never waits for it, even on a
+    // machine of two cores busy with other work.
+    thread_->start(QThread::IdlePriority);
+    poll_.start();
+}
+
+void SampleSheetReader::stop() {
+    ++generation_;
+    poll_.stop();
+    if (thread_) {
+        work_->stop = true;
+        thread_->wait();
+        delete thread_;
+        thread_ = nullptr;
+    }
+    work_.reset();
+}
+
+void SampleSheetReader::threadEnded() {
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    poll_.stop();
+    const std::shared_ptr<Work> work = std::move(work_);
+    emit progress(work->done.load(), total_);
+    if (work->written)
+        result_ = work->photos;
+    emit finished(work->written);
+}
