@@ -10,6 +10,7 @@
 #include "windows/frm_end.h"
 #include "windows/frm_film.h"
 #include "windows/frm_lab_export.h"
+#include "windows/frm_lab_order.h"
 #include "windows/frm_nyuuryoku.h"
 #include "windows/frm_photo_preview.h"
 #include "windows/frm_photo_search.h"
@@ -311,6 +312,8 @@ void Form1::connectCommands() {
     });
     connect(ui->mnuLabExport, &QAction::triggered, this,
             [this] { context_.windows.get<frmLabExport>().open(); });
+    connect(ui->mnuLabOrder, &QAction::triggered, this,
+            [this] { context_.windows.get<frmLabOrder>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
 }
 
