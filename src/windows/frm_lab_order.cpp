@@ -23,6 +23,9 @@ const QString kChooseDestination = QStringLiteral("ラボ出力を作るフォ�
 const QString kNoPhotoFolder = QStringLiteral("（まだ選ばれていません。作成のときに選びます）");
 const QString kNoDestination = QStringLiteral(
     "ラボ出力を作るフォルダー %1 がありません。参照ボタンで、あるフォルダーを選んでください。");
+const QString kPhotoFolderUnreadable = QStringLiteral(
+    "写真フォルダー %1 を読めません。カードや外付けディスクがつながっているか確かめてから、"
+    "もう一度作成してください。ラボ出力は作っていません。");
 }  // namespace
 
 frmLabOrder::frmLabOrder(RunContext& context)
@@ -132,6 +135,11 @@ void frmLabOrder::cmdMake_Click() {
         return;
     const PhotoFolder& photos = runPhotoFolder(context_);
     ui->lblPhotoFolderPath->setText(QDir::toNativeSeparators(photos.path()));
+    if (!photos.isReadable()) {
+        context_.platform.showMessage(
+            kPhotoFolderUnreadable.arg(QDir::toNativeSeparators(photos.path())));
+        return;
+    }
 
     // Taken here, on the keys' thread: the operator may go on keying.
     auto snapshot = std::make_shared<LabOrderSnapshot>(takeLabOrderSnapshot(
