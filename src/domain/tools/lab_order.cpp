@@ -163,10 +163,11 @@ QString plainFileName(int photoNumber, int prints, const QString& suffix) {
 }
 
 QString dpofText(const QString& text) {
-    QString kept;
-    for (const QChar c : text.normalized(QString::NormalizationForm_KC))
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7F && c != u'"')
-            kept += c;
+    QString kept = text.normalized(QString::NormalizationForm_KC);
+    kept.replace(u'"', u'\'');
+    for (const QChar c : kept)
+        if (c.unicode() < 0x20 || c.unicode() >= 0x7F)
+            return QString();  // cut into pieces, it would name someone else
     return kept.simplified();
 }
 

@@ -98,9 +98,9 @@ struct DpofHeader {
 // as several prints of the same photo. ASCII, CR LF.
 QByteArray autPrintText(const DpofHeader& header, const QVector<LabOrderPhoto>& photos);
 
-// A text as a DPOF header's string holds it: full-width letters and digits
-// made half-width, then only printable ASCII kept (no double quote); what
-// is left of a Japanese name is usually nothing.
+// A text as a DPOF header's string holds it, in ASCII: full-width letters
+// and digits made half-width, a double quote made a single one. A text that
+// has anything else (a Japanese name) is left out whole: empty.
 QString dpofText(const QString& text);
 
 // Whether to give a photo a second name or to copy it.

@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(plainFileName(number, 3, QStringLiteral("jpg")), plain);
     }
 
-    void dpofText_keepsPrintableAscii_data() {
+    void dpofText_keepsAsciiOnly_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("kept");
         QTest::newRow("ascii") << "ABC Studio"
@@ -154,10 +154,12 @@ private slots:
                                               << "ABC123";
         QTest::newRow("Japanese dropped") << "山田写真館"
                                           << "";
-        QTest::newRow("quote dropped, blanks closed") << "a \"b\"  写 c"
-                                                      << "a b c";
+        QTest::newRow("quote made single, blanks closed") << " a \"b\"  c "
+                                                          << "a 'b' c";
+        QTest::newRow("partly Japanese, left out whole") << "運動会①"
+                                                         << "";
     }
-    void dpofText_keepsPrintableAscii() {
+    void dpofText_keepsAsciiOnly() {
         QFETCH(QString, text);
         QFETCH(QString, kept);
         QCOMPARE(dpofText(text), kept);
@@ -201,7 +203,7 @@ private slots:
         QVERIFY(large.wellFormed);
         QCOMPARE(large.header.value("GEN REV"), QStringLiteral("01.10"));
         QCOMPARE(large.header.value("GEN DTM"), QStringLiteral("2026:05:01:09:30:05"));
-        QCOMPARE(large.header.value("USR NAM"), QStringLiteral("\"ABC Sports Day\""));
+        QCOMPARE(large.header.value("USR NAM"), QStringLiteral("\"Sports 'Day'\""));
         QCOMPARE(large.prints,
                  (QVector<QPair<QString, int>>{{"../DCIM/100PICTR/PICT0005.JPG", 4}}));
         const Mrk medium = readMrk(texts.value("DPOF_中/MISC/AUTPRINT.MRK"));
