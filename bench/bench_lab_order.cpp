@@ -8,6 +8,7 @@
 //   ./build-release/bench/bench_lab_order [kilobytes] [folder]
 #include "domain/job/job_state.h"
 #include "domain/tools/lab_order.h"
+#include "domain/tools/photo_folder.h"
 #include "maximal_job.h"
 
 #include <cstdio>
@@ -38,8 +39,21 @@ int main(int argc, char** argv) {
         snapshot.photoFiles[n] = path;
     }
 
+    // What the keys' thread does when the command starts: the job and the
+    // photo of every number, from the run's photo folder.
+    PhotoFolder folder({QStringLiteral("jpg")});
+    if (!folder.open(photos))
+        return 2;
     QElapsedTimer timer;
     timer.start();
+    const LabOrderSnapshot taken =
+        takeLabOrderSnapshot(snapshot.job, [&folder](int number) { return folder.fileOf(number); });
+    std::printf("snapshot on the keys' thread: %.2f ms (%d photos in the folder)\n",
+                timer.nsecsElapsed() / 1e6, folder.photoCount());
+    if (taken.photoFiles != snapshot.photoFiles)
+        return 2;
+
+    timer.restart();
     const LabOrderPlan plan = planLabOrder(snapshot, {}, QDateTime::currentDateTime());
     const double planMs = timer.nsecsElapsed() / 1e6;
     std::printf("plan: %d photos, %d prints, %lld files, %lld texts, %.1f ms\n",
