@@ -103,7 +103,7 @@ void frmLabOrder::showWorking(bool working) {
     ui->fraForms->setEnabled(!working);
     ui->txtFolder->setEnabled(!working);
     ui->cmdBrowse->setEnabled(!working);
-    ui->prgWork->setVisible(working);
+    ui->prgWork->setEnabled(working);
     showForms();
 }
 
