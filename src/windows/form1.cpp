@@ -10,6 +10,7 @@
 #include "windows/frm_end.h"
 #include "windows/frm_film.h"
 #include "windows/frm_lab_export.h"
+#include "windows/frm_lab_order.h"
 #include "windows/frm_nyuuryoku.h"
 #include "windows/frm_photo_preview.h"
 #include "windows/frm_photo_search.h"
@@ -349,6 +350,8 @@ void Form1::connectCommands() {
             [this] { context_.windows.get<frmLabExport>().open(); });
     connect(ui->mnuSampleSheet, &QAction::triggered, this,
             [this] { context_.windows.get<frmSampleSheet>().open(); });
+    connect(ui->mnuLabOrder, &QAction::triggered, this,
+            [this] { context_.windows.get<frmLabOrder>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
 }
 

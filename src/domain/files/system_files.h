@@ -102,6 +102,18 @@ int renameOver(const QString& from, const QString& to);
 // Removes the name path (a file, not a folder).
 int removeFile(const QString& path);
 
+// Makes a new, empty folder at path; alreadyExists() when something is there.
+int makeFolder(const QString& path);
+
+// Renames from (a folder or a file) to to, which must not exist: never
+// replaces anything, alreadyExists() when something holds the name.
+int renameNew(const QString& from, const QString& to);
+
+// Removes the folder at path with everything in it. A symbolic link inside
+// is removed, never followed. The first error met, or 0; it goes on past
+// one, to leave as little behind as it can.
+int removeTree(const QString& path);
+
 // Gets the entries of folder (renames, new files) onto the disk. A folder
 // that cannot be opened for it is no error: nothing more can be done there.
 int syncFolder(const QString& folder);

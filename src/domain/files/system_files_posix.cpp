@@ -5,8 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <utility>
 
+#include <QByteArrayList>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -144,6 +148,71 @@ int renameOver(const QString& from, const QString& to) {
 
 int removeFile(const QString& path) {
     return ::unlink(nativePath(path).constData()) == 0 ? 0 : errno;
+}
+
+int makeFolder(const QString& path) {
+    return ::mkdir(nativePath(path).constData(), 0777) == 0 ? 0 : errno;
+}
+
+int renameNew(const QString& from, const QString& to) {
+    const QByteArray source = nativePath(from);
+    const QByteArray target = nativePath(to);
+#if defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+#endif
+    // A file system without the call: looked at first, and a folder there
+    // (which rename would take the place of when empty) is refused.
+    struct stat found {};
+    if (::lstat(target.constData(), &found) == 0)
+        return EEXIST;
+    if (::rename(source.constData(), target.constData()) == 0)
+        return 0;
+    return errno == ENOTEMPTY ? EEXIST : errno;
+}
+
+namespace {
+
+// Removes name in the folder parent with what it holds, not following links.
+int removeTreeAt(int parent, const char* name) {
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOTDIR || errno == ELOOP)
+            return ::unlinkat(parent, name, 0) == 0 ? 0 : errno;
+        return errno == ENOENT ? 0 : errno;
+    }
+    DIR* folder = ::fdopendir(fd);
+    if (!folder) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    // The names first: a folder changing under readdir may skip entries.
+    QByteArrayList names;
+    while (const dirent* entry = ::readdir(folder)) {
+        const QByteArray entryName(entry->d_name);
+        if (entryName != "." && entryName != "..")
+            names << entryName;
+    }
+    int first = 0;
+    for (const QByteArray& entryName : names) {
+        const int error = removeTreeAt(::dirfd(folder), entryName.constData());
+        if (first == 0)
+            first = error;
+    }
+    ::closedir(folder);
+    if (::unlinkat(parent, name, AT_REMOVEDIR) != 0 && first == 0)
+        first = errno;
+    return first;
+}
+
+}  // namespace
+
+int removeTree(const QString& path) {
+    return removeTreeAt(AT_FDCWD, nativePath(path).constData());
 }
 
 int syncFolder(const QString& folder) {

@@ -344,6 +344,69 @@ int removeFile(const QString& path) {
     return ::DeleteFileW(nativePath(path).c_str()) ? 0 : lastError();
 }
 
+int makeFolder(const QString& path) {
+    return ::CreateDirectoryW(nativePath(path).c_str(), nullptr) ? 0 : lastError();
+}
+
+int renameNew(const QString& from, const QString& to) {
+    // Without MOVEFILE_REPLACE_EXISTING nothing at to is replaced. A virus
+    // checker holding a file just written is waited for, as renameOver does.
+    const std::wstring source = nativePath(from);
+    const std::wstring target = nativePath(to);
+    constexpr int kTries = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+            return 0;
+        const int error = lastError();
+        if (attempt == kTries || faultOfSystemError(error) != FileFault::InUse)
+            return error;
+        ::Sleep(50);
+    }
+}
+
+namespace {
+
+int removeTreeAt(const QString& path) {
+    int first = 0;
+    const auto keep = [&first](int error) {
+        if (first == 0)
+            first = error;
+    };
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(nativePath(path + QStringLiteral("/*")).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const QString name = QString::fromWCharArray(found.cFileName);
+            if (name == u"." || name == u"..")
+                continue;
+            const QString entry = path + u'/' + name;
+            const DWORD attributes = found.dwFileAttributes;
+            if (attributes & FILE_ATTRIBUTE_READONLY)
+                ::SetFileAttributesW(nativePath(entry).c_str(),
+                                     attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                keep(removeTreeAt(entry));
+            else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                keep(::RemoveDirectoryW(nativePath(entry).c_str()) ? 0 : lastError());
+            else
+                keep(::DeleteFileW(nativePath(entry).c_str()) ? 0 : lastError());
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        keep(lastError());
+    }
+    if (!::RemoveDirectoryW(nativePath(path).c_str()))
+        keep(lastError());
+    return first;
+}
+
+}  // namespace
+
+int removeTree(const QString& path) {
+    return removeTreeAt(path);
+}
+
 int syncFolder(const QString&) {
     // Nothing to do: NTFS keeps its folders' entries in its own journal,
     // and renameOver has written the rename through already. Windows has no
