@@ -205,6 +205,9 @@ int main(int argc, char* argv[]) {
         return 1;
     QRandomGenerator random(11);
     std::vector<double> plainDigits, plainEnters, busyDigits, busyEnters;
+    // The photo folder chosen before any key: the keys without the sheets
+    // mark the numbers without a photo as those with them do.
+    runPhotoFolder(program.context).open(folder.path());
     if (keys) {
         // 1400 pupils straight through the engine, as bench_form1 does.
         OrderEntry& engine = form.engine();
@@ -221,7 +224,6 @@ int main(int argc, char* argv[]) {
         keyPupils(form, random, 40, plainDigits, plainEnters);
     }
 
-    runPhotoFolder(program.context).open(folder.path());
     frmSampleSheet& window = program.windows.get<frmSampleSheet>();
     window.open();
     const char* gridButton = grid == 6 ? "optGrid6" : grid == 20 ? "optGrid20" : "optGrid12";
