@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "windows/sample_sheet_reader.h"
 
+#include "domain/files/system_files.h"
 #include "windows/photo_decoder.h"
 
 #include <algorithm>
@@ -150,14 +151,17 @@ void SampleSheetReader::start(const QVector<Item>& items, QSize printFit,
     total_ = int(items.size());
 
     const int generation = ++generation_;
-    thread_ = QThread::create([work = work_] { work->run(); });
+    thread_ = QThread::create([work = work_] {
+        // Low, not idle, priority: the keys' thread comes first, but the
+        // sheets still come while another program keeps the processors busy.
+        SystemFiles::lowerThreadPriority();
+        work->run();
+    });
     connect(thread_, &QThread::finished, this, [this, generation] {
         if (generation == generation_)
             threadEnded();
     });
-    // Idle priority: the keys' thread never waits for it, even on a
-    // machine of two cores busy with other work.
-    thread_->start(QThread::IdlePriority);
+    thread_->start();
     poll_.start();
 }
 

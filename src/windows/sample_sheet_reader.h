@@ -50,7 +50,7 @@ private:
     std::unique_ptr<QTemporaryFile> spool_;
 };
 
-// Reads the photos of the sample sheets on one thread of its own at idle
+// Reads the photos of the sample sheets on one thread of its own at a low
 // priority, so the keys on the input screen go as fast as without it.
 // `progress` tells how far it has come (a few times a second), `finished`
 // when it has read them all or has failed; a stopped reading tells

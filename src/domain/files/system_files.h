@@ -122,6 +122,12 @@ int syncFolder(const QString& folder);
 // without its times unless they are needed to read it back.
 int syncData(int descriptor);
 
+// Lowers the calling thread's priority for long work in the background
+// (reading photos for the sample sheets): it runs on what the thread
+// handling the keys leaves, yet goes on, slowly, while other programs keep
+// the processors busy (an idle priority would stop it then).
+void lowerThreadPriority();
+
 // Whether the open file (QFileDevice::handle()) has been removed from every
 // folder (its folder deleted, or the file itself): what is written to it
 // then is lost.

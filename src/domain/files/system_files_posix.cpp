@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -213,6 +214,11 @@ int removeTreeAt(int parent, const char* name) {
 
 int removeTree(const QString& path) {
     return removeTreeAt(AT_FDCWD, nativePath(path).constData());
+}
+
+void lowerThreadPriority() {
+    // On Linux the nice value belongs to each thread: this one alone.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
 }
 
 int syncFolder(const QString& folder) {

@@ -407,6 +407,10 @@ int removeTree(const QString& path) {
     return removeTreeAt(path);
 }
 
+void lowerThreadPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
 int syncFolder(const QString&) {
     // Nothing to do: NTFS keeps its folders' entries in its own journal,
     // and renameOver has written the rename through already. Windows has no
