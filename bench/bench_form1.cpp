@@ -11,6 +11,7 @@
 //       [--preview FOLDER]
 
 #include "app/program.h"
+#include "bench_windows.h"
 #include "domain/platform/platform_relay.h"
 #include "maximal_job.h"
 #include "windows/form1.h"
@@ -38,20 +39,6 @@ void report(const char* what, std::vector<double>& samples) {
     std::printf("%-30s n=%-6zu median %7.3f ms   p99 %7.3f ms   worst %7.3f ms\n", what,
                 samples.size(), samples[samples.size() / 2], samples[samples.size() * 99 / 100],
                 samples.back());
-}
-
-// Sends one key to whatever has the focus and waits until the window has
-// handled it and repainted; returns the time in milliseconds.
-double keyToRepaint(Form1& form, Qt::Key key, QChar text) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
-    const auto start = Clock::now();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(text));
-    QApplication::sendEvent(target, &release);
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 // Counts the paint events each control receives.

@@ -15,6 +15,7 @@
 // 10000 (four pictures under 10,000 names), for bench_form1 --preview.
 
 #include "app/program.h"
+#include "bench_windows.h"
 #include "domain/platform/platform_relay.h"
 #include "domain/tools/photo_folder.h"
 #include "windows/form1.h"
@@ -70,28 +71,6 @@ public:
     QString folder;
     QString chooseFolder(const QString&, const QString&) override { return folder; }
 };
-
-// A photograph-like picture: gradients, shapes and grain, so that the JPEG
-// holds about as much detail as a camera's.
-QImage photoLike(int seed) {
-    QImage image(6000, 4000, QImage::Format_RGB32);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int grain = int(random.bounded(96));
-            line[x] = qRgb((x * 255 / 6000 + grain + seed * 40) & 255,
-                           (y * 255 / 4000 + grain) & 255, ((x + y) / 40 + grain) & 255);
-        }
-    }
-    QPainter painter(&image);
-    for (int i = 0; i < 400; ++i) {
-        painter.setBrush(QColor::fromRgb(random.generate()));
-        painter.drawEllipse(random.bounded(6000), random.bounded(4000), random.bounded(800),
-                            random.bounded(800));
-    }
-    return image;
-}
 
 void sendKey(Qt::Key key, QChar text, QWidget* fallback) {
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : fallback;

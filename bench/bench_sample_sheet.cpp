@@ -15,6 +15,7 @@
 // hard links to them under the numbered names 1 to 3000.
 
 #include "app/program.h"
+#include "bench_windows.h"
 #include "domain/tools/photo_folder.h"
 #include "maximal_job.h"
 #include "support/fake_platform.h"
@@ -76,28 +77,6 @@ QString loadAverage() {
     return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
 }
 
-// A photograph-like picture: gradients, shapes and grain, so that the JPEG
-// holds about as much detail as a camera's.
-QImage photoLike(int seed) {
-    QImage image(6000, 4000, QImage::Format_RGB32);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int grain = int(random.bounded(96));
-            line[x] = qRgb((x * 255 / 6000 + grain + seed * 40) & 255,
-                           (y * 255 / 4000 + grain) & 255, ((x + y) / 40 + grain) & 255);
-        }
-    }
-    QPainter painter(&image);
-    for (int i = 0; i < 400; ++i) {
-        painter.setBrush(QColor::fromRgb(random.generate()));
-        painter.drawEllipse(random.bounded(6000), random.bounded(4000), random.bounded(800),
-                            random.bounded(800));
-    }
-    return image;
-}
-
 // The folder of photos 1 to 3000, made once.
 bool makeFolder(const QDir& dir) {
     if (QFileInfo::exists(dir.filePath(QStringLiteral("%1.jpg").arg(kLinkedPhotos))))
@@ -133,20 +112,6 @@ void report(const char* what, std::vector<double> samples) {
     std::printf("%-36s n=%-6zu median %7.3f ms   p99 %7.3f ms   worst %7.3f ms\n", what,
                 samples.size(), samples[samples.size() / 2], samples[samples.size() * 99 / 100],
                 samples.back());
-}
-
-// Sends one key to whatever has the focus and waits until the window has
-// handled it and repainted; returns the time in milliseconds.
-double keyToRepaint(Form1& form, Qt::Key key, QChar text) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
-    const auto start = Clock::now();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(text));
-    QApplication::sendEvent(target, &release);
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 // Keys `pupils` pupils of 100 random prints on the input screen, timed.

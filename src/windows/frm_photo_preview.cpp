@@ -2,6 +2,7 @@
 #include "windows/frm_photo_preview.h"
 
 #include "domain/job/job_state.h"
+#include "domain/tools/sample_sheet.h"
 #include "windows/form1.h"
 #include "windows/run_photos.h"
 #include "windows/window_registry.h"
@@ -27,19 +28,6 @@ namespace {
 constexpr int kFollowMilliseconds = 16;
 
 const QColor kPhotoBackground(48, 48, 48);
-
-// The sizes a number belongs to, as the operator calls them.
-QString sizeText(const JobState& job, int number) {
-    const SizeClass size = sizeClassOf(job, number);
-    QStringList names;
-    if (size.large)
-        names << QStringLiteral("大");
-    if (size.medium)
-        names << QStringLiteral("中");
-    if (size.small)
-        names << QStringLiteral("小");
-    return names.join(u'・');
-}
 
 }  // namespace
 
@@ -146,7 +134,7 @@ void frmPhotoPreview::follow() {
     number_ = number;
     const JobState& job = context_.job;
     ui->lblNumber->setText(number ? QString::number(number) : QString());
-    const QString size = number ? sizeText(job, number) : QString();
+    const QString size = number ? sizeTextOf(job, number) : QString();
     ui->lblSize->setText(number && size.isEmpty() ? kOutOfRangeMark : size);
 
     // The same photo at another size stays until it has been read again.

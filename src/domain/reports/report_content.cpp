@@ -27,17 +27,6 @@ QVector<SizeSetup> sizeSetups(const JobState& job) {
     };
 }
 
-std::optional<PrintSize> sizeOf(const JobState& job, Number photoNumber) {
-    const SizeClass size = sizeClassOf(job, photoNumber);
-    if (size.large)
-        return PrintSize::Large;
-    if (size.medium)
-        return PrintSize::Medium;
-    if (size.small)
-        return PrintSize::Small;
-    return std::nullopt;
-}
-
 // The whole photo numbers of a range that printCounts can hold (first above
 // last when there are none).
 std::pair<int, int> listedRange(Number start, Number end) {
@@ -79,6 +68,17 @@ SizeSection sectionOf(const RegisteredOrders& orders, const SizeSummary& summary
 }
 
 }  // namespace
+
+std::optional<PrintSize> sizeOf(const JobState& job, Number photoNumber) {
+    const SizeClass size = sizeClassOf(job, photoNumber);
+    if (size.large)
+        return PrintSize::Large;
+    if (size.medium)
+        return PrintSize::Medium;
+    if (size.small)
+        return PrintSize::Small;
+    return std::nullopt;
+}
 
 QVector<Number> recordPhotoNumbers(const QString& record) {
     // The photo numbers end at the amount; a last item without its blank

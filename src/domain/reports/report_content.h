@@ -17,6 +17,10 @@
 
 enum class PrintSize { Large, Medium, Small };
 
+// The size a photo number is counted in: the first of large, medium and
+// small whose range holds it; none for a number in no range.
+std::optional<PrintSize> sizeOf(const JobState& job, Number photoNumber);
+
 // The job header as the reports print it.
 struct ReportHeader {
     QString customerName;

@@ -70,17 +70,6 @@ const QString kPhotoCount = QStringLiteral("%1（%2 枚）");
 
 const PrintSize kSizes[] = {PrintSize::Large, PrintSize::Medium, PrintSize::Small};
 
-std::optional<PrintSize> sizeOfNumber(const JobState& job, int number) {
-    const SizeClass size = sizeClassOf(job, number);
-    if (size.large)
-        return PrintSize::Large;
-    if (size.medium)
-        return PrintSize::Medium;
-    if (size.small)
-        return PrintSize::Small;
-    return std::nullopt;
-}
-
 QString suffixOf(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -212,7 +201,7 @@ LabOrderPlan planLabOrder(const LabOrderSnapshot& snapshot, const LabOrderForms&
         const int prints = int(orders.countByPhoto.value(n));
         if (prints <= 0)
             continue;
-        const std::optional<PrintSize> size = sizeOfNumber(job, n);
+        const std::optional<PrintSize> size = sizeOf(job, n);
         if (!size) {
             plan.unsized.append({n, prints});
             unsizedPrints += prints;

@@ -42,11 +42,11 @@ QString sizeTextOf(const JobState& job, int number) {
     const SizeClass size = sizeClassOf(job, Number(number));
     QStringList names;
     if (size.large)
-        names << QStringLiteral("大");
+        names << ReportText::sizeName(PrintSize::Large);
     if (size.medium)
-        names << QStringLiteral("中");
+        names << ReportText::sizeName(PrintSize::Medium);
     if (size.small)
-        names << QStringLiteral("小");
+        names << ReportText::sizeName(PrintSize::Small);
     return names.join(u'・');
 }
 

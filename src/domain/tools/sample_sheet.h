@@ -59,7 +59,8 @@ inline const QString kOutOfRangeMark = QStringLiteral("範囲外");
 int columnsOf(const SampleSheetOptions& options);
 int rowsOf(const SampleSheetOptions& options);
 
-// The sizes a photo number is sold in, as the photo preview shows them:
+// The sizes a photo number is sold in, as the sample sheets and the photo
+// preview show them:
 // "大", "中", "小", joined with "・" where ranges overlap; empty when none.
 QString sizeTextOf(const JobState& job, int number);
 
