@@ -12,7 +12,7 @@ packages=(
   libgl-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
   python3
 )
 

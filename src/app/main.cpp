@@ -96,6 +96,8 @@ int main(int argc, char* argv[]) {
     QTranslator qtTexts;
     installJapaneseQtTexts(app, qtTexts);
     QApplication::setApplicationName(QStringLiteral("pictor"));
+    // The menu entry's name, by which a desktop knows the program's windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.pictor.Pictor"));
     QApplication::setApplicationVersion(QStringLiteral(PICTOR_VERSION));
     // The program's icon on every window (the menu entry has the same one).
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictor.svg")));
