@@ -45,6 +45,7 @@ install_packages() {
     cmake ninja-build dpkg-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+    qt6-tools-dev qt6-l10n-tools
     librsvg2-bin icoutils
     wine nsis
   )

@@ -9,6 +9,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
+  qt6-tools-dev qt6-l10n-tools
   libgl-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"

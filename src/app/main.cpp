@@ -16,7 +16,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QStandardPaths>
-#include <QTranslator>
 
 namespace {
 
@@ -33,8 +32,8 @@ CommandLine readCommandLine(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pictor"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PICTOR_VERSION));
-    QTranslator translator;
-    installJapaneseQtTexts(app, translator);
+    JapaneseRun japanese;
+    japanese.install(app);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("ピクトル — 学校写真番号集計ソフト\n"
@@ -93,8 +92,10 @@ int main(int argc, char* argv[]) {
         return *commandLine.answered;
 
     QApplication app(argc, argv);
-    QTranslator qtTexts;
-    installJapaneseQtTexts(app, qtTexts);
+    // Qt's dialogs and whatever Qt words (dates, numbers) as in Japan,
+    // whatever the system's language.
+    JapaneseRun japanese;
+    japanese.install(app);
     QApplication::setApplicationName(QStringLiteral("pictor"));
     // The menu entry's name, by which a desktop knows the program's windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.pictor.Pictor"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/qt_platform.h"
 
+#include "app/qt_texts.h"
 #include "windows/form1.h"
 #include "windows/report_preview.h"
 #include "windows/window_registry.h"
@@ -176,6 +177,7 @@ void QtPlatform::previewReport(const QString& title, std::function<void(QPrinter
 QString QtPlatform::chooseFileToOpen(const QString& caption, const QStringList& filters,
                                      const QString& selectedFilter) {
     QFileDialog dialog(QApplication::activeWindow(), caption);
+    dialog.setOptions(fileDialogOptions(QGuiApplication::platformName()));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
@@ -188,6 +190,7 @@ QString QtPlatform::chooseFileToOpen(const QString& caption, const QStringList& 
 QString QtPlatform::chooseFileToSave(const QString& caption, const QString& suggestedPath,
                                      const QStringList& filters) {
     QFileDialog dialog(QApplication::activeWindow(), caption);
+    dialog.setOptions(fileDialogOptions(QGuiApplication::platformName()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
@@ -206,6 +209,7 @@ QString QtPlatform::chooseFileToSave(const QString& caption, const QString& sugg
 
 QString QtPlatform::chooseFolder(const QString& caption, const QString& startDirectory) {
     QFileDialog dialog(QApplication::activeWindow(), caption);
+    dialog.setOptions(fileDialogOptions(QGuiApplication::platformName()));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);

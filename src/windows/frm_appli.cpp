@@ -9,6 +9,7 @@
 
 frmAppli::frmAppli(RunContext& context) : context_(context), ui(std::make_unique<Ui::frmAppli>()) {
     ui->setupUi(this);
+    ui->LabelVersion->setText(ui->LabelVersion->text().arg(QStringLiteral(PICTOR_VERSION)));
     connect(ui->Command1, &QPushButton::clicked, this, &frmAppli::Command1_Click);
 }
 

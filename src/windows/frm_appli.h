@@ -11,8 +11,9 @@ namespace Ui {
 class frmAppli;
 }
 
-// The about box: the program's name and its main features. Loaded afresh
-// each time it is opened; its button and its close box unload it.
+// The about box: the program's name, its main features and its version.
+// Loaded afresh each time it is opened; its button and its close box
+// unload it.
 class frmAppli : public QWidget {
     Q_OBJECT
 public:

@@ -186,6 +186,14 @@ void TestHelpAndAbout::about_texts() {
     QVERIFY(more.contains(QStringLiteral("◎写真の番号設定は１～９９９９まで")));
     QVERIFY(more.contains(QStringLiteral("◎一人につき１回１００枚まで登録可能")));
     QCOMPARE(about.findChild<QPushButton*>("Command1")->text(), QStringLiteral("閉じる"));
+    // The program's version beside them, clear of them and within the box.
+    auto* version = about.findChild<QLabel*>("LabelVersion");
+    QCOMPARE(version->text(), QStringLiteral("バージョン " PICTOR_VERSION));
+    QVERIFY(about.rect().contains(version->geometry()));
+    QVERIFY(version->fontMetrics().horizontalAdvance(version->text()) <= version->width());
+    for (const QWidget* other : about.findChildren<QWidget*>())
+        QVERIFY2(other == version || !other->geometry().intersects(version->geometry()),
+                 qPrintable(other->objectName()));
 }
 
 void TestHelpAndAbout::about_enterOnButtonUnloads() {
