@@ -14,6 +14,7 @@ packages=(
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
   dpkg-dev file desktop-file-utils appstream
   python3
+  dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 
 installed() {
