@@ -15,6 +15,7 @@ packages=(
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
   python3
+  dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 
 installed() {

@@ -5,6 +5,7 @@
 #include "domain/journal/journal.h"
 #include "domain/tools/job_combine.h"
 #include "windows/activation_tracker.h"
+#include "windows/form1_accessibility.h"
 #include "windows/frm_alert.h"
 #include "windows/frm_appli.h"
 #include "windows/frm_end.h"
@@ -644,6 +645,7 @@ void Form1::handleKey(QKeyEvent* event) {
     if (const int ascii = keyAsciiOf(*event))
         apply({JournalEntry::Kind::KeyPress, ascii});
     showDisplay();
+    Form1Accessibility::describeKeying({ui->List1, ui->centralwidget}, engine_.display());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 
 #include "domain/files/job_file_commands.h"
 #include "domain/tools/photo_folder.h"
+#include "windows/window_roles.h"
 
 #include <map>
 #include <memory>
@@ -36,7 +37,7 @@ struct RunContext {
 // class W is constructed as W(RunContext&).
 class WindowRegistry {
 public:
-    explicit WindowRegistry(RunContext& context) : context_(context) {}
+    explicit WindowRegistry(RunContext& context) : context_(context) { installWindowRoles(); }
     WindowRegistry(const WindowRegistry&) = delete;
     WindowRegistry& operator=(const WindowRegistry&) = delete;
     ~WindowRegistry() { closeAll(); }
