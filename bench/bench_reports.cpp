@@ -1,26 +1,48 @@
 // SPDX-License-Identifier: MIT
 // Renders the three reports of a full job (1500 pupils of 100 prints over
-// photo numbers 1 to 9999) to PDF and prints how long each took and how
-// many pages it has.
+// photo numbers 1 to 9999) to PDF and prints how long each took (and the
+// processor time it took, which the other programs of a shared machine do
+// not lengthen) and how many pages it has.
 //
-//   bench_reports [--pupils N] [--prints N] [--out DIR]
+//   bench_reports [--pupils N] [--prints N] [--out DIR] [--only NAME]
+//   bench_reports --memory
 //
 // Without --out the PDFs go to a temporary directory that is removed; --out
-// creates its folder if need be. Exits 1 when a report cannot be written.
+// creates its folder if need be; --only renders one report (order_counts,
+// pupils or reprints). Exits 1 when a report cannot be written.
+//
+// --memory measures the peak memory (VmHWM of /proc/self/status) of the
+// program in two runs of its own, with the same job: the input screen
+// alone, and the input screen with the 個人別 report's preview opened from
+// its menu, its first page shown and then every page to the last, one after
+// the other as Page Down shows them (with the times these took), and then
+// its PDF made from the preview.
 
+#include "app/program.h"
 #include "domain/reports/report_content.h"
 #include "domain/reports/report_document.h"
+#include "support/fake_platform.h"
 #include "support/job_builder.h"
+#include "windows/form1.h"
+#include "windows/report_commands.h"
+#include "windows/report_preview.h"
 #include "windows/report_renderer.h"
 
+#include <algorithm>
+#include <ctime>
 #include <random>
+#include <vector>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextStream>
 
 namespace {
@@ -57,6 +79,90 @@ JobState fullJob(int pupils, int printsEach) {
     return job;
 }
 
+// A line of /proc/self/status in MiB ("VmHWM": the peak, "VmRSS": now);
+// -1 where there is none.
+double statusMiB(const char* key) {
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key)) + 1).trimmed().split(' ').value(0).toDouble() /
+                   1024;
+    }
+    return -1;
+}
+
+double cpuSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+// One run of --memory: "screen" or "preview". Prints one line
+// that the parent passes on.
+int memoryRun(const QString& what, int pupils, int printsEach) {
+    Program<FakePlatform> program(QStringLiteral("."));
+    program.job = fullJob(pupils, printsEach);
+    Form1& form = program.windows.get<Form1>();
+    form.show();
+    if (!QTest::qWaitForWindowActive(&form))
+        return 1;
+    form.engine().Form_Activate();
+    QCoreApplication::processEvents();
+    QTextStream out(stdout);
+    if (what == QLatin1String("screen")) {
+        out << "input screen: peak " << statusMiB("VmHWM") << " MiB\n";
+        return 0;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    // 個人別印刷 from the menu, as the operator opens it.
+    form.findChild<QAction*>(QStringLiteral("mnuKojin"))->trigger();
+    if (!program.platform.lastReport)
+        return 1;
+    // The preview as the program's platform opens it.
+    showReportPreview(&form, ReportPreviewTitle::pupils, program.platform.lastReport,
+                      program.platform);
+    ReportPreview* preview = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* p = qobject_cast<ReportPreview*>(w))
+            preview = p;
+    }
+    if (!preview || !QTest::qWaitForWindowExposed(preview))
+        return 1;
+    QCoreApplication::processEvents();
+    preview->repaint();
+    const qint64 opened = timer.elapsed();
+    std::vector<double> steps;
+    for (int page = 2; page <= preview->pageCount(); ++page) {
+        QElapsedTimer step;
+        step.start();
+        QTest::keyClick(preview, Qt::Key_PageDown);
+        preview->repaint();
+        steps.push_back(double(step.nsecsElapsed()) / 1e6);
+    }
+    std::sort(steps.begin(), steps.end());
+    out << "preview of " << preview->pageCount() << " pages: first page shown in " << opened
+        << " ms, Page Down to the last: median " << (steps.empty() ? 0 : steps[steps.size() / 2])
+        << " ms, worst " << (steps.empty() ? 0 : steps.back()) << " ms, on page "
+        << preview->currentPage() << ", " << preview->tilesPainted() << " tiles painted, "
+        << preview->bytesKept() / 1024 / 1024 << " MiB of them kept: peak " << statusMiB("VmHWM")
+        << " MiB\n";
+    out.flush();
+    // Then the PDF from the preview, as its PDF key makes it.
+    QTemporaryDir folder;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(folder.filePath(QStringLiteral("pupils.pdf")));
+    pdf.setPageLayout(program.platform.lastReport->pageLayout());
+    timer.restart();
+    const double cpuStart = cpuSeconds();
+    const int printed = preview->printOn(&pdf);
+    out << "PDF of " << printed << " pages from the preview: " << timer.elapsed()
+        << " ms (processor " << int((cpuSeconds() - cpuStart) * 1000) << " ms): peak "
+        << statusMiB("VmHWM") << " MiB\n";
+    return printed > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -64,17 +170,39 @@ int main(int argc, char* argv[]) {
     int pupils = JobState::kMaxPersons;
     int printsEach = JobState::kMaxEntryPrints;
     QString outDir;
+    QString only;
     const QStringList args = app.arguments();
-    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--pupils"))
-            pupils = std::clamp(args[i + 1].toInt(), 0, JobState::kMaxPersons);
-        else if (args[i] == QLatin1String("--prints"))
-            printsEach = std::clamp(args[i + 1].toInt(), 0, JobState::kMaxEntryPrints);
-        else if (args[i] == QLatin1String("--out"))
-            outDir = args[i + 1];
-    }
+    const auto value = [&](const char* name) {
+        const qsizetype at = args.indexOf(QLatin1String(name));
+        return at >= 0 ? args.value(at + 1) : QString();
+    };
+    if (!value("--pupils").isEmpty())
+        pupils = std::clamp(value("--pupils").toInt(), 0, JobState::kMaxPersons);
+    if (!value("--prints").isEmpty())
+        printsEach = std::clamp(value("--prints").toInt(), 0, JobState::kMaxEntryPrints);
+    outDir = value("--out");
+    only = value("--only");
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const qsizetype memoryAt = args.indexOf(QStringLiteral("--memory-run"));
+    if (memoryAt >= 0)
+        return memoryRun(args.value(memoryAt + 1), pupils, printsEach);
+    if (args.contains(QStringLiteral("--memory"))) {
+        for (const char* what : {"screen", "preview"}) {
+            QProcess run;
+            run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            run.start(QCoreApplication::applicationFilePath(),
+                      args.mid(1) +
+                          QStringList{QStringLiteral("--memory-run"), QString::fromLatin1(what)});
+            if (!run.waitForFinished(600000) || run.exitCode() != 0) {
+                err << "bench_reports: the " << what << " run failed\n";
+                return 1;
+            }
+            out << run.readAllStandardOutput();
+            out.flush();
+        }
+        return 0;
+    }
     QTemporaryDir temporary;
     if (outDir.isEmpty()) {
         if (!temporary.isValid()) {
@@ -100,21 +228,25 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("reprints"), reprintDocument(buildReprintReport(orders))},
     };
     for (const auto& [name, document] : reports) {
+        if (!only.isEmpty() && name != only)
+            continue;
         const QString path = outDir + u'/' + name + QStringLiteral(".pdf");
         timer.restart();
+        const double cpuStart = cpuSeconds();
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
         printer.setPageLayout(reportPageLayout());
         const int pages = paintReport(document, &printer);
         const qint64 ms = timer.elapsed();
+        const int cpuMs = int((cpuSeconds() - cpuStart) * 1000);
         // A printer that could not open its file paints nothing.
         if (pages == 0 || !printer.isValid() || QFileInfo(path).size() == 0) {
             err << "bench_reports: " << name << " could not be written to " << path << "\n";
             return 1;
         }
-        out << name << ": " << pages << " pages, " << ms << " ms, " << QFileInfo(path).size() / 1024
-            << " KiB";
+        out << name << ": " << pages << " pages, " << ms << " ms (processor " << cpuMs << " ms), "
+            << QFileInfo(path).size() / 1024 << " KiB";
         if (!temporary.isValid() || outDir != temporary.path())
             out << " -> " << path;
         out << "\n";

@@ -360,15 +360,13 @@ win_path() {
   winepath -w "$1" 2>/dev/null
 }
 
-# The pupil report's preview, printed to a PDF through its print button
-# (a toolbar button, which no key reaches: clicked where it is in the
-# 900-pixel-wide preview, at the toolbar's end). On Windows it opens the save
-# dialog of "PDF に出力", since a Wine prefix has no printer and the preview
-# then prints to a PDF file; on Linux Qt's print dialog, whose printer is
-# then "PDF ファイルに出力" with the output file's box (Alt+F), and 印刷
-# (Alt+P).
+# The pupil report's preview, printed to a PDF with its print key (Ctrl+P).
+# Where the system has no printer (a Wine prefix, a Linux box without
+# CUPS) the preview asks at once where to save the PDF ("PDF に出力");
+# otherwise it opens the print dialog, whose printer is then "PDF ファイルに
+# 出力" with the output file's box (Alt+F), and 印刷 (Alt+P).
 print_pupil_report() {
-  local system=$1 pdf=$2 input preview dialog deadline
+  local system=$1 pdf=$2 input preview dialog deadline path
   input=$(smoke_wait_window "$SMOKE_TITLE_INPUT")
   smoke_activate "$input"
   smoke_keys alt+p
@@ -378,19 +376,19 @@ print_pupil_report() {
   smoke_activate "$preview"
   sleep 1
   smoke_shot report-preview "$preview"
-  if [ "$system" = windows ]; then
-    xdotool mousemove --window "$preview" 670 17 click 1
-    dialog=$(smoke_find_window '(PDF に出力|Export to PDF)' 20) ||
-      smoke_fail "the preview's print button opened no PDF dialog (is there a printer?)"
-    smoke_activate "$dialog"
+  smoke_keys ctrl+p
+  dialog=$(smoke_find_window '(PDF に出力|Export to PDF|印刷|Print)' 20) ||
+    smoke_fail "the preview's Ctrl+P opened no dialog"
+  smoke_activate "$dialog"
+  if [[ $(xdotool getwindowname "$dialog" 2>/dev/null) == *PDF* ]]; then
+    path=$pdf
+    [ "$system" = windows ] && path=$(win_path "$pdf")
     smoke_keys Home shift+End Delete
-    xdotool type --delay "$SMOKE_KEY_DELAY" "$(win_path "$pdf")"
+    xdotool type --delay "$SMOKE_KEY_DELAY" "$path"
+    sleep 0.3
+    smoke_shot pdf-dialog "$dialog"
     smoke_keys Return
   else
-    xdotool mousemove --window "$preview" 676 19 click 1
-    dialog=$(smoke_find_window '(印刷|Print)' 20) ||
-      smoke_fail "the preview's print button opened no print dialog"
-    smoke_activate "$dialog"
     smoke_keys alt+f
     sleep 0.3
     smoke_keys ctrl+a

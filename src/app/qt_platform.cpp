@@ -169,9 +169,9 @@ void QtPlatform::showAlertWindow(AlertWindow window) {
         windows_->get<Form1>().openAlertWindow(window);
 }
 
-void QtPlatform::previewReport(const QString& title, std::function<void(QPrinter*)> paint) {
+void QtPlatform::previewReport(const QString& title, std::shared_ptr<PrintDocument> document) {
     QWidget* parent = windows_ ? windows_->find<Form1>() : nullptr;
-    showReportPreview(parent, title, std::move(paint));
+    showReportPreview(parent, title, std::move(document), *this);
 }
 
 QString QtPlatform::chooseFileToOpen(const QString& caption, const QStringList& filters,

@@ -28,7 +28,7 @@ public:
     int askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
                   int escapeAnswer) override;
     void showAlertWindow(AlertWindow window) override;
-    void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
+    void previewReport(const QString& title, std::shared_ptr<PrintDocument> document) override;
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,
                              const QString& selectedFilter) override;
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,

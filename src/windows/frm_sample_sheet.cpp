@@ -16,7 +16,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
-#include <QPrinter>
 
 const QString frmSampleSheet::kNoPhotos =
     QStringLiteral("写真フォルダ（%1）に写真がありません。\n見本写真は作られていません。");
@@ -184,9 +183,8 @@ void frmSampleSheet::readingFinished(bool written) {
     if (const int unreadable = photos->unreadableCount())
         status += kUnreadableStatus.arg(unreadable);
     ui->lblStatus->setText(status);
-    // The preview may paint again at any time, after this window is gone:
-    // it owns the layout and the photos.
-    context_.platform.previewReport(layout_.title, [layout = layout_, photos](QPrinter* printer) {
-        paintSampleSheets(layout, *photos, printer);
-    });
+    // The preview keeps the layout and the photos for as long as it is open,
+    // after this window is gone too.
+    context_.platform.previewReport(layout_.title,
+                                    std::make_shared<SampleSheetPages>(layout_, photos));
 }

@@ -6,16 +6,10 @@
 
 #include <memory>
 
-#include <QPrinter>
-
 namespace {
 
 void preview(Platform& platform, const QString& title, ReportDocument document) {
-    auto shared = std::make_shared<const ReportDocument>(std::move(document));
-    platform.previewReport(title, [shared](QPrinter* printer) {
-        if (printer)
-            paintReport(*shared, printer);
-    });
+    platform.previewReport(title, std::make_shared<ReportPages>(std::move(document)));
 }
 
 }  // namespace

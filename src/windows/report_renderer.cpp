@@ -9,15 +9,18 @@
 #include <vector>
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
+#include <QImage>
 #include <QMarginsF>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrinter>
+#include <QRawFont>
 #include <QTextLayout>
 
-namespace {
+namespace ReportRendering {
 
 const QString kContinued = QStringLiteral("（つづき）");
 const QString kPageFormat = QStringLiteral("%1 / %2 ページ");
@@ -87,24 +90,111 @@ QFont roleFont(FontRole role) {
     return reportFont(ReportFace::Mincho, 10);
 }
 
-// One thing to paint on a page, in device pixels.
-struct Op {
-    enum class Kind : std::uint8_t { Text, Rect, Line };
-    Kind kind = Kind::Text;
-    std::uint8_t font = 0;
+// A text on a page: where its baseline starts, in device pixels, and which
+// of the layout's shaped texts it is.
+struct TextOp {
+    float x = 0;
+    float y = 0;
+    std::int32_t shaped = 0;
     QRgb colour = 0xff000000;
-    qreal penWidth = 0;
-    QPointF p;  // text baseline start, rect top left, line start
-    QPointF q;  // rect size, line end
-    QString text;
 };
 
+// A line, or the outline of a rectangle from its first corner to its
+// second, in device pixels, with one of the layout's pens.
+struct StrokeOp {
+    float x1 = 0;
+    float y1 = 0;
+    float x2 = 0;
+    float y2 = 0;
+    std::uint16_t pen = 0;
+    bool rect = false;
+};
+
+struct Pen {
+    float width = 0;
+    QRgb colour = 0xff000000;
+};
+
+struct PageOps {
+    std::vector<TextOp> texts;
+    std::vector<StrokeOp> strokes;
+};
+
+// A text shaped once, in one font, with its glyphs (from the font or the
+// faces standing in for it) placed from its baseline's start.
+struct ShapedText {
+    std::int32_t firstGlyph = 0;
+    std::int32_t glyphCount = 0;
+    qreal advance = 0;
+};
+
+// The widest cap that values of these widths can share within the room:
+// the narrow ones keep their width, the rest are cut to the cap.
+qreal sharedCap(std::vector<qreal> widths, qreal room) {
+    std::sort(widths.begin(), widths.end());
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        const qreal share = room / qreal(widths.size() - i);
+        if (widths[i] > share)
+            return share;
+        room -= widths[i];
+    }
+    return widths.empty() ? room : widths.back();
+}
+
+// The line at the top of every page: the report's name and the job header.
+// When it is too long for the width, the customer and the event (the long
+// ones) are shortened first, to one common width; the date and the
+// photographer only when that is not enough. All four are printed whole on
+// the first page.
+QString runningHeaderText(const ReportDocument& doc, const QFontMetricsF& m, qreal width) {
+    const ReportHeader& h = doc.header;
+    const QString labels[4] = {ReportText::customerLabel, ReportText::eventLabel,
+                               ReportText::shootingDateLabel, ReportText::photographerLabel};
+    QString values[4] = {h.customerName, h.eventName, h.shootingDate, h.photographerName};
+    const auto join = [&] {
+        QString line = doc.title;
+        for (int i = 0; i < 4; ++i)
+            line += kHeaderGap + labels[i] + values[i];
+        return line;
+    };
+    const QString whole = join();
+    if (m.horizontalAdvance(whole) <= width)
+        return whole;
+
+    qreal room = width - m.horizontalAdvance(doc.title);
+    qreal natural[4];
+    for (int i = 0; i < 4; ++i) {
+        room -= m.horizontalAdvance(kHeaderGap + labels[i]);
+        natural[i] = m.horizontalAdvance(values[i]);
+    }
+    const qreal shortest = m.horizontalAdvance(QStringLiteral("あい…"));
+    if (room < 4 * shortest)
+        return m.elidedText(whole, Qt::ElideRight, width);
+    const auto cut = [&](std::initializer_list<int> which, qreal cap) {
+        for (int i : which) {
+            if (natural[i] > cap)
+                values[i] = m.elidedText(values[i], Qt::ElideRight, cap);
+        }
+    };
+    const qreal capOfLongOnes = sharedCap({natural[0], natural[1]}, room - natural[2] - natural[3]);
+    if (capOfLongOnes >= shortest)
+        cut({0, 1}, capOfLongOnes);
+    else
+        cut({0, 1, 2, 3}, sharedCap({natural[0], natural[1], natural[2], natural[3]}, room));
+    return join();
+}
+
+// The report laid out over pages for a page size and resolution: what each
+// page holds, and every text shaped once, so that any page is painted alone
+// with a handful of calls. `device` gives the fonts' metrics at that
+// resolution during run().
 class Layout {
 public:
-    Layout(const ReportDocument& document, QPaintDevice* device) : doc_(document), device_(device) {
-        pt_ = device->logicalDpiY() / 72.0;
-        width_ = device->width();
-        height_ = device->height();
+    Layout(const ReportDocument& document, QPaintDevice* device, QSize size, int dpi)
+        : doc_(document), device_(device), size_(size), dpi_(dpi) {
+        pt_ = dpi / 72.0;
+        width_ = size.width();
+        height_ = size.height();
         for (int role = 0; role < FixedRoles; ++role)
             addFont(roleFont(FontRole(role)));
         runningHeaderHeight_ = metrics(RunningHeader).lineSpacing();
@@ -120,13 +210,82 @@ public:
             const ReportBlock* next = i + 1 < doc_.blocks.size() ? &doc_.blocks[i + 1] : nullptr;
             std::visit([&](const auto& b) { place(b, next); }, block);
         }
+        runningHeaders();
+        device_ = nullptr;
+        shapedIndex_.clear();
     }
 
-    const std::deque<QVector<Op>>& pages() const { return pages_; }
-    const QVector<QFont>& fonts() const { return fonts_; }
-    qreal pt() const { return pt_; }
-    qreal width() const { return width_; }
-    qreal runningHeaderHeight() const { return runningHeaderHeight_; }
+    QSize size() const { return size_; }
+    int dpi() const { return dpi_; }
+    int pageCount() const { return int(pages_.size()); }
+
+    // Paints a page (0-based) in device pixels. Texts go out in one run of
+    // glyphs per face and colour, lines and boxes in one call per pen.
+    void paintPage(QPainter& painter, int page) const {
+        const PageOps& ops = pages_[std::size_t(page)];
+        for (Run& run : runs_) {
+            run.glyphs.clear();
+            run.positions.clear();
+        }
+        for (const TextOp& op : ops.texts) {
+            const ShapedText& shaped = shaped_[std::size_t(op.shaped)];
+            const QPointF origin(op.x, op.y);
+            for (std::int32_t g = shaped.firstGlyph; g < shaped.firstGlyph + shaped.glyphCount;
+                 ++g) {
+                const int rawFont = glyphFonts_[std::size_t(g)];
+                auto run = std::find_if(runs_.begin(), runs_.end(), [&](const Run& r) {
+                    return r.rawFont == rawFont && r.colour == op.colour;
+                });
+                if (run == runs_.end()) {
+                    runs_.push_back({rawFont, op.colour, {}, {}});
+                    run = runs_.end() - 1;
+                }
+                // On whole pixels of the layout's resolution (a 1/1200 inch
+                // at the most from where shaping put it): a PDF's positions
+                // are then short whole numbers.
+                const QPointF at = origin + glyphPositions_[std::size_t(g)];
+                run->glyphs.push_back(glyphs_[std::size_t(g)]);
+                run->positions.emplace_back(std::round(at.x()), std::round(at.y()));
+            }
+        }
+        painter.setBrush(Qt::NoBrush);
+        for (const Run& run : runs_) {
+            if (run.glyphs.empty())
+                continue;
+            QGlyphRun glyphRun;
+            glyphRun.setRawFont(rawFonts_[std::size_t(run.rawFont)]);
+            glyphRun.setRawData(run.glyphs.data(), run.positions.data(), int(run.glyphs.size()));
+            painter.setPen(QColor::fromRgba(run.colour));
+            painter.drawGlyphRun(QPointF(0, 0), glyphRun);
+        }
+
+        // Lines and boxes of one pen together, in the order of their pens.
+        done_.assign(ops.strokes.size(), false);
+        for (std::size_t i = 0; i < ops.strokes.size(); ++i) {
+            if (done_[i])
+                continue;
+            const std::uint16_t pen = ops.strokes[i].pen;
+            lines_.clear();
+            rects_.clear();
+            for (std::size_t j = i; j < ops.strokes.size(); ++j) {
+                const StrokeOp& op = ops.strokes[j];
+                if (done_[j] || op.pen != pen)
+                    continue;
+                done_[j] = true;
+                const QPointF from(op.x1, op.y1);
+                const QPointF to(op.x2, op.y2);
+                if (op.rect)
+                    rects_.append(QRectF(from, to));
+                else
+                    lines_.append(QLineF(from, to));
+            }
+            painter.setPen(QPen(QColor::fromRgba(pens_[pen].colour), pens_[pen].width));
+            if (!lines_.isEmpty())
+                painter.drawLines(lines_);
+            if (!rects_.isEmpty())
+                painter.drawRects(rects_);
+        }
+    }
 
     const QFontMetricsF& metrics(int font) const { return metrics_[font]; }
 
@@ -134,19 +293,156 @@ private:
     int addFont(const QFont& font) {
         fonts_.append(font);
         metrics_.append(QFontMetricsF(font, device_));
-        advances_.append(QHash<QString, qreal>());
+        shapedIndex_.emplace_back();
+        digitsCompose_.push_back(-1);
         return int(fonts_.size() - 1);
     }
 
-    qreal advance(int font, const QString& text) {
-        QHash<QString, qreal>& cache = advances_[font];
-        const auto it = cache.constFind(text);
-        if (it != cache.constEnd())
+    // The text shaped in the font, once for the whole report: the glyphs as
+    // drawText would place them, and its advance as the font's metrics
+    // measure it. A run of digits is put together from its digits where the
+    // font places them side by side, unchanged by their neighbours (the
+    // photo numbers are most of a report's texts).
+    std::int32_t shape(int font, const QString& text) {
+        QHash<QString, std::int32_t>& index = shapedIndex_[std::size_t(font)];
+        const auto it = index.constFind(text);
+        if (it != index.constEnd())
             return *it;
-        const qreal w = metrics_[font].horizontalAdvance(text);
-        if (cache.size() < 20000)
-            cache.insert(text, w);
-        return w;
+        const std::int32_t id = text.size() > 1 && isDigits(text) && digitsCompose(font)
+                                    ? composed(font, text)
+                                    : shapedWhole(font, text);
+        index.insert(text, id);
+        return id;
+    }
+
+    static bool isDigits(const QString& text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](QChar c) { return c >= u'0' && c <= u'9'; });
+    }
+
+    std::int32_t shapedWhole(int font, const QString& text) {
+        ShapedText shaped;
+        shaped.firstGlyph = std::int32_t(glyphs_.size());
+        shaped.advance = metrics_[font].horizontalAdvance(text);
+        QTextLayout layout(text, fonts_[font], device_);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (line.isValid()) {
+            const QPointF baseline(0, line.y() + line.ascent());
+            for (const QGlyphRun& run : layout.glyphRuns()) {
+                const QRawFont rawFont = run.rawFont();
+                auto known = std::find(rawFonts_.begin(), rawFonts_.end(), rawFont);
+                if (known == rawFonts_.end()) {
+                    rawFonts_.push_back(rawFont);
+                    known = rawFonts_.end() - 1;
+                }
+                const auto rawIndex = std::uint16_t(known - rawFonts_.begin());
+                const QVector<quint32> glyphs = run.glyphIndexes();
+                const QVector<QPointF> positions = run.positions();
+                for (qsizetype g = 0; g < glyphs.size(); ++g) {
+                    glyphs_.push_back(glyphs[g]);
+                    glyphPositions_.push_back(positions[g] - baseline);
+                    glyphFonts_.push_back(rawIndex);
+                }
+            }
+        }
+        shaped.glyphCount = std::int32_t(glyphs_.size()) - shaped.firstGlyph;
+        shaped_.push_back(shaped);
+        return std::int32_t(shaped_.size() - 1);
+    }
+
+    // A run of digits from its digits' own glyphs, one after the other.
+    std::int32_t composed(int font, const QString& text) {
+        ShapedText shaped;
+        shaped.firstGlyph = std::int32_t(glyphs_.size());
+        for (const QChar c : text) {
+            const ShapedText& digit = shaped_[std::size_t(shape(font, QString(c)))];
+            const std::size_t g = std::size_t(digit.firstGlyph);
+            glyphs_.push_back(glyphs_[g]);
+            glyphPositions_.push_back(glyphPositions_[g] + QPointF(shaped.advance, 0));
+            glyphFonts_.push_back(glyphFonts_[g]);
+            shaped.advance += digit.advance;
+        }
+        shaped.glyphCount = std::int32_t(glyphs_.size()) - shaped.firstGlyph;
+        shaped_.push_back(shaped);
+        return std::int32_t(shaped_.size() - 1);
+    }
+
+    // Whether the font draws every digit with one glyph of its own and sets
+    // any two side by side at their advances: then a run of digits is put
+    // together as the shaping would give it. Found once per font.
+    bool digitsCompose(int font) {
+        int& known = digitsCompose_[std::size_t(font)];
+        if (known >= 0)
+            return known == 1;
+        known = 0;
+        for (char16_t d = u'0'; d <= u'9'; ++d) {
+            const ShapedText& digit = shaped_[std::size_t(shape(font, QString(QChar(d))))];
+            if (digit.glyphCount != 1 ||
+                glyphPositions_[std::size_t(digit.firstGlyph)] != QPointF())
+                return false;
+        }
+        for (char16_t a = u'0'; a <= u'9'; ++a) {
+            for (char16_t b = u'0'; b <= u'9'; ++b) {
+                const QString pair = QString(QChar(a)) + QChar(b);
+                const std::int32_t whole = shapedWhole(font, pair);
+                const std::int32_t parts = composed(font, pair);
+                if (!sameShape(shaped_[std::size_t(whole)], shaped_[std::size_t(parts)]))
+                    return false;
+            }
+        }
+        known = 1;
+        return true;
+    }
+
+    bool sameShape(const ShapedText& a, const ShapedText& b) const {
+        if (a.glyphCount != b.glyphCount || a.advance != b.advance)
+            return false;
+        for (std::int32_t i = 0; i < a.glyphCount; ++i) {
+            const auto x = std::size_t(a.firstGlyph + i);
+            const auto y = std::size_t(b.firstGlyph + i);
+            if (glyphs_[x] != glyphs_[y] || glyphPositions_[x] != glyphPositions_[y] ||
+                glyphFonts_[x] != glyphFonts_[y])
+                return false;
+        }
+        return true;
+    }
+
+    qreal advance(int font, const QString& text) {
+        return shaped_[std::size_t(shape(font, text))].advance;
+    }
+
+    // The line at the top of every page, "page / pages" at its right and a
+    // rule under it, once the pages are known.
+    void runningHeaders() {
+        const QFontMetricsF& m = metrics(RunningHeader);
+        const qreal baseline = m.ascent();
+        const qreal ruleY = runningHeaderHeight_ + 2 * pt_;
+        QHash<qreal, QString> headers;  // by the room left beside the page number
+        const int count = pageCount();
+        for (int page = 0; page < count; ++page) {
+            PageOps& ops = pages_[std::size_t(page)];
+            const QString pageText = kPageFormat.arg(page + 1).arg(count);
+            const qreal pageWidth = advance(RunningHeader, pageText);
+            const qreal room = width_ - pageWidth - 12 * pt_;
+            auto header = headers.constFind(room);
+            if (header == headers.constEnd())
+                header = headers.insert(room, runningHeaderText(doc_, m, room));
+            ops.texts.push_back(textOp(RunningHeader, width_ - pageWidth, baseline, pageText));
+            ops.texts.push_back(textOp(RunningHeader, 0, baseline, *header));
+            ops.strokes.push_back(strokeOp(QPointF(0, ruleY), QPointF(width_, ruleY), 0.6, kBlack));
+            ops.texts.shrink_to_fit();
+            ops.strokes.shrink_to_fit();
+        }
+    }
+
+    TextOp textOp(int font, qreal x, qreal baseline, const QString& s,
+                  const QColor& colour = kBlack) {
+        return {float(x), float(baseline), shape(font, s), colour.rgba()};
     }
 
     qreal bottom() const { return height_; }
@@ -165,13 +461,7 @@ private:
     }
 
     void text(int font, qreal x, qreal baseline, const QString& s, const QColor& colour = kBlack) {
-        Op op;
-        op.kind = Op::Kind::Text;
-        op.font = std::uint8_t(font);
-        op.colour = colour.rgba();
-        op.p = {x, baseline};
-        op.text = s;
-        pages_.back().append(std::move(op));
+        pages_.back().texts.push_back(textOp(font, x, baseline, s, colour));
     }
 
     void textRight(int font, qreal right, qreal baseline, const QString& s,
@@ -179,23 +469,31 @@ private:
         text(font, right - advance(font, s), baseline, s, colour);
     }
 
+    StrokeOp strokeOp(QPointF from, QPointF to, qreal penPoints, const QColor& colour,
+                      bool rect = false) {
+        const Pen pen{float(penPoints * pt_), colour.rgba()};
+        auto known = std::find_if(pens_.begin(), pens_.end(), [&](const Pen& p) {
+            return p.width == pen.width && p.colour == pen.colour;
+        });
+        if (known == pens_.end()) {
+            pens_.push_back(pen);
+            known = pens_.end() - 1;
+        }
+        return {float(from.x()),
+                float(from.y()),
+                float(to.x()),
+                float(to.y()),
+                std::uint16_t(known - pens_.begin()),
+                rect};
+    }
+
     void rect(const QRectF& r, qreal penPoints) {
-        Op op;
-        op.kind = Op::Kind::Rect;
-        op.penWidth = penPoints * pt_;
-        op.p = r.topLeft();
-        op.q = {r.width(), r.height()};
-        pages_.back().append(std::move(op));
+        pages_.back().strokes.push_back(
+            strokeOp(r.topLeft(), r.bottomRight(), penPoints, kBlack, true));
     }
 
     void line(QPointF from, QPointF to, qreal penPoints, const QColor& colour = kBlack) {
-        Op op;
-        op.kind = Op::Kind::Line;
-        op.penWidth = penPoints * pt_;
-        op.colour = colour.rgba();
-        op.p = from;
-        op.q = to;
-        pages_.back().append(std::move(op));
+        pages_.back().strokes.push_back(strokeOp(from, to, penPoints, colour));
     }
 
     QString elided(int font, const QString& s, qreal w) const {
@@ -489,11 +787,31 @@ private:
     }
 
     const ReportDocument& doc_;
-    QPaintDevice* device_;
+    QPaintDevice* device_;  // during run() only
+    QSize size_;
+    int dpi_;
     QVector<QFont> fonts_;
     QVector<QFontMetricsF> metrics_;
-    QVector<QHash<QString, qreal>> advances_;
-    std::deque<QVector<Op>> pages_;
+    std::vector<QHash<QString, std::int32_t>> shapedIndex_;  // by font; during run() only
+    std::vector<int> digitsCompose_;                         // by font: -1 not known yet
+    std::vector<ShapedText> shaped_;
+    std::vector<quint32> glyphs_;
+    std::vector<QPointF> glyphPositions_;
+    std::vector<std::uint16_t> glyphFonts_;  // into rawFonts_
+    std::vector<QRawFont> rawFonts_;
+    std::deque<PageOps> pages_;
+    std::vector<Pen> pens_;
+    // What painting a page gathers, kept from page to page.
+    struct Run {
+        int rawFont;
+        QRgb colour;
+        std::vector<quint32> glyphs;
+        std::vector<QPointF> positions;
+    };
+    mutable std::vector<Run> runs_;
+    mutable QVector<QLineF> lines_;
+    mutable QVector<QRectF> rects_;
+    mutable std::vector<bool> done_;
     qreal pt_ = 1;
     qreal width_ = 0;
     qreal height_ = 0;
@@ -503,128 +821,73 @@ private:
     qreal y_ = 0;
 };
 
-// The widest cap that values of these widths can share within the room:
-// the narrow ones keep their width, the rest are cut to the cap.
-qreal sharedCap(std::vector<qreal> widths, qreal room) {
-    std::sort(widths.begin(), widths.end());
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        const qreal share = room / qreal(widths.size() - i);
-        if (widths[i] > share)
-            return share;
-        room -= widths[i];
-    }
-    return widths.empty() ? room : widths.back();
-}
+}  // namespace ReportRendering
 
-// The line at the top of every page: the report's name and the job header.
-// When it is too long for the width, the customer and the event (the long
-// ones) are shortened first, to one common width; the date and the
-// photographer only when that is not enough. All four are printed whole on
-// the first page.
-QString runningHeaderText(const ReportDocument& doc, const QFontMetricsF& m, qreal width) {
-    const ReportHeader& h = doc.header;
-    const QString labels[4] = {ReportText::customerLabel, ReportText::eventLabel,
-                               ReportText::shootingDateLabel, ReportText::photographerLabel};
-    QString values[4] = {h.customerName, h.eventName, h.shootingDate, h.photographerName};
-    const auto join = [&] {
-        QString line = doc.title;
-        for (int i = 0; i < 4; ++i)
-            line += kHeaderGap + labels[i] + values[i];
-        return line;
-    };
-    const QString whole = join();
-    if (m.horizontalAdvance(whole) <= width)
-        return whole;
-
-    qreal room = width - m.horizontalAdvance(doc.title);
-    qreal natural[4];
-    for (int i = 0; i < 4; ++i) {
-        room -= m.horizontalAdvance(kHeaderGap + labels[i]);
-        natural[i] = m.horizontalAdvance(values[i]);
-    }
-    const qreal shortest = m.horizontalAdvance(QStringLiteral("あい…"));
-    if (room < 4 * shortest)
-        return m.elidedText(whole, Qt::ElideRight, width);
-    const auto cut = [&](std::initializer_list<int> which, qreal cap) {
-        for (int i : which) {
-            if (natural[i] > cap)
-                values[i] = m.elidedText(values[i], Qt::ElideRight, cap);
-        }
-    };
-    const qreal capOfLongOnes = sharedCap({natural[0], natural[1]}, room - natural[2] - natural[3]);
-    if (capOfLongOnes >= shortest)
-        cut({0, 1}, capOfLongOnes);
-    else
-        cut({0, 1, 2, 3}, sharedCap({natural[0], natural[1], natural[2], natural[3]}, room));
-    return join();
-}
-
-void paintPage(QPainter& painter, const Layout& layout, const QVector<Op>& ops,
-               const ReportDocument& document, const QString& pageText) {
-    const qreal pt = layout.pt();
-    const QFontMetricsF& hm = layout.metrics(RunningHeader);
-    painter.setFont(layout.fonts()[RunningHeader]);
-    painter.setPen(kBlack);
-    const qreal pageWidth = hm.horizontalAdvance(pageText);
-    const qreal baseline = hm.ascent();
-    painter.drawText(QPointF(layout.width() - pageWidth, baseline), pageText);
-    painter.drawText(QPointF(0, baseline),
-                     runningHeaderText(document, hm, layout.width() - pageWidth - 12 * pt));
-    const qreal ruleY = layout.runningHeaderHeight() + 2 * pt;
-    painter.setPen(QPen(kBlack, 0.6 * pt));
-    painter.drawLine(QPointF(0, ruleY), QPointF(layout.width(), ruleY));
-
-    int currentFont = -1;
-    QRgb currentColour = 0;
-    painter.setPen(kBlack);
-    bool textPen = true;
-    for (const Op& op : ops) {
-        switch (op.kind) {
-            case Op::Kind::Text:
-                if (op.font != currentFont) {
-                    painter.setFont(layout.fonts()[op.font]);
-                    currentFont = op.font;
-                }
-                if (!textPen || op.colour != currentColour) {
-                    painter.setPen(QColor::fromRgba(op.colour));
-                    currentColour = op.colour;
-                    textPen = true;
-                }
-                painter.drawText(op.p, op.text);
-                break;
-            case Op::Kind::Rect:
-                painter.setPen(QPen(QColor::fromRgba(op.colour), op.penWidth));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(QRectF(op.p, QSizeF(op.q.x(), op.q.y())));
-                textPen = false;
-                break;
-            case Op::Kind::Line:
-                painter.setPen(QPen(QColor::fromRgba(op.colour), op.penWidth));
-                painter.drawLine(op.p, op.q);
-                textPen = false;
-                break;
-        }
-    }
-}
-
-}  // namespace
+using ReportRendering::Layout;
 
 QPageLayout reportPageLayout() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                        QPageLayout::Millimeter);
 }
 
-int countReportPages(const ReportDocument& document, QPagedPaintDevice* device) {
-    Layout layout(document, device);
-    layout.run();
-    return int(layout.pages().size());
+ReportPages::ReportPages(ReportDocument document) : document_(std::move(document)) {}
+
+ReportPages::~ReportPages() = default;
+
+QPageLayout ReportPages::pageLayout() const {
+    return reportPageLayout();
 }
 
-int paintReport(const ReportDocument& document, QPagedPaintDevice* device) {
-    Layout layout(document, device);
-    layout.run();
-    const int pageCount = int(layout.pages().size());
+const Layout& ReportPages::laidOut(QPaintDevice* device, QSize size, int dpi) {
+    if (!layout_ || layout_->size() != size || layout_->dpi() != dpi) {
+        layout_.reset();  // one layout at a time
+        layout_ = std::make_unique<Layout>(document_, device, size, dpi);
+        layout_->run();
+    }
+    return *layout_;
+}
 
+const Layout& ReportPages::shownLayout() {
+    const QSize size = reportPageLayout().paintRectPixels(kLayoutDpi).size();
+    if (layout_ && layout_->size() == size && layout_->dpi() == kLayoutDpi)
+        return *layout_;
+    // The fonts' metrics at the layout's resolution, as a printer of it
+    // gives them.
+    QImage metrics(1, 1, QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(kLayoutDpi / 0.0254);
+    metrics.setDotsPerMeterX(dotsPerMeter);
+    metrics.setDotsPerMeterY(dotsPerMeter);
+    return laidOut(&metrics, size, kLayoutDpi);
+}
+
+int ReportPages::pageCount() {
+    return shownLayout().pageCount();
+}
+
+void ReportPages::paintPage(QPainter& painter, int page) {
+    const Layout& layout = shownLayout();
+    if (page < 1 || page > layout.pageCount())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(72.0 / kLayoutDpi, 72.0 / kLayoutDpi);
+    layout.paintPage(painter, page - 1);
+    painter.restore();
+}
+
+int ReportPages::print(QPrinter* printer) {
+    return print(static_cast<QPagedPaintDevice*>(printer));
+}
+
+int ReportPages::print(QPagedPaintDevice* device) {
+    int pageCount = 0;
+    return printOn(device, pageCount);
+}
+
+int ReportPages::printOn(QPagedPaintDevice* device, int& pageCount) {
+    const Layout& layout =
+        laidOut(device, QSize(device->width(), device->height()), device->logicalDpiY());
+    pageCount = layout.pageCount();
     int first = 1;
     int last = pageCount;
     if (auto* printer = dynamic_cast<QPrinter*>(device)) {
@@ -634,7 +897,7 @@ int paintReport(const ReportDocument& document, QPagedPaintDevice* device) {
         }
     }
     if (first > last)
-        return pageCount;
+        return 0;
 
     QPainter painter;
     if (!painter.begin(device))
@@ -643,9 +906,14 @@ int paintReport(const ReportDocument& document, QPagedPaintDevice* device) {
     for (int page = first; page <= last; ++page) {
         if (page > first)
             device->newPage();
-        paintPage(painter, layout, layout.pages()[page - 1], document,
-                  kPageFormat.arg(page).arg(pageCount));
+        layout.paintPage(painter, page - 1);
     }
     painter.end();
-    return pageCount;
+    return last - first + 1;
+}
+
+int paintReport(const ReportDocument& document, QPagedPaintDevice* device) {
+    ReportPages pages(document);
+    int pageCount = 0;
+    return pages.printOn(device, pageCount) > 0 ? pageCount : 0;
 }

@@ -5,10 +5,10 @@
 #include "windows/photo_decoder.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QBuffer>
 #include <QDir>
+#include <QImageReader>
 #include <QPainter>
 #include <QTemporaryFile>
 #include <QThread>
@@ -33,12 +33,23 @@ const SampleSheetPhotos::Photo* SampleSheetPhotos::find(int number) const {
 }
 
 QImage SampleSheetPhotos::printImage(const Photo& photo) const {
+    return image(photo, QSize());
+}
+
+QImage SampleSheetPhotos::image(const Photo& photo, QSize fit) const {
     if (photo.offset < 0 || !spool_ || !spool_->seek(photo.offset))
         return {};
-    const QByteArray bytes = spool_->read(photo.length);
+    QByteArray bytes = spool_->read(photo.length);
     if (bytes.size() != photo.length)
         return {};
-    return QImage::fromData(bytes, "JPEG");
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "JPEG");
+    const QSize size = reader.size();
+    if (fit.isValid() && !fit.isEmpty() && size.isValid() &&
+        (size.width() > fit.width() || size.height() > fit.height()))
+        reader.setScaledSize(size.scaled(fit, Qt::KeepAspectRatio));
+    return reader.read();
 }
 
 int SampleSheetPhotos::unreadableCount() const {
@@ -46,19 +57,11 @@ int SampleSheetPhotos::unreadableCount() const {
                              [](const Photo& photo) { return photo.offset < 0; }));
 }
 
-qint64 SampleSheetPhotos::previewBytes() const {
-    qint64 bytes = 0;
-    for (const Photo& photo : photos_)
-        bytes += photo.preview.sizeInBytes();
-    return bytes;
-}
-
 // What the reading thread works on. The window's thread reads `stop` and
 // `done` while it runs, and the rest once it has ended.
 struct SampleSheetReader::Work {
     QVector<Item> items;
     QSize printFit;
-    int previewSide = 0;
     std::shared_ptr<SampleSheetPhotos> photos = std::make_shared<SampleSheetPhotos>();
     std::atomic<bool> stop{false};
     std::atomic<int> done{0};
@@ -103,11 +106,6 @@ struct SampleSheetReader::Work {
                     written = false;
                     return;
                 }
-                const QSize side(previewSide, previewSide);
-                photo.preview =
-                    image.width() > previewSide || image.height() > previewSide
-                        ? image.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                        : image.copy();
             }
             photos->photos_.append(std::move(photo));
             done.fetch_add(1);
@@ -124,13 +122,6 @@ SampleSheetReader::~SampleSheetReader() {
     stop();
 }
 
-int SampleSheetReader::previewSideFor(int photoCount) {
-    // A photo of 3 : 2 with its longer side L takes L * L * 2 / 3 pixels of
-    // four bytes.
-    const double pixels = double(kPreviewBudgetBytes) / 4 / std::max(1, photoCount);
-    return std::clamp(int(std::sqrt(pixels * 1.5)), 48, 480);
-}
-
 int SampleSheetReader::done() const {
     return work_ ? work_->done.load() : 0;
 }
@@ -142,7 +133,6 @@ void SampleSheetReader::start(const QVector<Item>& items, QSize printFit,
     work_ = std::make_shared<Work>();
     work_->items = items;
     work_->printFit = printFit;
-    work_->previewSide = previewSideFor(int(items.size()));
     const QString folder = spoolFolder.isEmpty() ? QDir::tempPath() : spoolFolder;
     // Made here, on the window's thread, which owns it once the reading ends.
     work_->photos->spool_ = std::make_unique<QTemporaryFile>(

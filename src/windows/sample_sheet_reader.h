@@ -15,18 +15,16 @@ class QTemporaryFile;
 class QThread;
 
 // The photos of the sample sheets, once read: for each photo its image at
-// the printed size, as JPEG bytes in a spool file on disk, and a small image
-// for the print preview, kept in memory. The print preview records every
-// image it is given for as long as it is open, so it gets the small ones
-// only; a printer or a PDF gets the printed size, read from the spool one
-// page at a time.
+// the printed size, as JPEG bytes in a spool file on disk. Nothing of the
+// images stays in memory: the print preview reads the photos of the page it
+// shows at the size it shows them, a printer or a PDF at the printed size,
+// a page at a time.
 class SampleSheetPhotos {
 public:
     struct Photo {
         int number = 0;
         qint64 offset = -1;  // in the spool; -1: unreadable
         qint64 length = 0;
-        QImage preview;
         QString reason;  // why it could not be read
     };
 
@@ -40,9 +38,10 @@ public:
     // The photo at its printed size, read back from the spool; null when
     // it could not be read.
     QImage printImage(const Photo& photo) const;
+    // The same fitted into `fit` pixels where it is larger, read at about
+    // that size (the JPEG decoder's own scaling), for the preview.
+    QImage image(const Photo& photo, QSize fit) const;
     int unreadableCount() const;
-    // What the previews take in memory, in bytes.
-    qint64 previewBytes() const;
 
 private:
     friend class SampleSheetReader;
@@ -68,10 +67,8 @@ public:
     ~SampleSheetReader() override;
 
     // Starts reading the photos (a reading under way is stopped first):
-    // each fitted into `printFit` pixels for the spool, and into a preview
-    // size that keeps all the previews within kPreviewBudgetBytes. The
-    // spool is made in `spoolFolder` (the system's temporary folder when
-    // empty).
+    // each fitted into `printFit` pixels for the spool. The spool is made in
+    // `spoolFolder` (the system's temporary folder when empty).
     void start(const QVector<Item>& items, QSize printFit, const QString& spoolFolder = {});
 
     // Stops the reading at once (the photo being read left where it is) and
@@ -84,11 +81,6 @@ public:
 
     // The photos read, once `finished` has been told without an error.
     std::shared_ptr<const SampleSheetPhotos> photos() const { return result_; }
-
-    // The preview images of all the photos together take at most this.
-    static constexpr qint64 kPreviewBudgetBytes = 96LL * 1024 * 1024;
-    // The longest side of a preview image, in pixels, within those bounds.
-    static int previewSideFor(int photoCount);
 
 signals:
     void progress(int done, int total);

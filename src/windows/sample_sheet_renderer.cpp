@@ -6,9 +6,9 @@
 #include "windows/sample_sheet_reader.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QFontMetricsF>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 
@@ -29,6 +29,9 @@ struct Geometry {
     qreal numberPoints = 12;
     qreal captionHeight = 0;
     int columns = 1;
+    // What the fonts' point sizes are multiplied by: below 1 where the
+    // units are points but the device measures fonts at a higher resolution.
+    qreal fontScale = 1;
 
     static constexpr qreal kHeaderPoints = 28;  // the header band with its rule
     static constexpr qreal kBodyTopPoints = 36;
@@ -67,9 +70,9 @@ QRectF fitted(QSizeF size, const QRectF& into) {
 
 void paintHeader(QPainter& painter, const Geometry& g, const SampleSheetLayout& layout, int page) {
     const qreal width = g.body.width();
-    const QFont titleFont = reportFont(ReportFace::Gothic, 14, true);
-    const QFont headerFont = reportFont(ReportFace::Gothic, 11);
-    const QFont pageFont = reportFont(ReportFace::Gothic, 10);
+    const QFont titleFont = reportFont(ReportFace::Gothic, 14 * g.fontScale, true);
+    const QFont headerFont = reportFont(ReportFace::Gothic, 11 * g.fontScale);
+    const QFont pageFont = reportFont(ReportFace::Gothic, 10 * g.fontScale);
     const QFontMetricsF titleMetrics(titleFont, painter.device());
     const QFontMetricsF headerMetrics(headerFont, painter.device());
     const QFontMetricsF pageMetrics(pageFont, painter.device());
@@ -96,8 +99,9 @@ void paintHeader(QPainter& painter, const Geometry& g, const SampleSheetLayout& 
 
 void paintCaption(QPainter& painter, const Geometry& g, const QRectF& rect,
                   const SampleSheetCell& cell) {
-    const QFont numberFont = reportFont(ReportFace::Gothic, g.numberPoints, true);
-    const QFont sizeFont = reportFont(ReportFace::Gothic, g.numberPoints * 0.7, cell.outOfRange);
+    const QFont numberFont = reportFont(ReportFace::Gothic, g.numberPoints * g.fontScale, true);
+    const QFont sizeFont =
+        reportFont(ReportFace::Gothic, g.numberPoints * 0.7 * g.fontScale, cell.outOfRange);
     const QFontMetricsF numberMetrics(numberFont, painter.device());
     const QFontMetricsF sizeMetrics(sizeFont, painter.device());
     const qreal gap = g.numberPoints * 0.5 * g.pt;
@@ -120,9 +124,39 @@ void paintPlaceholder(QPainter& painter, const Geometry& g, const QRectF& photoR
     painter.setPen(QPen(kBlack, 0.8 * g.pt));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(box);
-    painter.setFont(reportFont(ReportFace::Gothic, std::max(9.0, g.numberPoints * 0.6)));
+    painter.setFont(
+        reportFont(ReportFace::Gothic, std::max(9.0, g.numberPoints * 0.6) * g.fontScale));
     painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap,
                      cell.numberText + u'\n' + kUnreadablePhotoMark);
+}
+
+// One page: its header, then each photo (as `read` gives it for the place
+// it is drawn in) or its placeholder, with its caption; only the cells
+// that reach into `shown`.
+template <typename Read>
+void paintSheet(QPainter& painter, const Geometry& g, const SampleSheetLayout& layout, int page,
+                const QRectF& shown, const SampleSheetPhotos& photos, const Read& read) {
+    paintHeader(painter, g, layout, page);
+    const auto& cells = layout.pages[page - 1];
+    for (int index = 0; index < cells.size(); ++index) {
+        const SampleSheetCell& cell = cells[index];
+        const QRectF cellRect = g.cellRect(index);
+        if (!cellRect.intersects(shown))
+            continue;
+        const QRectF photoRect = g.photoRect(cellRect);
+        const SampleSheetPhotos::Photo* photo = photos.find(cell.number);
+        const QImage image = photo ? read(*photo, photoRect) : QImage();
+        if (image.isNull()) {
+            paintPlaceholder(painter, g, photoRect, cell);
+        } else {
+            const QRectF target = fitted(image.size(), photoRect);
+            painter.drawImage(target, image);
+            painter.setPen(QPen(kFrameGrey, 0.4 * g.pt));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(target);
+        }
+        paintCaption(painter, g, g.captionRect(cellRect), cell);
+    }
 }
 
 }  // namespace
@@ -140,10 +174,60 @@ QSize sampleSheetPrintFit(const SampleSheetLayout& layout) {
     return QSize(int(photo.width() + 0.5), int(photo.height() + 0.5));
 }
 
-int paintSampleSheets(const SampleSheetLayout& layout, const SampleSheetPhotos& photos,
-                      QPrinter* printer) {
-    printer->setPageLayout(sampleSheetPageLayout(layout));
-    const int pageCount = layout.pageCount();
+SampleSheetPages::SampleSheetPages(SampleSheetLayout layout,
+                                   std::shared_ptr<const SampleSheetPhotos> photos)
+    : layout_(std::move(layout)), photos_(std::move(photos)) {}
+
+QPageLayout SampleSheetPages::pageLayout() const {
+    return sampleSheetPageLayout(layout_);
+}
+
+int SampleSheetPages::pageCount() {
+    return layout_.pageCount();
+}
+
+void SampleSheetPages::paintPage(QPainter& painter, int page) {
+    if (page < 1 || page > layout_.pageCount())
+        return;
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    const QSizeF size = pageLayout().paintRect(QPageLayout::Point).size();
+    Geometry g(size, 1, std::max(1, layout_.columns), std::max(1, layout_.rows));
+    g.fontScale = 72.0 / painter.device()->logicalDpiY();
+    // The device's pixels to a point, to read each photo at the size shown.
+    const QTransform& transform = painter.deviceTransform();
+    const qreal scale = std::sqrt(std::abs(transform.determinant()));
+    // The part of the page the device shows (a tile of the preview).
+    const QPaintDevice* device = painter.device();
+    const QRectF shown =
+        transform.inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
+    paintSheet(painter, g, layout_, page, shown, *photos_,
+               [&](const SampleSheetPhotos::Photo& photo, const QRectF& place) {
+                   return shownImage(photo, (place.size() * scale).toSize());
+               });
+    painter.restore();
+}
+
+QImage SampleSheetPages::shownImage(const SampleSheetPhotos::Photo& photo, QSize fit) {
+    for (auto it = shown_.begin(); it != shown_.end(); ++it) {
+        if (it->number == photo.number && it->fit == fit) {
+            shown_.splice(shown_.begin(), shown_, it);
+            return it->image;
+        }
+    }
+    QImage image = photos_->image(photo, fit);
+    shownBytes_ += image.sizeInBytes();
+    shown_.push_front({photo.number, fit, image});
+    while (shownBytes_ > kShownBytes && shown_.size() > 1) {
+        shownBytes_ -= shown_.back().image.sizeInBytes();
+        shown_.pop_back();
+    }
+    return image;
+}
+
+int SampleSheetPages::print(QPrinter* printer) {
+    printer->setPageLayout(sampleSheetPageLayout(layout_));
+    const int pageCount = layout_.pageCount();
     int first = 1;
     int last = pageCount;
     if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
@@ -157,36 +241,16 @@ int paintSampleSheets(const SampleSheetLayout& layout, const SampleSheetPhotos& 
     if (!painter.begin(printer))
         return 0;
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    // The print preview keeps every image drawn for as long as it is open:
-    // it gets the small ones, which are kept in any case.
-    const bool preview = painter.paintEngine()->type() == QPaintEngine::Picture;
     const Geometry g(QSizeF(printer->width(), printer->height()), printer->logicalDpiY() / 72.0,
-                     std::max(1, layout.columns), std::max(1, layout.rows));
+                     std::max(1, layout_.columns), std::max(1, layout_.rows));
     for (int page = first; page <= last; ++page) {
         if (page > first)
             printer->newPage();
-        paintHeader(painter, g, layout, page);
-        const auto& cells = layout.pages[page - 1];
-        for (int index = 0; index < cells.size(); ++index) {
-            const SampleSheetCell& cell = cells[index];
-            const QRectF cellRect = g.cellRect(index);
-            const QRectF photoRect = g.photoRect(cellRect);
-            const SampleSheetPhotos::Photo* photo = photos.find(cell.number);
-            // Read for this page only; let go as soon as it is drawn.
-            const QImage image = !photo    ? QImage()
-                                 : preview ? photo->preview
-                                           : photos.printImage(*photo);
-            if (image.isNull()) {
-                paintPlaceholder(painter, g, photoRect, cell);
-            } else {
-                const QRectF target = fitted(image.size(), photoRect);
-                painter.drawImage(target, image);
-                painter.setPen(QPen(kFrameGrey, 0.4 * g.pt));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(target);
-            }
-            paintCaption(painter, g, g.captionRect(cellRect), cell);
-        }
+        // Read for this page only; let go as soon as it is drawn.
+        paintSheet(painter, g, layout_, page, QRectF(0, 0, printer->width(), printer->height()),
+                   *photos_, [&](const SampleSheetPhotos::Photo& photo, const QRectF&) {
+                       return photos_->printImage(photo);
+                   });
     }
     painter.end();
     return last - first + 1;

@@ -55,10 +55,14 @@ void FakePlatform::showAlertWindow(AlertWindow window) {
         onAlert(window);
 }
 
-void FakePlatform::previewReport(const QString& title, std::function<void(QPrinter*)> paint) {
+void FakePlatform::previewReport(const QString& title, std::shared_ptr<PrintDocument> document) {
     reportTitles << title;
     calls << QStringLiteral("preview:") + title;
-    lastReportPaint = std::move(paint);
+    lastReport = document;
+    lastReportPaint = [document = std::move(document)](QPrinter* printer) {
+        if (document && printer)
+            document->print(printer);
+    };
 }
 
 QString FakePlatform::answerFileDialog(const FileDialogRequest& request) {
@@ -121,6 +125,7 @@ void FakePlatform::clear() {
     messages.clear();
     alerts.clear();
     reportTitles.clear();
+    lastReport.reset();
     lastReportPaint = nullptr;
     programEnds = 0;
     questions.clear();

@@ -4,6 +4,7 @@
 #include "domain/platform/platform.h"
 
 #include <functional>
+#include <memory>
 
 #include <QString>
 #include <QStringList>
@@ -53,9 +54,11 @@ public:
     QVector<Choice> choices;
     QList<int> choiceAnswers;
 
-    // Report previews asked for: their titles, and the paint function of
-    // the latest.
+    // Previews asked for: their titles, the latest document, and a print
+    // of it onto the printer given (its print() as a function, empty when
+    // nothing was previewed).
     QStringList reportTitles;
+    std::shared_ptr<PrintDocument> lastReport;
     std::function<void(QPrinter*)> lastReportPaint;
 
     // File and folder dialogs asked for, in order. Each is answered with the next of
@@ -76,7 +79,7 @@ public:
     int askChoice(const QString& text, const QStringList& answers, int defaultAnswer,
                   int escapeAnswer) override;
     void showAlertWindow(AlertWindow window) override;
-    void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override;
+    void previewReport(const QString& title, std::shared_ptr<PrintDocument> document) override;
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,
                              const QString& selectedFilter) override;
     QString chooseFileToSave(const QString& caption, const QString& suggestedPath,

@@ -15,7 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPrintPreviewWidget>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,6 +38,31 @@ int countInPdf(const QString& path, const QString& pattern) {
         return -1;
     const QString text = QString::fromLatin1(file.readAll());
     return int(text.count(QRegularExpression(pattern)));
+}
+
+// A page of a document painted alone, at a third of a pixel to a point.
+QImage pageImage(PrintDocument& document, int page) {
+    const QSizeF size = document.pageLayout().paintRect(QPageLayout::Point).size() / 3;
+    QImage image(size.toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(1.0 / 3, 1.0 / 3);
+    document.paintPage(painter, page);
+    return image;
+}
+
+// How many pixels of an image are of about this colour.
+int pixelsOf(const QImage& image, QColor colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                         std::abs(c.blue() - colour.blue()) <
+                     24;
+        }
+    }
+    return count;
 }
 
 // Keys of a few pupils: removals, a Back Space, numbers out of range.
@@ -131,13 +156,19 @@ private Q_SLOTS:
         QCOMPARE(countInPdf(pdf, QStringLiteral("/Type\\s*/Page\\b")), pages);
         QCOMPARE(countInPdf(pdf, QStringLiteral("/Subtype\\s*/Image")), images);
 
-        // The print preview gets the same pages.
-        QPrinter previewPrinter;
-        QPrintPreviewWidget preview(&previewPrinter);
-        connect(&preview, &QPrintPreviewWidget::paintRequested, this,
-                [&](QPrinter* printer) { program->platform.lastReportPaint(printer); });
-        preview.updatePreview();
-        QCOMPARE(preview.pageCount(), pages);
+        // The preview gets the same pages, each painted alone (the last
+        // first) as it is painted among the others, its photos read from
+        // the spool at the size shown.
+        PrintDocument& document = *program->platform.lastReport;
+        QCOMPARE(document.pageCount(), pages);
+        QCOMPARE(document.pageLayout().orientation(),
+                 landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        const QImage alone = pageImage(document, pages);
+        QVERIFY(pixelsOf(alone, QColor(Qt::darkCyan)) > 200);
+        QImage inOrder;
+        for (int page = 1; page <= pages; ++page)
+            inOrder = pageImage(document, page);
+        QCOMPARE(inOrder, alone);
     }
 
     void make_withoutPhotosToShow_tellsAndPreviewsNothing_data() {

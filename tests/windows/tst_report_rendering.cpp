@@ -15,15 +15,22 @@
 
 #include <algorithm>
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QPrintPreviewDialog>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+// The tests that read a PDF's text back need pdftotext (not on Windows).
+#define REQUIRE_PDFTOTEXT()                                                    \
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) \
+    QSKIP("pdftotext (poppler-utils) is not installed")
 
 namespace {
 
@@ -70,6 +77,50 @@ void keyIn(OrderEntry& entry, const QString& keys) {
 
 bool containsMatch(const QString& text, const QString& pattern) {
     return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).hasMatch();
+}
+
+// A page of a document painted into a small image, a pixel to a point.
+QImage pageImage(PrintDocument& document, int page, QPainter* painter = nullptr,
+                 QImage* into = nullptr) {
+    const QSizeF paper = document.pageLayout().paintRect(QPageLayout::Point).size();
+    QImage own;
+    QImage& image = into ? *into : own;
+    if (image.isNull())
+        image = QImage(paper.toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter local;
+    QPainter& p = painter ? *painter : local;
+    if (!painter)
+        local.begin(&image);
+    document.paintPage(p, page);
+    if (!painter)
+        local.end();
+    return image.copy();
+}
+
+// The pages of a PDF file, counted in the file itself.
+int pdfPageCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return int(QString::fromLatin1(file.readAll())
+                   .count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))));
+}
+
+int darkPixels(const QImage& image) {
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 160;
+    return dark;
+}
+
+ReportPreview* openPreview() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* preview = qobject_cast<ReportPreview*>(w); preview && preview->isVisible())
+            return preview;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -127,7 +178,10 @@ private slots:
     void longHeaderTexts_printedWholeOnEveryReport();
     void preview_keepsTheJobAsItWasWhenAskedFor();
     void printerPageRange_printsThosePagesOnly();
-    void realPreview_opensWindowThatPaintsTheReport();
+    void pageAlone_isThatPageOfThemAll_data();
+    void pageAlone_isThatPageOfThemAll();
+    void preview_showsPagesAsTheyComeIntoView_navigatesAndSavesPdf();
+    void preview_pdfNotWritten_toldAndStaysOpen();
 };
 
 void TestReportRendering::initTestCase() {
@@ -137,8 +191,6 @@ void TestReportRendering::initTestCase() {
         dir.setAutoRemove(false);
         qInfo("PDFs in %s", qPrintable(dir.path()));
     }
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed");
 }
 
 void TestReportRendering::fonts_areInstalledJapaneseFacesThatDrawTheText() {
@@ -161,6 +213,7 @@ void TestReportRendering::fonts_areInstalledJapaneseFacesThatDrawTheText() {
 }
 
 void TestReportRendering::orderCountReport_printsHeaderCountsAndTotals() {
+    REQUIRE_PDFTOTEXT();
     smallJob();
     printOrderCountReport(job, platform);
     QCOMPARE(platform.reportTitles, QStringList{QStringLiteral("受注数印刷")});
@@ -188,6 +241,7 @@ void TestReportRendering::orderCountReport_printsHeaderCountsAndTotals() {
 }
 
 void TestReportRendering::pupilReport_printsEachPupilAndTheTotal() {
+    REQUIRE_PDFTOTEXT();
     smallJob();
     printPupilReport(job, platform);
     QCOMPARE(platform.reportTitles, QStringList{QStringLiteral("個人別印刷")});
@@ -206,6 +260,7 @@ void TestReportRendering::pupilReport_printsEachPupilAndTheTotal() {
 }
 
 void TestReportRendering::reprintReport_printsOrderedNumbersOnly() {
+    REQUIRE_PDFTOTEXT();
     smallJob();
     printReprintReport(job, platform);
     QCOMPARE(platform.reportTitles, QStringList{QStringLiteral("やきまし数印刷")});
@@ -224,6 +279,7 @@ void TestReportRendering::reprintReport_printsOrderedNumbersOnly() {
 }
 
 void TestReportRendering::longPupilReport_breaksBetweenPupilsWithHeaderOnEveryPage() {
+    REQUIRE_PDFTOTEXT();
     smallJob();
     keyIn(*entry, QStringLiteral("/"));  // the open pupil is registered as pupil 3
     for (int p = 4; p <= 60; ++p) {
@@ -261,6 +317,7 @@ void TestReportRendering::longPupilReport_breaksBetweenPupilsWithHeaderOnEveryPa
 }
 
 void TestReportRendering::longRange_continuesOnTheNextPageUnderItsHeading() {
+    REQUIRE_PDFTOTEXT();
     job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
     job.customerName = QStringLiteral("桜ヶ丘小学校");
     job.eventName = QStringLiteral("運動会");
@@ -300,6 +357,7 @@ void TestReportRendering::longHeaderTexts_printedWholeOnEveryReport_data() {
 // page however long, wrapped where they must be; the running header of the
 // following pages keeps a short photographer's name whole.
 void TestReportRendering::longHeaderTexts_printedWholeOnEveryReport() {
+    REQUIRE_PDFTOTEXT();
     QFETCH(int, report);
     const QString customer =
         QStringLiteral("東京都世田谷区立第三十二小学校六年一組二組三組四組合同卒業アルバム撮影会");
@@ -360,6 +418,7 @@ void TestReportRendering::longHeaderTexts_printedWholeOnEveryReport() {
 }
 
 void TestReportRendering::preview_keepsTheJobAsItWasWhenAskedFor() {
+    REQUIRE_PDFTOTEXT();
     smallJob();
     printOrderCountReport(job, platform);
     keyIn(*entry, QStringLiteral("/"));  // the open pupil closes while the preview is up
@@ -374,6 +433,7 @@ void TestReportRendering::preview_keepsTheJobAsItWasWhenAskedFor() {
 }
 
 void TestReportRendering::printerPageRange_printsThosePagesOnly() {
+    REQUIRE_PDFTOTEXT();
     job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
     job.customerName = QStringLiteral("桜ヶ丘小学校");
     job.eventName = QStringLiteral("運動会");
@@ -392,32 +452,160 @@ void TestReportRendering::printerPageRange_printsThosePagesOnly() {
     QVERIFY(containsMatch(pages[1], QStringLiteral("3 / \\d+ ページ")));
 }
 
-void TestReportRendering::realPreview_opensWindowThatPaintsTheReport() {
-    smallJob();
-    int paints = 0;
-    QPrinter* painted = nullptr;
-    showReportPreview(nullptr, QStringLiteral("受注数印刷"), [&](QPrinter* printer) {
-        ++paints;
-        painted = printer;
-        paintReport(orderCountDocument(buildOrderCountReport(job)), printer);
-    });
-    QPrintPreviewDialog* dialog = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* d = qobject_cast<QPrintPreviewDialog*>(w))
-            dialog = d;
+void TestReportRendering::pageAlone_isThatPageOfThemAll_data() {
+    QTest::addColumn<int>("report");
+    QTest::addColumn<int>("page");  // 0: the last
+    QTest::newRow("order counts, first") << 0 << 1;
+    QTest::newRow("order counts, a continued range") << 0 << 3;
+    QTest::newRow("pupils, first") << 1 << 1;
+    QTest::newRow("pupils, middle") << 1 << 2;
+    QTest::newRow("pupils, last") << 1 << 0;
+    QTest::newRow("reprints, last") << 2 << 0;
+}
+
+// Any page painted alone, without the pages before it, is the same as when
+// the pages are painted in order with one painter, as a printer gets them.
+void TestReportRendering::pageAlone_isThatPageOfThemAll() {
+    QFETCH(int, report);
+    QFETCH(int, page);
+    job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
+    job.customerName = QStringLiteral("桜ヶ丘小学校");
+    job.eventName = QStringLiteral("運動会");
+    platform.clear();
+    entry = std::make_unique<OrderEntry>(job, platform);
+    entry->Form_Load(QStringLiteral("/nowhere"));
+    for (int p = 1; p <= 60; ++p) {
+        QString keys;
+        for (int i = 0; i < 40; ++i)
+            keys += QString::number(1 + (p * 37 + i * 11) % 9999) + u'\r';
+        keyIn(*entry, keys + u'/');
     }
-    QVERIFY(dialog);
-    QVERIFY(dialog->isVisible());
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("受注数印刷"));
-    QTRY_VERIFY(paints > 0);
-    QCOMPARE(painted, dialog->printer());
-    QCOMPARE(dialog->printer()->pageLayout().pageSize().id(), QPageSize::A4);
-    QCOMPARE(dialog->printer()->docName(), QStringLiteral("受注数印刷"));
+    const auto make = [&] {
+        return std::make_shared<ReportPages>(
+            report == 0   ? orderCountDocument(buildOrderCountReport(job))
+            : report == 1 ? pupilDocument(buildPupilReport(job))
+                          : reprintDocument(buildReprintReport(job)));
+    };
+    const auto alone = make();
+    const int count = alone->pageCount();
+    QVERIFY(count >= 3);
+    if (page == 0)
+        page = count;
+    const QImage shown = pageImage(*alone, page);
+    QVERIFY(darkPixels(shown) > 300);
+
+    const auto all = make();
+    QImage image;
+    QImage inOrder;
+    QPainter painter;
+    for (int p = 1; p <= count; ++p) {
+        if (image.isNull()) {
+            pageImage(*all, p, nullptr, &image);  // sizes the image
+            QVERIFY(painter.begin(&image));
+        }
+        const QImage painted = pageImage(*all, p, &painter, &image);
+        if (p == page)
+            inOrder = painted;
+    }
+    painter.end();
+    QCOMPARE(inOrder, shown);
+    // And the PDF at the preview's resolution has the pages shown.
+    const QString path = dir.filePath(QStringLiteral("alone_%1.pdf").arg(report));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageLayout(reportPageLayout());
+    QCOMPARE(all->print(&printer), count);
+    QCOMPARE(pdfPageCount(path), count);
+}
+
+void TestReportRendering::preview_showsPagesAsTheyComeIntoView_navigatesAndSavesPdf() {
+    job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
+    job.customerName = QStringLiteral("桜ヶ丘小学校");
+    job.eventName = QStringLiteral("運動会");
+    auto document = std::make_shared<ReportPages>(orderCountDocument(buildOrderCountReport(job)));
+    const int count = document->pageCount();
+    QVERIFY(count >= 10);
+    showReportPreview(nullptr, QStringLiteral("受注数印刷"), document, platform);
+    ReportPreview* preview = openPreview();
+    QVERIFY(preview);
+    QPointer<ReportPreview> guard(preview);
+    QVERIFY(QTest::qWaitForWindowExposed(preview));
+    QCOMPARE(preview->windowTitle(), QStringLiteral("受注数印刷"));
+    QCOMPARE(preview->pageCount(), count);
+    QCOMPARE(preview->printer()->pageLayout().pageSize().id(), QPageSize::A4);
+    QCOMPARE(preview->printer()->docName(), QStringLiteral("受注数印刷"));
+    // Only what is in view is painted: a page or two, not all of them.
+    QTRY_VERIFY(preview->tilesPainted() > 0);
+    const int firstTiles = preview->tilesPainted();
+    QVERIFY2(firstTiles <= 12, qPrintable(QString::number(firstTiles)));
+    auto* pageBox = preview->findChild<QSpinBox*>(QStringLiteral("spnPage"));
+    QVERIFY(pageBox);
+    QCOMPARE(pageBox->suffix(), QStringLiteral(" / %1 ページ").arg(count));
+
+    // The keys, each from where the last left.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int page;
+    } steps[] = {{Qt::Key_PageDown, {}, 2}, {Qt::Key_PageDown, {}, 3},     {Qt::Key_PageUp, {}, 2},
+                 {Qt::Key_End, {}, count},  {Qt::Key_PageDown, {}, count}, {Qt::Key_Home, {}, 1},
+                 {Qt::Key_PageUp, {}, 1}};
+    for (const auto& step : steps) {
+        QTest::keyClick(preview, step.key, step.modifiers);
+        QCOMPARE(preview->currentPage(), step.page);
+        QCOMPARE(pageBox->value(), step.page);
+        QApplication::processEvents();
+    }
+    // A page typed into the box.
+    pageBox->setFocus();
+    pageBox->selectAll();
+    QTest::keyClicks(pageBox, QString::number(count - 1));
+    QTest::keyClick(pageBox, Qt::Key_Return);
+    QCOMPARE(preview->currentPage(), count - 1);
+    // Zoom in and out, and the whole page.
+    const double fitted = preview->zoom();
+    QTest::keyClick(preview, Qt::Key_Plus, Qt::ControlModifier);
+    QVERIFY(preview->zoom() > fitted);
+    QTest::keyClick(preview, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(preview, Qt::Key_Minus, Qt::ControlModifier);
+    QVERIFY(preview->zoom() < fitted);
+    preview->fitToPage();
+    QCOMPARE(preview->currentPage(), count - 1);
+    QApplication::processEvents();
+    QVERIFY(preview->bytesKept() < 40LL * 1024 * 1024);
     if (qEnvironmentVariableIsSet("PICTOR_SHOTS"))
-        dialog->grab().save(qEnvironmentVariable("PICTOR_SHOTS") + QStringLiteral("/preview.png"));
-    QPointer<QPrintPreviewDialog> guard(dialog);
-    dialog->close();
-    QTRY_VERIFY(guard.isNull());  // deleted on close, with its printer
+        preview->grab().save(qEnvironmentVariable("PICTOR_SHOTS") + QStringLiteral("/preview.png"));
+
+    // Ctrl+S: the PDF, after which the preview closes.
+    const QString pdf = dir.filePath(QStringLiteral("from_preview.pdf"));
+    platform.fileAnswers << pdf;
+    QTest::keyClick(preview, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(platform.fileDialogs.size(), 1);
+    QCOMPARE(platform.fileDialogs[0].caption, ReportPreview::kPdfCaption);
+    QVERIFY(platform.fileDialogs[0].suggestedPath.endsWith(QStringLiteral("受注数印刷.pdf")));
+    QVERIFY(platform.messages.isEmpty());
+    QTRY_VERIFY(guard.isNull());  // closed and deleted
+    QCOMPARE(pdfPageCount(pdf), count);
+}
+
+void TestReportRendering::preview_pdfNotWritten_toldAndStaysOpen() {
+    smallJob();
+    showReportPreview(nullptr, QStringLiteral("個人別印刷"),
+                      std::make_shared<ReportPages>(pupilDocument(buildPupilReport(job))),
+                      platform);
+    ReportPreview* preview = openPreview();
+    QVERIFY(preview);
+    const QString pdf = dir.filePath(QStringLiteral("no/such/folder/pupils.pdf"));
+    platform.fileAnswers << pdf;
+    preview->savePdf();
+    QCOMPARE(platform.messages,
+             QStringList{ReportPreview::kPdfFailed.arg(QDir::toNativeSeparators(pdf))});
+    QVERIFY(preview->isVisible());
+    // Esc closes it.
+    QPointer<ReportPreview> guard(preview);
+    QTest::keyClick(preview, Qt::Key_Escape);
+    QTRY_VERIFY(guard.isNull());
 }
 
 QTEST_MAIN(TestReportRendering)

@@ -2,11 +2,40 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QString>
 #include <QStringList>
 
+class QPageLayout;
+class QPainter;
 class QPrinter;
+
+// A document to preview and print: a report or the sample sheets. Its
+// pages are laid out once, at the first asking, and then painted one at a
+// time, as the preview shows them or a printer takes them.
+class PrintDocument {
+public:
+    virtual ~PrintDocument() = default;
+
+    // The page it is made for: the paper, its orientation and margins.
+    virtual QPageLayout pageLayout() const = 0;
+
+    // The number of its pages on that page.
+    virtual int pageCount() = 0;
+
+    // Paints page `page` (1 to pageCount()) alone with the painter, in
+    // points (1/72 inch) from the top left of the page's printable area
+    // (inside the margins), at any scale of the painter.
+    virtual void paintPage(QPainter& painter, int page) = 0;
+
+    // Prints it onto the printer (a printer or a PDF file), laid out again
+    // when the printer's page or resolution differ from the preview's;
+    // a printer whose print range is a page range gets those pages only.
+    // Returns the number of pages printed (0 when the printer could not
+    // be painted on).
+    virtual int print(QPrinter* printer) = 0;
+};
 
 // The alert windows that order entry and correction open over their owner.
 enum class AlertWindow { frmAlert, frmStop, frmTAlert };
@@ -48,12 +77,11 @@ public:
     // Opens one of the alert windows over its (already disabled) owner.
     virtual void showAlertWindow(AlertWindow window) = 0;
 
-    // Opens a print preview of a report under the given title, from which
-    // the operator prints it or saves it as PDF, and returns. paint draws the
-    // report onto the printer it is given (the preview's or the chosen
-    // printer); it may be called any number of times, also after the caller
-    // has returned, so it must own what it draws.
-    virtual void previewReport(const QString& title, std::function<void(QPrinter*)> paint) = 0;
+    // Opens a print preview of a document (a report or the sample sheets)
+    // under the given title, from which the operator prints it or saves it
+    // as PDF, and returns. The preview keeps the document for as long as it
+    // is open and paints only the pages it shows.
+    virtual void previewReport(const QString& title, std::shared_ptr<PrintDocument> document) = 0;
 
     // A file-open dialog under the given caption; returns the full path of
     // the file chosen, or an empty text when the operator cancelled.

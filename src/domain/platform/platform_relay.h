@@ -16,7 +16,7 @@ public:
         return escapeAnswer;
     }
     void showAlertWindow(AlertWindow) override {}
-    void previewReport(const QString&, std::function<void(QPrinter*)>) override {}
+    void previewReport(const QString&, std::shared_ptr<PrintDocument>) override {}
     QString chooseFileToOpen(const QString&, const QStringList&, const QString&) override {
         return {};
     }
@@ -63,9 +63,9 @@ public:
         if (!muted_)
             target_.showAlertWindow(window);
     }
-    void previewReport(const QString& title, std::function<void(QPrinter*)> paint) override {
+    void previewReport(const QString& title, std::shared_ptr<PrintDocument> document) override {
         if (!muted_)
-            target_.previewReport(title, std::move(paint));
+            target_.previewReport(title, std::move(document));
     }
     QString chooseFileToOpen(const QString& caption, const QStringList& filters,
                              const QString& selectedFilter) override {
