@@ -8,6 +8,7 @@
 // The run is driven with xdotool: the start screen, the setup screen, a
 // refusal's message box, the input screen and the exit confirmation.
 
+#include "support/private_x_server.h"
 #include "support/program_fixture.h"
 #include "windows/form1.h"
 #include "windows/frm_end.h"
@@ -32,13 +33,12 @@ class TestWindowTitles : public QObject {
     Q_OBJECT
 
     QTemporaryDir home;
-    QProcess server;
+    PrivateXServer server;
     QProcess program;
-    QString display;
 
     QProcessEnvironment x11Environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("DISPLAY"), server.display());
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         return env;
     }
@@ -106,17 +106,7 @@ private slots:
                                     .arg(QLatin1String(tool))));
         }
         QVERIFY(home.isValid());
-        // A display number no other server holds.
-        for (int n = 140; n < 200 && display.isEmpty(); ++n) {
-            if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
-                !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                display = QStringLiteral(":%1").arg(n);
-        }
-        QVERIFY(!display.isEmpty());
-        server.start(QStringLiteral("Xvfb"), {display, QStringLiteral("-screen"),
-                                              QStringLiteral("0"), QStringLiteral("1280x900x24"),
-                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        QVERIFY(server.waitForStarted());
+        QVERIFY(server.start(140));
         QTRY_VERIFY_WITH_TIMEOUT(
             !x11(QStringLiteral("xprop"),
                  {QStringLiteral("-root"), QStringLiteral("-len"), QStringLiteral("1")})
@@ -128,13 +118,6 @@ private slots:
         if (program.state() != QProcess::NotRunning) {
             program.kill();
             program.waitForFinished();
-        }
-        if (server.state() != QProcess::NotRunning) {
-            server.terminate();
-            if (!server.waitForFinished(5000)) {
-                server.kill();
-                server.waitForFinished();
-            }
         }
     }
 

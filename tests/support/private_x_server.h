@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QString>
+
+// Ends a helper process of a test: asked to end, then killed if it does not
+// within the time given.
+inline void stopProcess(QProcess& process, int ms = 5000) {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(ms)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+// An X server of the test's own (Xvfb, 1280×900), on which the real program
+// runs through Qt's xcb platform. Ended with the test.
+class PrivateXServer {
+public:
+    PrivateXServer() = default;
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+    ~PrivateXServer() { stopProcess(server_); }
+
+    // Starts it on the first display number from `first` that no other
+    // server holds (tests running side by side take different ranges);
+    // false when none is free or Xvfb does not start.
+    bool start(int first) {
+        for (int n = first; n < first + 60 && display_.isEmpty(); ++n) {
+            if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
+                !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                display_ = QStringLiteral(":%1").arg(n);
+        }
+        if (display_.isEmpty())
+            return false;
+        server_.start(QStringLiteral("Xvfb"), {display_, QStringLiteral("-screen"),
+                                               QStringLiteral("0"), QStringLiteral("1280x900x24"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        return server_.waitForStarted();
+    }
+
+    // ":N", the DISPLAY of its clients.
+    const QString& display() const { return display_; }
+
+private:
+    QProcess server_;
+    QString display_;
+};
