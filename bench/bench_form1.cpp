@@ -3,9 +3,12 @@
 // repaint, offscreen, at a maximal job: a digit, an Enter, and a close with
 // its history refresh, for the last 100 of 1500 pupils of 100 prints.
 // With --journal the run keeps its journal (in a temporary folder), as the
-// program does. With --paints it also counts, per control, the paint events
-// of the timed keys, to show what a key repaints. With --preview FOLDER the
-// photo preview is open beside it, showing the photos of that folder.
+// program does, and also times each close from its key to its pupil being
+// on the disk (the journal's sync thread done), waiting for that before
+// the next key, as an operator's pace leaves it time to. With --paints it
+// also counts, per control, the paint events of the timed keys, to show
+// what a key repaints. With --preview FOLDER the photo preview is open
+// beside it, showing the photos of that folder.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_form1 [--journal] [--paints]
 //       [--preview FOLDER]
@@ -106,14 +109,20 @@ int main(int argc, char* argv[]) {
     PaintCounter paints;
     if (app.arguments().contains(QStringLiteral("--paints")))
         app.installEventFilter(&paints);
-    std::vector<double> digits, enters, closes;
+    std::vector<double> digits, enters, closes, onDisk;
     for (int person = 0; person < 100; ++person) {
         for (int print = 0; print < 100; ++print) {
             for (const QChar c : randomNumber())
                 digits.push_back(keyToRepaint(form, Qt::Key(Qt::Key_0 + (c.unicode() - '0')), c));
             enters.push_back(keyToRepaint(form, Qt::Key_Return, QChar(13)));
         }
+        const auto sent = Clock::now();
         closes.push_back(keyToRepaint(form, Qt::Key_Slash, QChar('/')));
+        if (withJournal) {
+            program.journal.waitForDisk();
+            onDisk.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+        }
     }
     if (job.personCount != 1500) {
         std::printf("unexpected: %g persons\n", job.personCount);
@@ -130,6 +139,8 @@ int main(int argc, char* argv[]) {
     report("digit", digits);
     report("Enter", enters);
     report("close with history refresh", closes);
+    if (withJournal)
+        report("close, key to on the disk", onDisk);
     for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
         std::printf("  paints of %-20s %d\n", qPrintable(it.key()), it.value());
     return 0;

@@ -26,11 +26,19 @@ void tellFailure(RunContext& context) {
         context.platform.showMessage(RunJournalTexts::kWriteFailed);
 }
 
+// A sync that fails after the entry was recorded (the sync thread's) is
+// told the same way, once the key handling has taken it in.
+void watchLateFailures(RunContext& context) {
+    if (!context.journal->hasOnLateFailure())
+        context.journal->setOnLateFailure([&context] { tellFailure(context); });
+}
+
 }  // namespace
 
 void recordInJournal(RunContext& context, const JournalEntry& entry) {
     if (!context.journal)
         return;
+    watchLateFailures(context);
     context.journal->record(entry, context.job);
     tellFailure(context);
 }
@@ -39,6 +47,7 @@ void markSavedInJournal(RunContext& context, bool complete, const QString& path)
     JournalWriter* journal = context.journal;
     if (!journal)
         return;
+    watchLateFailures(context);
     journal->noteJobFile(path, path == context.jobFile.path ? context.jobFile.stamp : FileStamp{});
     journal->markSaved(complete);
     // A save is the moment to start a journal that failed again.
@@ -60,6 +69,7 @@ void setAsideRunJournal(RunContext& context) {
 void resumeJournal(RunContext& context, const JournalContents& contents) {
     if (!context.journal)
         return;
+    watchLateFailures(context);
     context.journal->resume(contents);
     tellFailure(context);
 }

@@ -13,7 +13,10 @@ struct RunContext;
 // it is then. When writing fails the work goes on: the input screen shows
 // a lasting warning while keyed work is at risk (or, when it is not
 // showing, the operator is told once by a message), and the journal starts
-// again from the job as it is at the next close of a pupil or save.
+// again from the job as it is at the next close of a pupil or save. A sync
+// to the disk, made by the journal's own thread, that fails is told the
+// same way, on the keys' thread from its event loop, a moment after the
+// close that asked for it.
 void recordInJournal(RunContext& context, const JournalEntry& entry);
 
 // The job file at path was saved; complete when it held every print.

@@ -3,6 +3,7 @@
 #include "app/run_start.h"
 #include "domain/entry/order_entry.h"
 #include "domain/files/job_file_writer.h"
+#include "domain/files/system_files.h"
 #include "domain/journal/journal_store.h"
 #include "support/fake_platform.h"
 #include "support/job_checks.h"
@@ -15,6 +16,8 @@
 #include "windows/frm_teisei.h"
 #include "windows/run_journal.h"
 
+#include <atomic>
+#include <cerrno>
 #include <memory>
 
 #include <QApplication>
@@ -221,6 +224,30 @@ private Q_SLOTS:
         Run second(folder->path());
         startRunWithJournal(second.program.context, second.store);
         QVERIFY(second.program.platform.questions.isEmpty());
+    }
+
+    // The journal's sync thread fails a close's sync after the key was
+    // handled: the input screen warns all the same, with no key after it.
+    void syncFailingAfterTheClose_theScreenWarnsWithoutAnotherKey() {
+        std::atomic<bool> failing{false};
+        JournalWriter journal([&failing](int descriptor) {
+            return failing ? EIO : SystemFiles::syncData(descriptor);
+        });
+        Run run(folder->path());
+        run.program.context.journal = &journal;
+        journal.setPath(run.store.claim());
+        run.program.job = journalDayJob();
+        Form1* form = nullptr;
+        QVERIFY(showActive(run.program, form));
+        auto* warning = control<QLabel>(form, "lblJournalWarning");
+        typeIntoFocus(QStringLiteral("12\r/"));
+        journal.waitForDisk();
+        QVERIFY(!warning->isVisible());
+        failing = true;
+        typeIntoFocus(QStringLiteral("13\r/"));
+        QTRY_VERIFY(warning->isVisible());
+        QVERIFY(journal.failed());
+        QVERIFY(run.program.platform.messages.isEmpty());
     }
 
     void killedRun_isRestoredToWhatWasKeyed() {

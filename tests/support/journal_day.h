@@ -51,7 +51,9 @@ inline JobState keyedStraight(const QString& keys) {
 // is written to the journal, then carried out.
 class JournaledDay {
 public:
-    explicit JournaledDay(const QString& path) : engine(job, platform) {
+    // sync: how the journal is forced to the disk (a test's, or the system's).
+    explicit JournaledDay(const QString& path, JournalSync::SyncCall sync = {})
+        : engine(job, platform), writer(std::move(sync)) {
         job = makeJob();
         job.customerName = QStringLiteral("桜ヶ丘小学校");
         engine.Form_Load(QStringLiteral("/x"));

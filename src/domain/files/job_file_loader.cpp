@@ -5,11 +5,18 @@
 #include "domain/files/cp932.h"
 #include "domain/files/system_files.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <type_traits>
 #include <variant>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include <QFile>
 #include <QIODevice>
@@ -131,51 +138,118 @@ Reason reasonOf(FieldProblem problem) {
 // an ASCII character, two for anything else (a CP932 double-byte character,
 // or the double-byte substitute of a character CP932 lacks or of a double
 // quote).
-int writtenBytes(QChar c) {
-    return c.unicode() < 0x80 && c != u'"' ? 1 : 2;
+int writtenBytes(char16_t c) {
+    return c < 0x80 && c != u'"' ? 1 : 2;
+}
+
+// The digits and the blanks among eight characters, a bit for each: with
+// SSE2 (every x86-64 processor has it) eight at once.
+struct EightMasks {
+    unsigned digits = 0;
+    unsigned blanks = 0;
+};
+EightMasks eightMasks(const char16_t* chars) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars));
+    // Signed: a character from U+8000 up is below '0'.
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(u'0' - 1)),
+                                        _mm_cmplt_epi16(v, _mm_set1_epi16(u'9' + 1)));
+    const __m128i blank = _mm_cmpeq_epi16(v, _mm_set1_epi16(u' '));
+    return {unsigned(_mm_movemask_epi8(_mm_packs_epi16(digit, digit))) & 0xFF,
+            unsigned(_mm_movemask_epi8(_mm_packs_epi16(blank, blank))) & 0xFF};
+#else
+    EightMasks masks;
+    for (unsigned k = 0; k < 8; ++k) {
+        masks.digits |= unsigned(unsigned(chars[k] - u'0') <= 9) << k;
+        masks.blanks |= unsigned(chars[k] == u' ') << k;
+    }
+    return masks;
+#endif
+}
+
+// The bits set in each byte, without the processor's own count, which
+// x86-64 does not promise.
+constexpr std::array<std::uint8_t, 256> kBitsSet = [] {
+    std::array<std::uint8_t, 256> bits{};
+    for (unsigned n = 1; n < 256; ++n)
+        bits[n] = std::uint8_t(bits[n / 2] + (n & 1));
+    return bits;
+}();
+
+// Whole photo numbers, eight characters at a time: the complete items of
+// digits at the start of chars (size characters), each ended by its blank,
+// until eight characters that are not all digits and blanks, or hold no
+// blank. Returns where the first item not taken starts, and adds the items
+// taken to *items. None of them can be wrong but by their number: each is
+// at most 14 digits (the end of one eight, the start of the next).
+qsizetype plainPhotoNumbers(const char16_t* chars, qsizetype size, int* items) {
+    static_assert(JobFileFormat::kMaxRecordItemBytes >= 14 + 1, "14 digits and a blank");
+    qsizetype next = 0;
+    // The eights follow each other whatever they hold, so that the reading
+    // of one need not wait for the one before.
+    for (qsizetype at = 0; size - at >= 8; at += 8) {
+        const EightMasks masks = eightMasks(chars + at);
+        if ((masks.digits | masks.blanks) != 0xFF || masks.blanks == 0)
+            break;
+        *items += kBitsSet[masks.blanks];
+        next = at + std::bit_width(masks.blanks);  // past its last blank
+    }
+    return next;
 }
 
 // What is wrong with a registered pupil's record, if anything. The record
 // is read as the record items are (see record_items.h): items ended by a
 // blank, the amount the one holding a backslash, the label the one holding
-// ")"; what follows the last blank counts as one more item.
-std::optional<QString> recordProblem(QStringView record) {
+// ")"; what follows the last blank counts as one more item. An item's bytes
+// count its blank.
+std::optional<QString> recordProblem(const QString& record) {
+    // Ends in a 0 (utf16() says so), which stops the run of digits below.
+    const char16_t* const chars = reinterpret_cast<const char16_t*>(record.utf16());
+    const qsizetype size = record.size();
+    const auto item = [&](qsizetype start, qsizetype end) {
+        return shown(QStringView(record).mid(start, end - start).trimmed());
+    };
     int photoNumbers = 0;
     int others = 0;
-    qsizetype start = 0;
-    int bytes = 0;
-    bool amount = false;
-    bool label = false;
-    const auto endItem = [&](qsizetype end) -> std::optional<QString> {
-        const auto item = [&] { return shown(record.mid(start, end - start).trimmed()); };
+    for (qsizetype start = 0; start < size;) {
+        if (const qsizetype plain = plainPhotoNumbers(chars + start, size - start, &photoNumbers)) {
+            if (photoNumbers > JobFileFormat::kMaxRecordPhotoNumbers)
+                return kTooManyPhotosProblem;  // those before it all fine
+            start += plain;
+            continue;
+        }
+        // One item: up to its blank, or to the end of the record. Digits,
+        // most of a record, take one byte each and mark nothing.
+        qsizetype wide = 0;  // characters written in two bytes
+        bool amount = false;
+        bool label = false;
+        qsizetype end = start;
+        for (;;) {
+            while (unsigned(chars[end] - u'0') <= 9)
+                ++end;
+            if (end == size)
+                break;
+            const char16_t c = chars[end++];
+            if (c == u' ')
+                break;
+            wide += writtenBytes(c) - 1;
+            amount = amount || c == u'\\';
+            label = label || c == u')';
+        }
+        const qsizetype bytes = end - start + wide;  // with the blank
+        if (bytes > JobFileFormat::kMaxAmountItemBytes)
+            return kItemTooLongProblem.arg(item(start, size));
         if (!amount && !label) {
             if (++photoNumbers > JobFileFormat::kMaxRecordPhotoNumbers)
                 return kTooManyPhotosProblem;
         } else if (++others > JobFileFormat::kMaxRecordOtherItems) {
-            return kTooManyOtherItemsProblem.arg(item());
+            return kTooManyOtherItemsProblem.arg(item(start, end));
         }
         if (bytes >
             (amount ? JobFileFormat::kMaxAmountItemBytes : JobFileFormat::kMaxRecordItemBytes))
-            return kItemTooLongProblem.arg(item());
-        return std::nullopt;
-    };
-    for (qsizetype i = 0; i < record.size(); ++i) {
-        const QChar c = record[i];
-        bytes += writtenBytes(c);
-        amount = amount || c == u'\\';
-        label = label || c == u')';
-        if (bytes > JobFileFormat::kMaxAmountItemBytes)
-            return kItemTooLongProblem.arg(shown(record.mid(start).trimmed()));
-        if (c != u' ')
-            continue;
-        if (const std::optional<QString> problem = endItem(i + 1))
-            return problem;
-        start = i + 1;
-        bytes = 0;
-        amount = label = false;
+            return kItemTooLongProblem.arg(item(start, end));
+        start = end;
     }
-    if (start < record.size())
-        return endItem(record.size());
     return std::nullopt;
 }
 
@@ -195,47 +269,69 @@ bool isWholeIn(Number value, Number low, Number high) {
 // Reads the fields of one file into the job, keeping track of where it is.
 class Loader {
 public:
-    Loader(JobState& job, const QString& text) : job_(job), reader_(text) {}
+    // placesOfReplaced: whether the text holds characters read as U+FFFD,
+    // whose fields are then listed.
+    Loader(JobState& job, const QString& text, bool placesOfReplaced)
+        : job_(job), reader_(text), placesOfReplaced_(placesOfReplaced) {}
 
+    // One pass over the fields. What is wrong with a header field or a
+    // count is told only once the counts' end is found, in the order the
+    // checks have always had: a file that breaks off before that first, then
+    // a header field that does not convert, the header's values, the counts.
     JobFileLoadResult run() {
-        // Counting pass: the counts end at the first field holding "(".
+        Unconverted header;
         for (int p = 1; p <= JobFileFormat::kHeaderFields; ++p) {
             if (!read(JobFileSection::Header, p))
                 return result_;
+            headerTexts_[std::size_t(p)] = field_.text.toString();
+            const FieldProblem problem = storeHeaderField(p);
+            if (!header.found() && problem != FieldProblem::None)
+                header = {p, problem, {}};
         }
+        // The counts end at the first field holding "(", the first record.
+        Unconverted count;
         int counts = 0;
+        bool recordRead = false;
         while (counts < JobFileFormat::kCountFields) {
             if (!read(JobFileSection::Count, counts + 1))
                 return result_;
-            if (field_.text.contains(u'('))
+            if (holds(field_.text, u'(')) {
+                recordRead = true;
                 break;
+            }
             ++counts;
+            if (count.found())
+                continue;
+            const FieldValue<std::int16_t> value = countFieldToInt16(field_);
+            if (!value.ok())
+                count = {counts, value.problem, {}};
+            else if (value.value < 0)
+                count = {counts, {}, kNegativeCountProblem.arg(shown(field_.text.trimmed()))};
+            else
+                job_.printCounts[std::size_t(counts)] = value.value;
         }
         result_.countFields = counts;
-
-        // Reading pass.
-        reader_.rewind();
-        reading_ = true;
-        if (!readHeader() || !checkHeader())
+        if (header.found()) {
+            failAt(JobFileSection::Header, header.index, header.index, header.problem);
             return result_;
-        for (int k = 1; k <= counts; ++k) {
-            if (!read(JobFileSection::Count, k))
-                return result_;
-            const FieldValue<std::int16_t> count = countFieldToInt16(field_);
-            if (!count.ok()) {
-                fail(count.problem);
-                return result_;
-            }
-            if (count.value < 0) {
-                refuse(JobFileSection::Count, k,
-                       kNegativeCountProblem.arg(shown(field_.text.trimmed())));
-                return result_;
-            }
-            job_.printCounts[std::size_t(k)] = count.value;
         }
+        if (!checkHeader())
+            return result_;
+        if (count.found()) {
+            if (count.badValue.isEmpty())
+                failAt(JobFileSection::Count, count.index,
+                       JobFileFormat::kHeaderFields + count.index, count.problem);
+            else
+                refuse(JobFileSection::Count, count.index, count.badValue);
+            return result_;
+        }
+
         const int persons = int(job_.personCount);  // checked: a whole number 0..1500
         for (int k = 1; k <= JobFileFormat::kRecordFields; ++k) {
-            if (!read(JobFileSection::Record, k)) {
+            if (recordRead) {
+                recordRead = false;  // the field that ended the counts
+                moveLastPlace(JobFileSection::Record, k);
+            } else if (!read(JobFileSection::Record, k)) {
                 // The registered pupils must all be there; the file may
                 // break off among the slots not yet used.
                 if (k <= persons)
@@ -244,14 +340,13 @@ public:
                     result_.status = Status::Partial;
                 return result_;
             }
-            const QString label = QStringLiteral("(") + QString::number(k) + QStringLiteral(") ");
+            const auto label = [k] { return u'(' + QString::number(k) + QStringLiteral(") "); };
             if (k > persons) {
-                job_.personRecords[k] = label;
+                job_.personRecords[k] = label();
                 continue;
             }
-            QString record = field_.text.toString();
-            if (!record.contains(u'('))
-                record.prepend(label);
+            QString record =
+                field_.text.contains(u'(') ? field_.text.toString() : label().append(field_.text);
             if (const std::optional<QString> problem = recordProblem(record)) {
                 refuse(JobFileSection::Record, k, *problem);
                 return result_;
@@ -263,20 +358,26 @@ public:
     }
 
 private:
-    bool readHeader() {
-        for (int p = 1; p <= JobFileFormat::kHeaderFields; ++p) {
-            if (!read(JobFileSection::Header, p))
-                return false;
-            headerTexts_[std::size_t(p)] = field_.text.toString();
-            if (!storeHeaderField(p))
-                return false;
-        }
-        return true;
+    // The first field of a kind that could not be taken, and why: it does
+    // not convert (problem), or its value cannot be taken (badValue).
+    struct Unconverted {
+        int index = 0;
+        FieldProblem problem = FieldProblem::None;
+        QString badValue;
+        bool found() const { return index > 0; }
+    };
+
+    // Whether a text holds the character: a short one looked through here,
+    // a long one by Qt's search.
+    static bool holds(QStringView text, char16_t c) {
+        if (text.size() > 16)
+            return text.contains(QChar(c));
+        return std::find(text.begin(), text.end(), QChar(c)) != text.end();
     }
 
-    // Stores the field just read as the header table says; false when the
-    // field does not fit the place the field lives in.
-    bool storeHeaderField(int position) {
+    // Stores the field just read as the header table says; the problem when
+    // the field does not fit the place the field lives in.
+    FieldProblem storeHeaderField(int position) {
         const JobFileFormat::HeaderField& header = JobFileFormat::headerField(position);
         const FieldProblem problem = std::visit(
             [&](auto member) {
@@ -297,11 +398,7 @@ private:
                 return FieldProblem::None;
             },
             header.member);
-        if (problem != FieldProblem::None) {
-            fail(problem);
-            return false;
-        }
-        return true;
+        return problem;
     }
 
     // The header as the setup screen would have left it; the first field in
@@ -404,9 +501,26 @@ private:
             fail(problem);
             return false;
         }
-        if (reading_ && field_.text.contains(kCp932Replacement))
+        if (placesOfReplaced_ && field_.text.contains(kCp932Replacement))
             result_.replacedPlaces << jobFileFieldPlace(section, index);
         return true;
+    }
+
+    // The field just read is taken as another: where it lies, and its place
+    // among those holding replaced bytes.
+    void moveLastPlace(JobFileSection section, int index) {
+        result_.section = section;
+        result_.index = index;
+        if (placesOfReplaced_ && field_.text.contains(kCp932Replacement))
+            result_.replacedPlaces.last() = jobFileFieldPlace(section, index);
+    }
+
+    // A field read earlier could not be converted: the file is refused.
+    void failAt(JobFileSection section, int index, int fieldNumber, FieldProblem problem) {
+        result_.section = section;
+        result_.index = index;
+        result_.fieldNumber = fieldNumber;
+        fail(problem);
     }
 
     // Reading stopped at the field: the file is refused.
@@ -439,7 +553,7 @@ private:
     JobFileFieldReader reader_;
     JobFileField field_;
     JobFileLoadResult result_;
-    bool reading_ = false;
+    bool placesOfReplaced_ = false;
     std::array<QString, JobFileFormat::kHeaderFields + 1> headerTexts_;
 };
 
@@ -487,10 +601,8 @@ void describe(JobFileLoadResult& result) {
 JobFileLoadResult loadText(JobState& job, const QString& text, qsizetype replacedBytes) {
     // Read into a copy, so that a refused file leaves the job as it was.
     JobState loaded = job;
-    JobFileLoadResult result = Loader(loaded, text).run();
+    JobFileLoadResult result = Loader(loaded, text, replacedBytes > 0).run();
     result.replacedBytes = replacedBytes;
-    if (replacedBytes == 0)
-        result.replacedPlaces.clear();
     if (result.loaded())
         job = std::move(loaded);
     describe(result);

@@ -122,11 +122,27 @@ int syncFolder(const QString& folder);
 // without its times unless they are needed to read it back.
 int syncData(int descriptor);
 
+// A descriptor of its own for the open file (QFileDevice::handle()), to
+// sync it (syncData) from another thread while this one goes on writing
+// through the first: on Windows a second opening of the file, as one
+// handle lets one request through at a time and a write would wait for the
+// sync. -1 when there is none; closed with closeDescriptor.
+int openToSync(int descriptor);
+void closeDescriptor(int descriptor);
+
 // Lowers the calling thread's priority for long work in the background
 // (reading photos for the sample sheets): it runs on what the thread
 // handling the keys leaves, yet goes on, slowly, while other programs keep
 // the processors busy (an idle priority would stop it then).
 void lowerThreadPriority();
+
+// Lets the calling thread, when it wakes, wait for the processor to come
+// round to it instead of taking it from the thread running there, at the
+// share it had: for the journal's sync thread, which wakes at every close
+// of a pupil while the thread handling the keys repaints the input screen
+// (on a busy machine that thread, put aside, waited several milliseconds
+// for its turn to come again).
+void wakeWithoutPreempting();
 
 // Whether the open file (QFileDevice::handle()) has been removed from every
 // folder (its folder deleted, or the file itself): what is written to it

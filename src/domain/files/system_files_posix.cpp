@@ -12,6 +12,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -221,6 +223,15 @@ void lowerThreadPriority() {
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
 }
 
+void wakeWithoutPreempting() {
+#ifdef SCHED_BATCH
+    // Linux's batch threads take the processor from no thread on waking;
+    // their nice value, and so their share, stays.
+    const sched_param parameters{};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &parameters);
+#endif
+}
+
 int syncFolder(const QString& folder) {
     const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -232,6 +243,14 @@ int syncFolder(const QString& folder) {
 
 int syncData(int descriptor) {
     return ::fdatasync(descriptor) == 0 ? 0 : errno;
+}
+
+int openToSync(int descriptor) {
+    return ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+}
+
+void closeDescriptor(int descriptor) {
+    ::close(descriptor);
 }
 
 bool hasNoName(int descriptor) {

@@ -411,6 +411,12 @@ void lowerThreadPriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
+void wakeWithoutPreempting() {
+    // Windows raises a thread's priority for a moment when what it waited
+    // for comes, which lets it take the processor from the keys' thread.
+    SetThreadPriorityBoost(GetCurrentThread(), TRUE);
+}
+
 int syncFolder(const QString&) {
     // Nothing to do: NTFS keeps its folders' entries in its own journal,
     // and renameOver has written the rename through already. Windows has no
@@ -421,6 +427,18 @@ int syncFolder(const QString&) {
 int syncData(int descriptor) {
     // Windows has no call for the contents alone: the file's details go too.
     return ::FlushFileBuffers(handleOf(descriptor)) ? 0 : lastError();
+}
+
+int openToSync(int descriptor) {
+    // A file object of its own: requests through one handle of a file
+    // opened without overlapping wait for each other.
+    Handle handle(::ReOpenFile(handleOf(descriptor), GENERIC_WRITE, kShareAll, 0));
+    int error = 0;
+    return handle.valid() ? handle.toDescriptor(0, &error) : -1;
+}
+
+void closeDescriptor(int descriptor) {
+    ::_close(descriptor);
 }
 
 bool hasNoName(int descriptor) {

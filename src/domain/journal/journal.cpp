@@ -535,8 +535,40 @@ bool makePrivateFolder(const QString& folder) {
     return QFileInfo(folder).isDir();
 }
 
+JournalWriter::JournalWriter(JournalSync::SyncCall sync)
+    : syncData_(sync ? std::move(sync) : JournalSync::SyncCall(&SystemFiles::syncData)),
+      sync_(syncData_) {
+    sync_.setOnFailure([this] { lateSyncFailure(); });
+}
+
 JournalWriter::~JournalWriter() {
+    closeFile();
+}
+
+void JournalWriter::closeFile() {
+    sync_.setFile(-1);
     file_.close();
+}
+
+bool JournalWriter::takeSyncFailure() {
+    if (!sync_.takeFailure())
+        return false;
+    fail();
+    return true;
+}
+
+void JournalWriter::lateSyncFailure() {
+    if (ended_ || !takeSyncFailure())
+        return;
+    writeAfresh();
+    if (onLateFailure_)
+        onLateFailure_();
+}
+
+void JournalWriter::waitForDisk() {
+    sync_.wait();
+    if (!ended_ && takeSyncFailure())
+        writeAfresh();
 }
 
 void JournalWriter::fail() {
@@ -553,7 +585,8 @@ void JournalWriter::fail() {
 bool JournalWriter::writeAfresh() {
     // Written whole beside the journal, then put in its place: a failure
     // part way leaves the journal there as it was.
-    file_.close();
+    closeFile();
+    sync_.takeFailure();  // of the file replaced: this one is synced here
     failed_ = false;
     const QString fresh = path_ + QStringLiteral(".new");
     QFile::remove(fresh);
@@ -562,7 +595,7 @@ bool JournalWriter::writeAfresh() {
                    file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered,
                               kPrivateFile) &&
                    file_.write(journal_) == journal_.size();
-    written = written && SystemFiles::syncData(file_.handle()) == 0;
+    written = written && syncData_(file_.handle()) == 0;
     // Closed for the rename (Windows renames no file that is held open) and
     // opened again at its own name, to go on at its end.
     file_.close();
@@ -577,6 +610,7 @@ bool JournalWriter::writeAfresh() {
         fail();
         return false;
     }
+    sync_.setFile(file_.handle());
     SystemFiles::syncFolder(QFileInfo(path_).absolutePath());
     QFile::remove(incompleteMarkPath(path_));
     lost_ = false;
@@ -603,7 +637,8 @@ bool JournalWriter::resume(const JournalContents& contents) {
     unsaved_ = contents.unsaved;
     jobFile_ = contents.jobFilePath;
     jobFileStamp_ = contents.jobFileStamp;
-    file_.close();
+    closeFile();
+    sync_.takeFailure();  // of a journal before: this one starts whole
     file_.setFileName(path_);
     // A cut entry at the end goes; new entries follow the last whole one.
     if (!file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered) ||
@@ -615,6 +650,7 @@ bool JournalWriter::resume(const JournalContents& contents) {
         fail();
         return false;
     }
+    sync_.setFile(file_.handle());
     // The journal holds the job this run goes on with, whatever the run
     // before could not write.
     QFile::remove(incompleteMarkPath(path_));
@@ -629,9 +665,11 @@ void JournalWriter::write(quint8 kind, const QByteArray& payload, bool sync) {
     journal_ += frame;
     if (failed_ || !file_.isOpen())
         return;
-    // One write of the whole frame, straight to the system.
+    // One write of the whole frame, straight to the system, and a sync asked
+    // for without waiting for it.
     bool written = file_.write(frame) == frame.size();
-    written = written && (!sync || SystemFiles::syncData(file_.handle()) == 0);
+    if (written && sync)
+        sync_.request();
     // The journal's folder, or the journal, was removed meanwhile.
     if (written && sync && SystemFiles::hasNoName(file_.handle())) {
         lost_ = true;
@@ -644,8 +682,8 @@ void JournalWriter::write(quint8 kind, const QByteArray& payload, bool sync) {
 void JournalWriter::record(const JournalEntry& entry) {
     if (entry.mayChangeJob())
         unsaved_ = true;
-    // A close of a pupil, finishing, corrections and combines go to the
-    // disk at once.
+    // A close of a pupil, finishing, corrections and combines are forced to
+    // the disk, by the sync thread.
     write(quint8(entry.kind), entryData(entry), entry.isSyncPoint());
 }
 
@@ -654,8 +692,11 @@ void JournalWriter::record(const JournalEntry& entry, const JobState& job) {
         return;
     if (journal_.isEmpty())
         begin(job);
+    // A sync that failed since the last entry: the journal is written
+    // afresh with this entry, as after a close whose sync failed.
+    const bool syncFailed = takeSyncFailure();
     record(entry);
-    if (failed_ && (lost_ || entry.isSyncPoint()))
+    if (failed_ && (syncFailed || lost_ || entry.isSyncPoint()))
         writeAfresh();
 }
 
@@ -676,7 +717,9 @@ void JournalWriter::noteJobFile(const QString& path, const FileStamp& stamp) {
 
 void JournalWriter::finish() {
     const bool begun = !journal_.isEmpty();
-    file_.close();
+    if (begun && !ended_)
+        waitForDisk();
+    closeFile();
     ended_ = true;
     // Once a save held everything, a journal that could not be written to
     // the end holds nothing to restore either.
@@ -687,7 +730,8 @@ void JournalWriter::finish() {
 }
 
 QString JournalWriter::setAside() {
-    file_.close();
+    closeFile();
+    takeSyncFailure();  // marked incomplete, and set aside with its mark
     ended_ = true;
     return QFile::exists(path_) ? setJournalAside(path_, QDateTime::currentDateTime()) : QString();
 }

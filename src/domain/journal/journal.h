@@ -3,7 +3,9 @@
 
 #include "domain/files/file_replacement.h"
 #include "domain/job/job_state.h"
+#include "domain/journal/journal_sync.h"
 
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
@@ -142,16 +144,32 @@ QString setJournalAside(const QString& journalPath, const QDateTime& now);
 // journals hold the studio's customers and orders.
 bool makePrivateFolder(const QString& folder);
 
-// Writes the journal of a run: every entry goes to the file at once, so a
-// crash of the program loses nothing; the file is also forced to the disk
-// at every close of a pupil, every correction and every save mark, so a
-// power cut loses at most the open pupil. When writing fails (a full disk,
-// a device error) or the file is found removed, the journal is marked
-// incomplete, and written afresh, whole (it is kept in memory too), at the
-// next close of a pupil or save; until then nothing more is written.
+// Writes the journal of a run. Every entry goes to the file at once, on the
+// thread that calls, before the work it records is carried out, so a crash
+// of the program, or its process killed, loses nothing written: the system
+// holds it. At every close of a pupil, finishing, correction, combine, save
+// mark and job file the file is also forced to the disk, in order, by a
+// thread of its own (JournalSync): the close returns without waiting for
+// the disk, and its pupil is on the disk a sync's time after the key was
+// handled and repainted (a few milliseconds in all, see README). So a power
+// cut loses at most the open pupil and what was closed in the last few
+// milliseconds before it (while one sync runs, the closes that follow wait
+// for the next, which covers them all).
+//
+// When writing fails (a full disk, a device error), a sync fails or the
+// file is found removed, the journal is marked incomplete, and written
+// afresh, whole (it is kept in memory too): after a failed sync at once,
+// when the failure is known on the writing thread (at the next entry, or
+// from its event loop, which then calls onLateFailure); after a failed
+// write at the next close of a pupil or save; until then nothing more is
+// written. Everything that ends or replaces the file (finishing, setting
+// aside, beginning, resuming, writing afresh) first waits for the syncs
+// asked for, and ends the sync thread.
 class JournalWriter {
 public:
-    JournalWriter() = default;
+    // sync: how the file is forced to the disk; SystemFiles::syncData
+    // when none is given.
+    explicit JournalWriter(JournalSync::SyncCall sync = {});
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
     ~JournalWriter();
@@ -192,6 +210,18 @@ public:
     // works again.
     bool retry();
 
+    // Waits until everything written is on the disk. A sync that failed is
+    // handled as one at a close: the journal is written afresh.
+    void waitForDisk();
+
+    // Called on the writing thread, from its event loop, after a sync that
+    // failed once its call had returned was handled (as waitForDisk does):
+    // the moment to tell the operator what failed() and atRisk() say then.
+    void setOnLateFailure(std::function<void()> onLateFailure) {
+        onLateFailure_ = std::move(onLateFailure);
+    }
+    bool hasOnLateFailure() const { return bool(onLateFailure_); }
+
     // Whether something changed since the journal began or was last saved.
     bool hasUnsavedChanges() const { return unsaved_; }
 
@@ -224,6 +254,11 @@ private:
     bool writeAfresh();
     void write(quint8 kind, const QByteArray& payload, bool sync);
     void fail();
+    // Closes the file once its syncs are done.
+    void closeFile();
+    // Takes in a sync that failed: the journal is marked; true then.
+    bool takeSyncFailure();
+    void lateSyncFailure();
 
     QString path_;
     QFile file_;
@@ -237,6 +272,10 @@ private:
     bool lost_ = false;   // the open file was removed: start afresh at once
     bool ended_ = false;  // finished or set aside: nothing more is written
     bool failureNoticed_ = false;
+    std::function<void()> onLateFailure_;
+    const JournalSync::SyncCall syncData_;
+    // Last, so that it goes first, with anything it has posted.
+    JournalSync sync_;
 };
 
 // The journal's own texts.

@@ -1,18 +1,62 @@
 // SPDX-License-Identifier: MIT
 #include "domain/entry/order_entry.h"
+#include "domain/files/system_files.h"
 #include "domain/journal/journal.h"
 #include "domain/journal/journal_store.h"
+#include "domain/journal/journal_sync.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/job_checks.h"
 #include "support/journal_day.h"
 
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 #include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtEndian>
 #include <QtTest>
+
+// A sync for the journal's sync thread that notes how much the test had
+// written when it began, and waits at a gate the test opens and shuts;
+// the real sync follows.
+struct GatedSync {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = true;
+    int written = 0;
+    std::vector<int> began;
+
+    JournalSync::SyncCall call() {
+        return [this](int descriptor) {
+            std::unique_lock lock(mutex);
+            began.push_back(written);
+            changed.notify_all();
+            changed.wait(lock, [this] { return open; });
+            return SystemFiles::syncData(descriptor);
+        };
+    }
+    void set(bool isOpen) {
+        const std::lock_guard lock(mutex);
+        open = isOpen;
+        changed.notify_all();
+    }
+    void write() {
+        const std::lock_guard lock(mutex);
+        ++written;
+    }
+    void awaitSyncs(std::size_t count) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return began.size() >= count; });
+    }
+};
 
 class TestJournal : public QObject {
     Q_OBJECT
@@ -239,6 +283,91 @@ private Q_SLOTS:
         QString why;
         QVERIFY(!readJournalFile(path(), &why));
         QVERIFY2(why.startsWith(JournalTexts::kJobRefused.left(10)), qPrintable(why));
+    }
+
+    void syncs_coverWhatWasWrittenBeforeThem_inOrder() {
+        GatedSync gated;
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        JournalSync sync(gated.call());
+        sync.setFile(int(file.handle()));
+        gated.set(false);
+        gated.write();
+        sync.request();
+        gated.awaitSyncs(1);  // held at the gate
+        gated.write();
+        sync.request();
+        gated.write();
+        sync.request();
+        gated.set(true);
+        sync.wait();
+        // The two asked for meanwhile went together, after the first.
+        QCOMPARE(gated.began, (std::vector<int>{1, 3}));
+    }
+
+    // A sync that fails after its close returned is handled as a failed
+    // close was: marked, written afresh at once, told without another key.
+    void failedSync_writesTheJournalAfreshAndIsTold_data() {
+        QTest::addColumn<int>("failures");
+        QTest::newRow("once: written afresh, whole") << 1;
+        QTest::newRow("on and on: the journal stays marked") << 1000;
+    }
+    void failedSync_writesTheJournalAfreshAndIsTold() {
+        QFETCH(int, failures);
+        std::atomic<int> failing{0};
+        JournaledDay day(path(), [&failing](int descriptor) {
+            return failing.fetch_sub(1) > 0 ? EIO : SystemFiles::syncData(descriptor);
+        });
+        int told = 0;
+        day.writer.setOnLateFailure([&] { ++told; });
+        day.keys(QStringLiteral("12\r/"));
+        day.writer.waitForDisk();
+        failing = failures;
+        day.keys(QStringLiteral("13\r/"));
+        QTRY_COMPARE(told, 1);
+        const bool stays = failures > 1;
+        QCOMPARE(day.writer.failed(), stays);
+        QCOMPARE(day.writer.atRisk(), stays);
+        QCOMPARE(QFile::exists(incompleteMarkPath(path())), stays);
+        const std::optional<JournalContents> contents = readJournalFile(path());
+        QVERIFY(contents);
+        if (!stays)
+            verifySameState(replayJournal(*contents, QStringLiteral("/x")), day.job);
+    }
+
+    // Ending the run waits for the sync the last close asked for, and the
+    // journal holds every entry, in order.
+    void endingTheRun_waitsForTheSyncThread_data() {
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("finish") << false;
+        QTest::newRow("set aside") << true;
+    }
+    void endingTheRun_waitsForTheSyncThread() {
+        QFETCH(bool, setAside);
+        GatedSync gated;
+        JournaledDay day(path(), gated.call());
+        day.keys(QStringLiteral("12\r/301\r"));
+        day.writer.waitForDisk();
+        gated.set(false);
+        day.keys(QStringLiteral("/"));
+        std::atomic<bool> opened{false};
+        std::thread opener([&] {
+            gated.awaitSyncs(3);  // the start, the first close, this one
+            QThread::msleep(50);
+            opened = true;
+            gated.set(true);
+        });
+        QString kept = path();
+        if (setAside)
+            kept = day.writer.setAside();
+        else
+            day.writer.finish();
+        const bool waited = opened;
+        opener.join();
+        QVERIFY(waited);
+        const std::optional<JournalContents> contents = readJournalFile(kept);
+        QVERIFY(contents);
+        verifySameState(replayJournal(*contents, QStringLiteral("/x")), day.job);
     }
 
     void finish_removesASavedJournalAndKeepsAnUnsavedOne() {
