@@ -27,6 +27,7 @@
 
 #include "ui_form1.h"
 
+#include <cmath>
 #include <optional>
 
 #include <QApplication>
@@ -37,6 +38,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStaticText>
 #include <QStyleOption>
@@ -200,6 +202,21 @@ private:
     mutable std::optional<Measures> measures_;
 };
 
+// The height of the recent-entries list's rows, when they stand one under
+// another from its top, all of one height, unscrolled and all in view; 0
+// otherwise.
+int rowPitchOf(const QListWidget* list) {
+    if (list->count() == 0 || !list->uniformItemSizes() || list->spacing() != 0 ||
+        list->viewMode() != QListView::ListMode || list->flow() != QListView::TopToBottom ||
+        list->verticalScrollBar()->value() != 0 || list->horizontalScrollBar()->value() != 0)
+        return 0;
+    const QRect first = list->visualItemRect(list->item(0));
+    if (first.top() != 0 || first.height() <= 0 ||
+        list->count() * first.height() > list->viewport()->height())
+        return 0;
+    return first.height();
+}
+
 }  // namespace
 
 struct Form1::GlyphImages {
@@ -229,6 +246,82 @@ struct Form1::GlyphImages {
         painter.setPen(colour);
         painter.drawText(QPointF(kOverhang, metrics.ascent()), QString(c));
         return *glyphs.insert(c, glyph);
+    }
+};
+
+// The labels that change at every print: the count of the pupil's prints,
+// the counts by size and the amount. Each paints all of its area, the
+// window's colour under its own background and border, so that the window
+// behind it is not painted again at each change. The pupil's count comes
+// back at every pupil: its label is copied from an image of its own
+// painting, made when the text is first shown, while its look stays the
+// same.
+struct Form1::ChangingLabels {
+    QList<const QObject*> labels;
+    QLabel* count = nullptr;
+    // What the count's painting depends on besides its text.
+    struct Look {
+        QSize size;
+        qreal ratio = 0;
+        qint64 palette = 0;
+        QFont font;
+        bool enabled = false;
+        bool active = false;
+        bool operator==(const Look&) const = default;
+    };
+    Look look;  // of the images
+    QHash<QString, QPixmap> images;
+    bool making = false;
+    static constexpr qsizetype kImagesKept = 256;
+
+    // The images of the count's texts for its look now; none at a scale
+    // that is no whole number, where a copy would not give the same pixels.
+    QHash<QString, QPixmap>* countImages() {
+        const Look now{count->size(), count->devicePixelRatioF(), count->palette().cacheKey(),
+                       count->font(), count->isEnabled(),         count->isActiveWindow()};
+        if (now.ratio != std::floor(now.ratio))
+            return nullptr;
+        if (!(look == now) || images.size() >= kImagesKept) {
+            look = now;
+            images.clear();
+        }
+        return &images;
+    }
+
+    // After the count shows a new text: its image.
+    void countShown() {
+        QHash<QString, QPixmap>* kept = countImages();
+        if (!kept || kept->contains(count->text()))
+            return;
+        making = true;
+        kept->insert(count->text(), count->grab());
+        making = false;
+    }
+
+    // Paints the label from the image of its text, or else its background
+    // and returns false: the label then draws its text and border.
+    bool paint(QLabel* label) {
+        QPainter painter(label);
+        if (label == count && !making) {
+            if (const QHash<QString, QPixmap>* kept = countImages()) {
+                const auto image = kept->constFind(label->text());
+                if (image != kept->constEnd()) {
+                    painter.drawPixmap(0, 0, *image);
+                    return true;
+                }
+            }
+        }
+        // A pixel beyond the label on every side: all of its area covered at
+        // any scale.
+        const QWidget* window = label->parentWidget();
+        painter.fillRect(label->rect().adjusted(-1, -1, 1, 1),
+                         window->palette().brush(window->backgroundRole()));
+        if (label->testAttribute(Qt::WA_StyledBackground)) {
+            QStyleOption option;
+            option.initFrom(label);
+            label->style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, label);
+        }
+        return false;
     }
 };
 
@@ -313,6 +406,13 @@ void Form1::setupControls() {
     ui->Pic1->setBackground(kPic1Background);
     ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
     ui->List1->setItemDelegate(new RecentEntriesDelegate(ui->List1));
+    changingLabels_ = std::make_unique<ChangingLabels>();
+    changingLabels_->count = ui->Label5;
+    for (QLabel* label :
+         {ui->Label5, ui->tbDaiNanMai, ui->tbChuNanMai, ui->tbShouNanMai, ui->tbHGoukei}) {
+        label->setAttribute(Qt::WA_OpaquePaintEvent);
+        changingLabels_->labels.append(label);
+    }
     ui->lblJournalWarning->setText(RunJournalTexts::kWriteFailedLine);
     ui->lblJournalWarning->setToolTip(RunJournalTexts::kWriteFailed);
     ui->lblJournalWarning->hide();
@@ -613,6 +713,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         paintTypedNumber();
         return true;
     }
+    if (event->type() == QEvent::Paint && changingLabels_->labels.contains(watched))
+        return changingLabels_->paint(static_cast<QLabel*>(watched));
     if (event->type() == QEvent::FocusIn && watched == ui->List1) {
         // Whatever took the focus (a menu, a message box, a click, an alert
         // window), the list comes back showing its newest entry.
@@ -690,10 +792,12 @@ void Form1::showDisplay() {
     const InputDisplay& d = engine_.display();
     const bool all = !shownOnce_;
     shownOnce_ = true;
-    const auto showText = [all](QLabel* label, const QString& now, QString& shown) {
+    const auto showText = [this, all](QLabel* label, const QString& now, QString& shown) {
         if (all || now != shown) {
             shown = now;
             label->setText(now);
+            if (label == changingLabels_->count)
+                changingLabels_->countShown();
         }
     };
     if (all || d.Label1 != shown_.Label1) {
@@ -763,12 +867,32 @@ void Form1::showRecentEntries(const QStringList& items) {
         kept = 0;
         list->clear();
     }
+    // The list would paint every row again after any change of its rows.
+    // The rows that stay are moved up instead, their pixels with them, and
+    // only the rows after them are painted: the view's own repaint is held
+    // back while the rows change and are laid out.
+    QWidget* viewport = list->viewport();
+    const int pitch = kept > 0 ? rowPitchOf(list) : 0;
+    const bool moveRows = pitch > 0 && viewport->isVisible() && viewport->updatesEnabled();
+    if (moveRows)
+        viewport->setAttribute(Qt::WA_UpdatesDisabled);
     for (qsizetype i = 0; i < dropped; ++i)
         delete list->takeItem(0);
     while (list->count() > kept)
         delete list->takeItem(list->count() - 1);
     for (qsizetype i = list->count(); i < items.size(); ++i)
         list->addItem(PictureBoxView::displayText(items[i]));
+    if (moveRows) {
+        list->doItemsLayout();
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+        if (rowPitchOf(list) == pitch) {
+            if (dropped > 0)
+                viewport->scroll(0, -int(dropped) * pitch);
+            viewport->update(QRect(0, int(kept) * pitch, viewport->width(), viewport->height()));
+        } else {
+            viewport->update();
+        }
+    }
     shown = items;
     showNewestRecentEntry();
 }

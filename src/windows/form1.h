@@ -124,6 +124,8 @@ private:
     bool shownOnce_ = false;
     struct GlyphImages;
     std::unique_ptr<GlyphImages> typedNumberGlyphs_;
+    struct ChangingLabels;
+    std::unique_ptr<ChangingLabels> changingLabels_;
     bool activatedOnce_ = false;
 };
 

@@ -21,6 +21,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
@@ -94,6 +95,18 @@ std::unique_ptr<PictureBoxView> pictureIn(const QString& family) {
 QImage paint(PictureBoxView& view, const PictureBox& box) {
     view.showPicture(box);
     return view.grab().toImage();
+}
+
+// What the screen shows of a control once its window has painted: the
+// window's pixels where the control is.
+QImage onScreen(const QWidget* control) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QWidget* window = control->window();
+    const QPoint at = control->mapTo(window, QPoint());
+    return window->screen()
+        ->grabWindow(window->winId(), at.x(), at.y(), control->width(), control->height())
+        .toImage();
 }
 
 }  // namespace
@@ -431,6 +444,42 @@ private Q_SLOTS:
                 const auto [from, to] = inkColumns(image, background, edge, edge);
                 QVERIFY2(from > to,
                          qPrintable(QStringLiteral("row %1 edge %2").arg(row).arg(edge)));
+            }
+        }
+    }
+
+    // After every key the screen shows what the changing controls paint
+    // afresh: the recent entries whose rows were moved up rather than
+    // painted again, the amount, and the pupil's count, copied from an image
+    // of its painting.
+    void changingControls_onScreenAsPaintedAfresh_data() {
+        QTest::addColumn<QString>("keys");
+        const QString twelve = QStringLiteral("3\r4\r5\r6\r7\r8\r9\r10\r11\r12\r13\r14\r");
+        QTest::newRow("prints past the eleventh") << twelve + "15\r16\r";
+        QTest::newRow("prints taken back") << twelve + "9-\r14-\r15\r";
+        QTest::newRow("pupils closed") << "3\r4\r/5\r6\r7\r/8\r9\r10\r11\r12\r/13\r";
+        QTest::newRow("copies") << twelve + "15c\r16c\r";  // c: three copies of the next
+    }
+    void changingControls_onScreenAsPaintedAfresh() {
+        QFETCH(QString, keys);
+        form->setAttribute(Qt::WA_KeyboardFocusChange);  // the focus frame drawn
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (keys[i] == u'c')
+                control<QScrollBar>(form, "VScroll1")->setValue(3);
+            else
+                typeIntoFocus(keys.mid(i, 1));
+            for (QWidget* changing :
+                 {static_cast<QWidget*>(list()->viewport()), control<QWidget>(form, "Label5"),
+                  control<QWidget>(form, "tbHGoukei")}) {
+                const QImage shown = onScreen(changing);
+                QPalette palette = changing->palette();  // another look: no image of it
+                palette.setColor(QPalette::ToolTipBase,
+                                 palette.color(QPalette::ToolTipBase).darker());
+                changing->setPalette(palette);
+                changing->update();
+                QVERIFY2(onScreen(changing) == shown,
+                         qPrintable(changing->objectName() + " after " +
+                                    keys.left(i + 1).replace(u'\r', u'|')));
             }
         }
     }
