@@ -19,6 +19,7 @@
 // its PDF made from the preview.
 
 #include "app/program.h"
+#include "bench_windows.h"
 #include "domain/reports/report_content.h"
 #include "domain/reports/report_document.h"
 #include "support/fake_platform.h"
@@ -77,20 +78,6 @@ JobState fullJob(int pupils, int printsEach) {
     job.personCount = pupils;
     job.lastRecordSlot = pupils;
     return job;
-}
-
-// A line of /proc/self/status in MiB ("VmHWM": the peak, "VmRSS": now);
-// -1 where there is none.
-double statusMiB(const char* key) {
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(qstrlen(key)) + 1).trimmed().split(' ').value(0).toDouble() /
-                   1024;
-    }
-    return -1;
 }
 
 double cpuSeconds() {

@@ -56,20 +56,6 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// A line of /proc/self/status in MiB ("VmHWM": the peak, "VmRSS": now);
-// -1 where there is none.
-double statusMiB(const char* key) {
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(qstrlen(key)) + 1).trimmed().split(' ').value(0).toDouble() /
-                   1024;
-    }
-    return -1;
-}
-
 // The load averages of the machine (1, 5 and 15 minutes), where told.
 QString loadAverage() {
     QFile file(QStringLiteral("/proc/loadavg"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What the benchmarks of the windows share: a key sent to the input screen
-// and timed to its repaint, and 24-megapixel photographs made to read.
+// and timed to its repaint, 24-megapixel photographs made to read, and the
+// memory the process holds.
 #pragma once
 
 #include "windows/form1.h"
@@ -8,6 +9,7 @@
 #include <chrono>
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
@@ -48,4 +50,18 @@ inline QImage photoLike(int seed) {
                             random.bounded(800));
     }
     return image;
+}
+
+// A line of /proc/self/status in MiB ("VmHWM": the peak, "VmRSS": now);
+// -1 where there is none.
+inline double statusMiB(const char* key) {
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key)) + 1).trimmed().split(' ').value(0).toDouble() /
+                   1024;
+    }
+    return -1;
 }

@@ -87,14 +87,6 @@ class TestAtspiInputScreen : public QObject {
         return {};
     }
 
-    void keys(const QString& window, const QStringList& keyNames) const {
-        run(QStringLiteral("xdotool"),
-            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-        run(QStringLiteral("xdotool"),
-            QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
-                keyNames);
-    }
-
 private slots:
     void initTestCase() {
         // scripts/setup.sh installs all of these: a machine without them
@@ -162,15 +154,7 @@ private slots:
         }
         const QString setup = waitForWindow(QStringLiteral("写真データの設定"));
         QVERIFY(!setup.isEmpty());
-        QStringList job;
-        for (const char* value : {"1", "100", "101", "200", "201", "300", "100", "100", "100"}) {
-            for (const QChar c : QLatin1String(value))
-                job << QString(c);
-            job << QStringLiteral("Return");
-        }
-        for (int i = 0; i < 5; ++i)
-            job << QStringLiteral("Return");
-        keys(setup, job);
+        server.keys(setup, PrivateXServer::wholeJobKeys());
         input = waitForWindow(inputTitle);
         QVERIFY(!input.isEmpty());
     }
@@ -199,7 +183,7 @@ private slots:
         // The program hears of the listener a moment later, and sends no
         // change before: a digit and Back Space, until one is heard.
         for (int tries = 0; tries < 20 && events.isEmpty(); ++tries) {
-            keys(input, {QStringLiteral("9"), QStringLiteral("BackSpace")});
+            server.keys(input, {QStringLiteral("9"), QStringLiteral("BackSpace")});
             QTest::qWait(500);
             readEvents();
         }
@@ -209,11 +193,11 @@ private slots:
         events.clear();
 
         // Pupil 1: 12 and 45; pupil 2: 222, then 45 typed.
-        keys(input, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("Return"),
-                     QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("Return"),
-                     QStringLiteral("slash"), QStringLiteral("2"), QStringLiteral("2"),
-                     QStringLiteral("2"), QStringLiteral("Return"), QStringLiteral("4"),
-                     QStringLiteral("5")});
+        server.keys(input, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("Return"),
+                            QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("Return"),
+                            QStringLiteral("slash"), QStringLiteral("2"), QStringLiteral("2"),
+                            QStringLiteral("2"), QStringLiteral("Return"), QStringLiteral("4"),
+                            QStringLiteral("5")});
         const QString told = QStringLiteral("入力中の写真番号 45、合計 100円");
         const auto onList = [](const QString& description) {
             return QJsonObject{{QStringLiteral("role"), QStringLiteral("list")},
@@ -286,8 +270,8 @@ private slots:
         ProgramFixture fixture;
         const QString correctionTitle = fixture.windows.get<frmTeisei>().windowTitle();
         QVERIFY(!waitForWindow(correctionTitle).isEmpty());
-        keys(input, {QStringLiteral("3"), QStringLiteral("0"), QStringLiteral("1"),
-                     QStringLiteral("Return")});
+        server.keys(input, {QStringLiteral("3"), QStringLiteral("0"), QStringLiteral("1"),
+                            QStringLiteral("Return")});
         QVERIFY(!waitForWindow(QStringLiteral("ALERT")).isEmpty());
 
         struct Expected {

@@ -89,15 +89,6 @@ class TestWindowTitles : public QObject {
         return {};
     }
 
-    // Keys to the window with this id, as the keyboard sends them.
-    void keys(const QString& window, const QStringList& keyNames) const {
-        x11(QStringLiteral("xdotool"),
-            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-        x11(QStringLiteral("xdotool"),
-            QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
-                keyNames);
-    }
-
 private slots:
     void initTestCase() {
         for (const char* tool : {"Xvfb", "xprop", "xdotool"}) {
@@ -150,27 +141,20 @@ private slots:
         QVERIFY(!setup.isEmpty());
 
         // A refusal: 0 in the large start box, left with Tab.
-        keys(setup, {QStringLiteral("0"), QStringLiteral("Tab")});
+        server.keys(setup, {QStringLiteral("0"), QStringLiteral("Tab")});
         const QString box = waitForTitle(kMessageTitle);
         QVERIFY(!box.isEmpty());
-        keys(box, {QStringLiteral("Return")});
+        server.keys(box, {QStringLiteral("Return")});
 
         // A whole job by the keyboard, then the finish button.
-        QStringList job;
-        for (const char* value : {"1", "100", "101", "200", "201", "300", "100", "100", "100"}) {
-            for (const QChar c : QLatin1String(value))
-                job << QString(c);
-            job << QStringLiteral("Return");
-        }
-        for (int i = 0; i < 5; ++i)
-            job << QStringLiteral("Return");
         QTRY_VERIFY(!shownTitles().values().contains(kMessageTitle));
-        keys(setup, job);
+        server.keys(setup, PrivateXServer::wholeJobKeys());
         const QString input = waitForTitle(inputTitle);
         QVERIFY(!input.isEmpty());
 
         // The quit command opens the exit confirmation.
-        keys(input, {QStringLiteral("alt+f"), QStringLiteral("Up"), QStringLiteral("Return")});
+        server.keys(input,
+                    {QStringLiteral("alt+f"), QStringLiteral("Up"), QStringLiteral("Return")});
         const QString end = waitForTitle(endTitle);
         QVERIFY(!end.isEmpty());
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 // Ends a helper process of a test: asked to end, then killed if it does not
 // within the time given.
@@ -46,7 +47,39 @@ public:
     // ":N", the DISPLAY of its clients.
     const QString& display() const { return display_; }
 
+    // Keys to the window with this id, as the keyboard sends them, 30 ms
+    // apart (xdotool's key names: "1", "Return", "alt+f").
+    void keys(const QString& window, const QStringList& keyNames) const {
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        xdotool(
+            QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
+            keyNames);
+    }
+
+    // The keys that fill the setup screen with a whole job, from its first
+    // field to its finish button: three sizes of 100 numbers at 100 yen.
+    static QStringList wholeJobKeys() {
+        QStringList keys;
+        for (const char* value : {"1", "100", "101", "200", "201", "300", "100", "100", "100"}) {
+            for (const QChar c : QLatin1String(value))
+                keys << QString(c);
+            keys << QStringLiteral("Return");
+        }
+        for (int i = 0; i < 5; ++i)
+            keys << QStringLiteral("Return");
+        return keys;
+    }
+
 private:
+    void xdotool(const QStringList& args) const {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral("xdotool"), args);
+        tool.waitForFinished(15000);
+    }
+
     QProcess server_;
     QString display_;
 };
