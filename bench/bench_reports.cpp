@@ -107,14 +107,9 @@ int memoryRun(const QString& what, int pupils, int printsEach) {
     if (!program.platform.lastReport)
         return 1;
     // The preview as the program's platform opens it.
-    showReportPreview(&form, ReportPreviewTitle::pupils, program.platform.lastReport,
-                      program.platform);
-    ReportPreview* preview = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* p = qobject_cast<ReportPreview*>(w))
-            preview = p;
-    }
-    if (!preview || !QTest::qWaitForWindowExposed(preview))
+    ReportPreview* preview = openPreview(form, ReportPreviewTitle::pupils,
+                                         program.platform.lastReport, program.platform);
+    if (!preview)
         return 1;
     QCoreApplication::processEvents();
     preview->repaint();

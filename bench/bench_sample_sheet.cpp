@@ -236,14 +236,9 @@ int main(int argc, char* argv[]) {
     // it: the first page, then Page Down to the last.
     {
         const auto previewStart = Clock::now();
-        showReportPreview(&form, program.platform.reportTitles.constLast(),
-                          program.platform.lastReport, program.platform);
-        ReportPreview* preview = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* p = qobject_cast<ReportPreview*>(w))
-                preview = p;
-        }
-        if (!preview || !QTest::qWaitForWindowExposed(preview))
+        ReportPreview* preview = openPreview(form, program.platform.reportTitles.constLast(),
+                                             program.platform.lastReport, program.platform);
+        if (!preview)
             return 1;
         preview->repaint();
         const double opened = secondsSince(previewStart);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "windows/form1.h"
+#include "windows/report_preview.h"
 
 #include <chrono>
 
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QTest>
 
 // Sends one key to whatever has the focus and waits until the window has
 // handled it and repainted; returns the time in milliseconds.
@@ -64,4 +66,19 @@ inline double statusMiB(const char* key) {
                    1024;
     }
     return -1;
+}
+
+// Opens the print preview of a document over the input screen, as the
+// program's platform does, and waits until it is shown; null when it is not.
+inline ReportPreview* openPreview(Form1& form, const QString& title,
+                                  std::shared_ptr<PrintDocument> document, Platform& platform) {
+    showReportPreview(&form, title, std::move(document), platform);
+    ReportPreview* preview = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* p = qobject_cast<ReportPreview*>(w))
+            preview = p;
+    }
+    if (!preview || !QTest::qWaitForWindowExposed(preview))
+        return nullptr;
+    return preview;
 }

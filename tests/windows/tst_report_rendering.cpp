@@ -148,6 +148,20 @@ class TestReportRendering : public QObject {
         platform.clear();
     }
 
+    // Keys 60 pupils of 40 prints each into the job (several pages of each
+    // report).
+    void keySixtyPupils() {
+        platform.clear();
+        entry = std::make_unique<OrderEntry>(job, platform);
+        entry->Form_Load(QStringLiteral("/nowhere"));
+        for (int p = 1; p <= 60; ++p) {
+            QString keys;
+            for (int i = 0; i < 40; ++i)
+                keys += QString::number(1 + (p * 37 + i * 11) % 9999) + u'\r';
+            keyIn(*entry, keys + u'/');
+        }
+    }
+
     // Prints the report the command previewed into a PDF and returns its pages.
     QStringList printed(const QString& name) {
         const QString path = dir.filePath(name + QStringLiteral(".pdf"));
@@ -370,15 +384,7 @@ void TestReportRendering::longHeaderTexts_printedWholeOnEveryReport() {
     job.eventName = event;
     job.shootingDate = QStringLiteral("2024年10月12日（土）");
     job.photographerName = QStringLiteral("Tanaka");
-    platform.clear();
-    entry = std::make_unique<OrderEntry>(job, platform);
-    entry->Form_Load(QStringLiteral("/nowhere"));
-    for (int p = 1; p <= 60; ++p) {
-        QString keys;
-        for (int i = 0; i < 40; ++i)
-            keys += QString::number(1 + (p * 37 + i * 11) % 9999) + u'\r';
-        keyIn(*entry, keys + u'/');
-    }
+    keySixtyPupils();
     platform.clear();
     switch (report) {
         case 0:
@@ -471,15 +477,7 @@ void TestReportRendering::pageAlone_isThatPageOfThemAll() {
     job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
     job.customerName = QStringLiteral("桜ヶ丘小学校");
     job.eventName = QStringLiteral("運動会");
-    platform.clear();
-    entry = std::make_unique<OrderEntry>(job, platform);
-    entry->Form_Load(QStringLiteral("/nowhere"));
-    for (int p = 1; p <= 60; ++p) {
-        QString keys;
-        for (int i = 0; i < 40; ++i)
-            keys += QString::number(1 + (p * 37 + i * 11) % 9999) + u'\r';
-        keyIn(*entry, keys + u'/');
-    }
+    keySixtyPupils();
     const auto make = [&] {
         return std::make_shared<ReportPages>(
             report == 0   ? orderCountDocument(buildOrderCountReport(job))
