@@ -6,7 +6,9 @@
 #include <limits>
 #include <optional>
 
-const QString OrderEntry::kNoDataMessage = QStringLiteral("データがありません！");
+const QString OrderEntry::kNoDataMessage = QStringLiteral(
+    "データがありません！\n"
+    "写真番号 %1 は、このジョブではまだ誰も注文していないため、取り消せません。");
 const QString OrderEntry::kEntryLimitMessage = QStringLiteral(
     "連続データが１００を越えました。一度、しめ（ / を押す）の操作を行ってください。");
 const QString OrderEntry::kPhotoCountLimitMessage = QStringLiteral(
@@ -301,8 +303,9 @@ void OrderEntry::RemovePrint() {
 
     if (!index || job_.printCounts[n] < 1) {
         platform_.beep();
-        showMessage(kNoDataMessage);
-        job_.hasPendingEntries = false;
+        showMessage(kNoDataMessage.arg(plainDecimal(std::fabs(job_.currentPhotoNumber))));
+        // The open pupil's prints stay open, and a close key closes them.
+        job_.hasPendingEntries = !job_.pendingEntry.isEmpty();
         display_.Label1.clear();
         display_.focus = InputFocus::List1;
         return;

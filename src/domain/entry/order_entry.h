@@ -111,7 +111,7 @@ public:
     void PageHistoryEarlier();
 
     // Texts of the messages order entry shows.
-    static const QString kNoDataMessage;
+    static const QString kNoDataMessage;  // %1: the photo number taken back
     static const QString kEntryLimitMessage;
     static const QString kPhotoCountLimitMessage;
     static const QString kJobFullMessage;

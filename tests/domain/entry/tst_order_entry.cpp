@@ -230,16 +230,29 @@ private Q_SLOTS:
     }
 
     void removal_withNoPrintAnywhere_saysThereIsNoData() {
-        type(QStringLiteral("5\r-23\r"));
-        QCOMPARE(platform.messages, QStringList({QStringLiteral("データがありません！")}));
+        // Empty slip: the close keys stay ignored until a number is added.
+        type(QStringLiteral("-23\r"));
+        QCOMPARE(platform.messages,
+                 QStringList({QStringLiteral("データがありません！\n写真番号 23 は、このジョブでは"
+                                             "まだ誰も注文していないため、取り消せません。")}));
         QCOMPARE(platform.beeps, 1);
         QCOMPARE(display().Label1, QString());
         QVERIFY(job.clearInputOnNextKey);
-        // The close keys are ignored until a number is added again.
         type(QStringLiteral("/"));
         QCOMPARE(job.personCount, 0.0);
-        type(QStringLiteral("6\r/"));
-        QCOMPARE(job.personRecords[1], QStringLiteral("(1) 5 6 \\.1600 "));
+    }
+
+    void removalRefused_thenClose_closesTheOpenSlipAlone() {
+        // Refused, the open slip's print stays, and "/" closes that pupil
+        // alone: the next slip is a pupil of its own.
+        for (const QChar close : {u'/', u'*', u'='}) {
+            type(QStringLiteral("12\r-6\r") + close);
+            type(QStringLiteral("5\r/"));
+        }
+        QCOMPARE(platform.messages.size(), 3);
+        QCOMPARE(job.personCount, 6.0);
+        QCOMPARE(job.personRecords[5], QStringLiteral("(5) 12 \\.800 "));
+        QCOMPARE(job.personRecords[6], QStringLiteral("(6) 5 \\.800 "));
     }
 
     void removal_ofANumberOnlyOthersOrdered_showsTheInputError() {
