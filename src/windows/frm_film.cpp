@@ -91,6 +91,7 @@ void FrmFilm::connectFields() {
     connect(ui->tbChuTanka, &QLineEdit::textChanged, this, &FrmFilm::tbChuTanka_Change);
     connect(ui->tbShouTanka, &QLineEdit::textChanged, this, &FrmFilm::tbShouTanka_Change);
     connect(ui->tbDaiTanka, &SetupLineEdit::left, this, &FrmFilm::tbDaiTanka_LostFocus);
+    connect(ui->tbChuTanka, &SetupLineEdit::left, this, &FrmFilm::tbChuTanka_LostFocus);
     connect(ui->tbShouTanka, &SetupLineEdit::left, this, &FrmFilm::tbShouTanka_LostFocus);
     for (SetupControl field : {SetupControl::tbTokuisaki, SetupControl::tbGyouji,
                                SetupControl::tbSatueibi, SetupControl::tbSatueisha}) {

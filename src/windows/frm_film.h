@@ -77,6 +77,7 @@ private:
     void tbChuTanka_Change() { setup_.priceChanged(SizeRow::Medium); }
     void tbShouTanka_Change() { setup_.priceChanged(SizeRow::Small); }
     void tbDaiTanka_LostFocus() { setup_.priceLeft(SizeRow::Large); }
+    void tbChuTanka_LostFocus() { setup_.priceLeft(SizeRow::Medium); }
     void tbShouTanka_LostFocus() { setup_.priceLeft(SizeRow::Small); }
 
     // SetupScreen: what the field handling sees of the window.

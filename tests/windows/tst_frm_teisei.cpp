@@ -261,23 +261,6 @@ private Q_SLOTS:
         QVERIFY(visible("Label12"));
     }
 
-    void fractionalPersonNumber_roundsToEven_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("2.5") << "2.5"
-                             << "(2) ";
-        QTest::newRow("3.5") << "3.5"
-                             << "(4) ";
-    }
-    void fractionalPersonNumber_roundsToEven() {
-        QFETCH(QString, typed);
-        QFETCH(QString, label);
-        showPerson(typed);
-        QCOMPARE(box("Text1")->text(), typed);
-        QVERIFY(pic1Has(label));
-        QCOMPARE(QApplication::focusWidget(), box("Text2"));
-    }
-
     void add_toPersonWithTwoNumbers() {
         showPerson(QStringLiteral("2"));
         typePhotoNumber(QStringLiteral("105"));

@@ -19,6 +19,13 @@ const QString JobSetup::kMediumEndBeforeStartMessage =
 const QString JobSetup::kSmallEndBeforeStartMessage =
     QStringLiteral("小の最後の番号が始めの番号より小さくなっています。");
 const QString JobSetup::kPriceTooLargeMessage = QStringLiteral("数値が大きすぎます。");
+const QString JobSetup::kUnreadableMessage =
+    QStringLiteral("%1に入力された「%2」は、数として読み取れません。\n%3");
+const QString JobSetup::kPhotoNumberForms =
+    QStringLiteral("写真番号は、120 のように数字だけで入力してください。");
+const QString JobSetup::kPriceForms = QStringLiteral(
+    "単価は円単位の整数で、1200、1,200、￥1,200 のように入力してください"
+    "（小数点は使えません）。");
 
 namespace {
 
@@ -33,13 +40,46 @@ std::int16_t saturatingInt16(Number value) {
                      : std::numeric_limits<std::int16_t>::max();
 }
 
+// The box as the operator knows it, for a message about its text.
+QString boxName(SetupControl box) {
+    using enum SetupControl;
+    switch (box) {
+        case tbDaiStart:
+            return QStringLiteral("大の始めの番号");
+        case tbDaiEnd:
+            return QStringLiteral("大の最後の番号");
+        case tbDaiTanka:
+            return QStringLiteral("大の単価");
+        case tbChuStart:
+            return QStringLiteral("中の始めの番号");
+        case tbChuEnd:
+            return QStringLiteral("中の最後の番号");
+        case tbChuTanka:
+            return QStringLiteral("中の単価");
+        case tbShouStart:
+            return QStringLiteral("小の始めの番号");
+        case tbShouEnd:
+            return QStringLiteral("小の最後の番号");
+        case tbShouTanka:
+            return QStringLiteral("小の単価");
+        default:
+            return {};
+    }
+}
+
+bool isPriceBox(SetupControl box) {
+    return box == SetupControl::tbDaiTanka || box == SetupControl::tbChuTanka ||
+           box == SetupControl::tbShouTanka;
+}
+
 }  // namespace
 
 JobSetup::JobSetup(JobState& job, SetupScreen& screen, Platform& platform)
     : job_(job), screen_(screen), platform_(platform) {}
 
-Number JobSetup::valueOf(SetupControl box) const {
-    return readNumber(halfWidthNumberText(screen_.text(box)));
+std::optional<Number> JobSetup::read(SetupControl box) const {
+    return readWholeNumber(screen_.text(box),
+                           isPriceBox(box) ? WholeNumberForm::Yen : WholeNumberForm::Plain);
 }
 
 bool JobSetup::showHalfWidth(SetupControl box) {
@@ -49,6 +89,22 @@ bool JobSetup::showHalfWidth(SetupControl box) {
         return false;
     screen_.setText(box, text);
     return true;
+}
+
+void JobSetup::showAsRead(SetupControl box) {
+    const std::optional<Number> value = read(box);
+    const QString text = screen_.text(box);
+    if (value && !text.trimmed().isEmpty() && text != plainDecimal(*value))
+        screen_.setText(box, plainDecimal(*value));
+}
+
+void JobSetup::refuseUnreadable(SetupControl box) {
+    // The finish button waits until the box holds a number again.
+    screen_.setFinishVisible(false);
+    platform_.showMessage(kUnreadableMessage.arg(
+        boxName(box), screen_.text(box), isPriceBox(box) ? kPriceForms : kPhotoNumberForms));
+    screen_.setText(box, QString());
+    screen_.setFocusTo(box);
 }
 
 Number JobSetup::storedStart(SizeRow row) const {
@@ -160,6 +216,12 @@ void JobSetup::startLeft(SizeRow row) {
         screen_.setFinishVisible(false);
 
     showHalfWidth(boxes.start);
+    if (!read(boxes.start)) {
+        setStoredStart(row, 0);
+        refuseUnreadable(boxes.start);
+        return;
+    }
+    showAsRead(boxes.start);
     const Number value = valueOf(boxes.start);
     if (!isEmpty(boxes.start) && value <= 0) {
         platform_.showMessage(kStartNotPositiveMessage);
@@ -180,6 +242,11 @@ void JobSetup::endLeft(SizeRow row) {
         screen_.setFinishVisible(false);
 
     showHalfWidth(boxes.end);
+    if (!read(boxes.end)) {
+        refuseUnreadable(boxes.end);
+        return;
+    }
+    showAsRead(boxes.end);
     const Number value = valueOf(boxes.end);
     if (!isEmpty(boxes.end) && value <= 0) {
         platform_.showMessage(kEndNotPositiveMessage);
@@ -234,20 +301,33 @@ void JobSetup::computeCount(SizeRow row) {
 void JobSetup::priceChanged(SizeRow row) {
     // Showing the text half-width is a change of its own, which has done
     // all of this with it.
-    if (showHalfWidth(rowControls(row).price))
+    const SetupControl box = rowControls(row).price;
+    if (showHalfWidth(box))
         return;
-    const Number value = valueOf(rowControls(row).price);
-    if (value == 0)
+    // A text that is no price yet ("1," on the way to "1,200") stores
+    // nothing and keeps the finish button hidden; leaving the box with it
+    // refuses it.
+    const std::optional<Number> value = read(box);
+    if (value.value_or(0) == 0)
         screen_.setFinishVisible(false);
-    if (refusePrice(row, value))
+    if (!value || refusePrice(row, *value))
         return;
-    setStoredPrice(row, value);
+    setStoredPrice(row, *value);
     CheckRangeOverlap();
 }
 
 void JobSetup::priceLeft(SizeRow row) {
-    showHalfWidth(rowControls(row).price);
-    const Number value = valueOf(rowControls(row).price);
+    const SetupControl box = rowControls(row).price;
+    showHalfWidth(box);
+    if (!read(box)) {
+        refuseUnreadable(box);
+        return;
+    }
+    // The box shows the price as read; the change stores it.
+    showAsRead(box);
+    if (row == SizeRow::Medium)
+        return;
+    const Number value = valueOf(box);
     if (refusePrice(row, value))
         return;
     setStoredPrice(row, value);
@@ -317,7 +397,8 @@ std::optional<SetupControl> JobSetup::enterTarget(SetupControl field) const {
         case tbChuTanka:
             return filled ? std::optional(tbShouTanka) : std::nullopt;
         case tbShouTanka:
-            return valueOf(tbShouTanka) != 0 ? std::optional(tbTokuisaki) : std::nullopt;
+            // A text that is no number moves on too: leaving refuses it.
+            return read(tbShouTanka) != 0 ? std::optional(tbTokuisaki) : std::nullopt;
         case tbTokuisaki:
             return tbGyouji;
         case tbGyouji:

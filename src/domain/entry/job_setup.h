@@ -30,6 +30,11 @@ public:
     static const QString kMediumEndBeforeStartMessage;
     static const QString kSmallEndBeforeStartMessage;
     static const QString kPriceTooLargeMessage;
+    // A range or price box whose text is not a whole number: %1 the box
+    // (kLargeStartName, …), %2 its text, %3 what it takes.
+    static const QString kUnreadableMessage;
+    static const QString kPhotoNumberForms;
+    static const QString kPriceForms;
 
     JobSetup(JobState& job, SetupScreen& screen, Platform& platform);
 
@@ -42,8 +47,8 @@ public:
     // A price box's text changed, by typing or from the program.
     void priceChanged(SizeRow row);
 
-    // A price box was left (the window calls this for tbDaiTanka and
-    // tbShouTanka only).
+    // A price box was left: a text that is not a price is refused; the
+    // large and small prices are stored and checked again.
     void priceLeft(SizeRow row);
 
     // tbShouEnd's text changed.
@@ -79,12 +84,19 @@ private:
     bool largeInUse() const { return job_.largeMode.value() == 0; }
     bool mediumInUse() const { return job_.mediumMode == 0; }
     bool isEmpty(SetupControl box) const { return screen_.text(box).isEmpty(); }
-    // The value of a box that is read as a number: its full-width digits,
-    // signs and point read as half-width ones.
-    Number valueOf(SetupControl box) const;
-    // Shows such a box's text half-width, so that the box shows what is
-    // read from it; true when that changed its text.
+    // What a range or price box holds: the whole number its text means
+    // (readWholeNumber, with a yen sign for a price), or nothing when the
+    // text is no such number.
+    std::optional<Number> read(SetupControl box) const;
+    // The value of a box that holds a number (0 when it holds none).
+    Number valueOf(SetupControl box) const { return read(box).value_or(0); }
+    // Shows a box's full-width text half-width; true when that changed it.
     bool showHalfWidth(SetupControl box);
+    // Shows a left box's number as it was read (1200 for "￥1,200").
+    void showAsRead(SetupControl box);
+    // A left range or price box whose text is no number: the message naming
+    // the box and its text, the box emptied, the focus back in it.
+    void refuseUnreadable(SetupControl box);
 
     Number storedStart(SizeRow row) const;
     Number storedEnd(SizeRow row) const;

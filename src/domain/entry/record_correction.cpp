@@ -30,7 +30,9 @@ std::int32_t oneLess(std::int32_t total) {
 // ---- Record text helpers ----------------------------------------------------
 
 int personNumberOf(const QString& text, const JobState& job) {
-    const std::optional<std::int16_t> n = roundToInt16(readNumber(text));
+    // "12abc" is no pupil's number, not pupil 12's.
+    const std::optional<Number> read = readWholeNumber(text);
+    const std::optional<std::int16_t> n = read ? roundToInt16(*read) : std::nullopt;
     if (!n || *n < 1 || *n > job.personCount || *n >= job.personRecords.size())
         return 0;
     return *n;
@@ -172,8 +174,12 @@ void RecordCorrection::DrawCorrectedRecord() {
 
 std::optional<EditOutcome> RecordCorrection::startEdit(int& person) {
     // The photo number is read here: the box shows it, and the record takes
-    // it, as read.
-    setText2(halfWidthNumberText(display_.Text2));
+    // it, as read. Digits grouped by commas are the number they group
+    // ("1,200" is 1200, not 1).
+    const QString typed = halfWidthNumberText(display_.Text2);
+    const std::optional<Number> grouped =
+        typed.contains(u',') || typed.contains(u'，') ? readWholeNumber(typed) : std::nullopt;
+    setText2(grouped && *grouped > 0 ? plainDecimal(*grouped) : typed);
     // A number beyond the photo numbers that have a count lies in no range
     // the job can take.
     const Number v = readNumber(display_.Text2);

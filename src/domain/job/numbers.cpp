@@ -70,6 +70,72 @@ QString halfWidthNumberText(QStringView text) {
     return result;
 }
 
+std::optional<Number> readWholeNumber(QStringView typed, WholeNumberForm form) {
+    const QString text = halfWidthNumberText(typed).replace(u'，', u',');
+    const bool yen = form == WholeNumberForm::Yen;
+    const auto isYenSign = [](QChar c) { return c == u'¥' || c == u'￥' || c == u'\\'; };
+    qsizetype i = 0;
+    qsizetype n = text.size();
+    const auto skipBlanks = [&] {
+        while (i < n && text[i] == u' ')
+            ++i;
+    };
+    while (n > 0 && text[n - 1] == u' ')
+        --n;
+    skipBlanks();
+    if (i == n)
+        return 0;
+    if (yen && text[n - 1] == u'円') {
+        --n;
+        while (n > i && text[n - 1] == u' ')
+            --n;
+    }
+
+    // A sign and a yen sign, in either order, each once.
+    bool negative = false;
+    bool signSeen = false;
+    bool yenSeen = false;
+    for (;;) {
+        if (i < n && !signSeen && (text[i] == u'-' || text[i] == u'+')) {
+            negative = text[i] == u'-';
+            signSeen = true;
+        } else if (i < n && yen && !yenSeen && isYenSign(text[i])) {
+            yenSeen = true;
+        } else {
+            break;
+        }
+        ++i;
+        skipBlanks();
+    }
+
+    // Digits, every comma followed by exactly three of them, and at most
+    // three before the first comma.
+    std::string digits;
+    qsizetype sinceComma = 0;
+    bool grouped = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (c >= u'0' && c <= u'9') {
+            digits.push_back(char(c.unicode()));
+            ++sinceComma;
+        } else if (c == u',' && sinceComma > 0 && (grouped ? sinceComma == 3 : sinceComma <= 3)) {
+            grouped = true;
+            sinceComma = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits.empty() || (grouped && sinceComma != 3))
+        return std::nullopt;
+    double value = 0;
+    const std::errc error = std::from_chars(digits.data(), digits.data() + digits.size(), value).ec;
+    if (error == std::errc::result_out_of_range)
+        value = std::numeric_limits<double>::infinity();
+    else if (error != std::errc())
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
 namespace {
 
 template <typename Int>

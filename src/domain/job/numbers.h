@@ -27,6 +27,24 @@ Number readNumber(QStringView text);
 // keeps its text's value as before. «１２００» becomes «1200».
 QString halfWidthNumberText(QStringView text);
 
+// How a box that takes a whole number may write it.
+enum class WholeNumberForm {
+    Plain,  // digits, grouped by commas or not
+    Yen,    // a price: also a yen sign before it ("¥", "￥", or the backslash
+            // that a Japanese keyboard and font show as one) or "円" after it
+};
+
+// The whole number an operator plainly means by the text of a box: the
+// full-width forms of halfWidthNumberText and the full-width comma are read
+// as half-width, blanks may stand around the number (not inside its
+// digits), a sign may lead, and commas may group the digits by three
+// ("1,200", "１，２００", "12,000"). An empty (or blank) text reads 0.
+// Anything else is nullopt, never a prefix of the text: letters, a point
+// ("1.200" is not twelve hundred, "12.5" no whole number), a comma that does
+// not group three digits, text after the number.
+std::optional<Number> readWholeNumber(QStringView text,
+                                      WholeNumberForm form = WholeNumberForm::Plain);
+
 // Storing a number into a 16- or 32-bit field: rounded with halves to the
 // even neighbour (2.5 -> 2, 3.5 -> 4); nullopt when the result does not fit.
 std::optional<std::int16_t> roundToInt16(Number value);

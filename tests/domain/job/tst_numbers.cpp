@@ -38,6 +38,54 @@ private Q_SLOTS:
         QCOMPARE(::readNumber(text), expected);
     }
 
+    void readWholeNumber_data() {
+        // What a range or price box is read as: a value, or -1 for a refusal.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("yen");
+        QTest::addColumn<double>("expected");
+        constexpr double refused = -1;
+        QTest::newRow("empty") << "" << true << 0.0;
+        QTest::newRow("blanks") << " \u3000 " << true << 0.0;
+        QTest::newRow("plain") << "1200" << true << 1200.0;
+        QTest::newRow("grouped") << "1,200" << true << 1200.0;
+        QTest::newRow("grouped twice") << "1,200,000" << true << 1200000.0;
+        QTest::newRow("full-width grouped") << "１，２００" << true << 1200.0;
+        QTest::newRow("ten thousands") << "12,000" << true << 12000.0;
+        QTest::newRow("blanks around") << " 1,200 " << true << 1200.0;
+        QTest::newRow("yen sign") << "¥1,200" << true << 1200.0;
+        QTest::newRow("full-width yen sign") << "￥300" << true << 300.0;
+        QTest::newRow("backslash as yen") << "\\800" << true << 800.0;
+        QTest::newRow("yen suffix") << "1200円" << true << 1200.0;
+        QTest::newRow("both") << "￥ 1,200 円" << true << 1200.0;
+        QTest::newRow("negative") << "-50" << true << -50.0;
+        QTest::newRow("sign and yen") << "-¥50" << true << -50.0;
+        QTest::newRow("yen not for a photo number") << "¥12" << false << refused;
+        QTest::newRow("suffix not for a photo number") << "12円" << false << refused;
+        QTest::newRow("point") << "1.200" << true << refused;
+        QTest::newRow("fraction") << "12.5" << false << refused;
+        QTest::newRow("two points") << "1.2.3" << true << refused;
+        QTest::newRow("trailing text") << "12abc" << true << refused;
+        QTest::newRow("letters") << "abc" << true << refused;
+        QTest::newRow("blank inside") << "1 200" << true << refused;
+        QTest::newRow("group of two") << "1,20" << true << refused;
+        QTest::newRow("group of four") << "1,2000" << true << refused;
+        QTest::newRow("four before the comma") << "1200,000" << true << refused;
+        QTest::newRow("comma first") << ",200" << true << refused;
+        QTest::newRow("comma last") << "1," << true << refused;
+        QTest::newRow("ideographic comma") << "1、200" << true << refused;
+        QTest::newRow("yen alone") << "￥" << true << refused;
+        QTest::newRow("two signs") << "--5" << true << refused;
+        QTest::newRow("minus after") << "5-" << false << refused;
+    }
+    void readWholeNumber() {
+        QFETCH(QString, text);
+        QFETCH(bool, yen);
+        QFETCH(double, expected);
+        const std::optional<Number> read =
+            ::readWholeNumber(text, yen ? WholeNumberForm::Yen : WholeNumberForm::Plain);
+        QCOMPARE(read.value_or(-1), expected);
+    }
+
     void halfWidthNumberText_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
