@@ -520,8 +520,6 @@ void Form1::switchOffListInputMethod() {
 }
 
 void Form1::finishInput() {
-    apply({JournalEntry::Kind::FinishClose});
-    showDisplay();
     showExitConfirmation();
 }
 
@@ -563,10 +561,6 @@ void Form1::refreshTotals() {
 }
 
 bool Form1::mayEndRun() {
-    // An open pupil is registered first, as the finish button does, so
-    // that saving keeps it too.
-    apply({JournalEntry::Kind::FinishClose});
-    showDisplay();
     if (!hasUnsavedWork(context_.job, context_.jobFile))
         return true;
     // The focus starts on going back: an Enter typed ahead must not end the
@@ -576,8 +570,11 @@ bool Form1::mayEndRun() {
         {Form1Texts::kSaveAndEnd, Form1Texts::kEndWithoutSaving, Form1Texts::kGoBack}, 2, 2);
     switch (answer) {
         case 0:
-            return saveJob() && !hasUnsavedWork(context_.job, context_.jobFile);
+            return saveBeforeEnd() && !hasUnsavedWork(context_.job, context_.jobFile);
         case 1:
+            // Ending registers an open pupil, into the journal set aside.
+            apply({JournalEntry::Kind::FinishClose});
+            showDisplay();
             setAsideRunJournal(context_);
             return true;
         default:
@@ -587,21 +584,40 @@ bool Form1::mayEndRun() {
 }
 
 bool Form1::saveJob() {
+    return saveJobFile(context_.job, false);
+}
+
+bool Form1::saveBeforeEnd() {
+    if (context_.job.pendingEntry.isEmpty())
+        return saveJobFile(context_.job, false);
+    JobState closed = context_.job;
+    // A full job keeps its open pupil (the engine has said why).
+    if (!OrderEntry(closed, context_.platform).closeOpenEntryForFinish())
+        return false;
+    return saveJobFile(closed, true);
+}
+
+bool Form1::saveJobFile(const JobState& job, bool registersOpenPupil) {
     // The dialog proposes the job file last saved, or else loaded, in this
     // run.
     const QString suggestion =
-        suggestedJobFilePath(context_.job, context_.jobFile.path,
+        suggestedJobFilePath(job, context_.jobFile.path,
                              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     const SaveCommandOutcome outcome =
-        saveJobFileCommand(context_.job, context_.platform, suggestion, context_.jobFile);
-    if (!outcome.cancelled && outcome.result.saved) {
+        saveJobFileCommand(job, context_.platform, suggestion, context_.jobFile);
+    const bool saved = !outcome.cancelled && outcome.result.saved;
+    if (saved) {
+        if (registersOpenPupil) {
+            apply({JournalEntry::Kind::FinishClose});
+            showDisplay();
+        }
         context_.jobFile = {outcome.path, outcome.result.stamp, jobFileDigest(context_.job)};
         // The file holds registered pupils only: an open pupil is not saved yet.
         markSavedInJournal(context_, context_.job.pendingEntry.isEmpty(), outcome.path);
     }
     // Keying goes on where it was, not on the button.
     giveKeyingFocusBack();
-    return !outcome.cancelled && outcome.result.saved;
+    return saved;
 }
 
 void Form1::combineJobFile() {

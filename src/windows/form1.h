@@ -35,8 +35,7 @@ public:
     // the keypad.
     void switchOffListInputMethod();
 
-    // The finish button and the quit menu: registers an open entry, then asks
-    // whether to end the program.
+    // The finish button and the quit menu: asks whether to end the program.
     void finishInput();
 
     // The exit confirmation; for a job with work that no job file holds,
@@ -45,7 +44,9 @@ public:
 
     // Before the run ends: when the job holds work that no job file has, asks
     // whether to save it (and saves it), end without it (its journal is set
-    // aside) or go back. True when the run may end.
+    // aside) or go back. An open pupil is registered only when the answer
+    // ends the run: after going back, or a save that did not happen, the
+    // screen is as it was, the pupil still open. True when the run may end.
     bool mayEndRun();
 
     // Opens frmAlert or frmStop over this screen (already disabled); its
@@ -101,6 +102,13 @@ private:
     void Form_Load();
     void Form_Activate();
     void handleKey(QKeyEvent* event);
+    // Saving before the run ends: the file gets the open pupil registered,
+    // and this screen registers it once the file holds it.
+    bool saveBeforeEnd();
+    // The save command for job (the run's job, or it with its open pupil
+    // registered: registersOpenPupil), and what the run then knows of the
+    // file and the journal is told.
+    bool saveJobFile(const JobState& job, bool registersOpenPupil);
     // Shows the engine's display, touching only the controls whose content
     // changed since the last showing.
     void showDisplay();

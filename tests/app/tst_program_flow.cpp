@@ -53,14 +53,15 @@ void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
     QCOMPARE(fixture->job.smallEnd, 50);
     QCOMPARE(fixture->job.smallUnitPrice, 120);
 
-    // A pupil keyed but not closed is registered by the finish button,
-    // which then asks first, as no job file has that pupil; going back
-    // leaves everything as it was.
+    // A pupil keyed but not closed: the finish button asks first, as no job
+    // file has that pupil; going back leaves everything as it was, the
+    // pupil still open.
     for (const Qt::Key key : {Qt::Key_2, Qt::Key_3, Qt::Key_Return})
         QTest::keyClick(QApplication::focusWidget(), key);
     fixture->platform.choiceAnswers = {2};
     QTest::mouseClick(form1->findChild<QPushButton*>("Command3"), Qt::LeftButton);
-    QCOMPARE(fixture->job.personRecords[1], QStringLiteral("(1) 23 \\.120 "));
+    QCOMPARE(fixture->job.pendingEntry, QStringLiteral("23 "));
+    QCOMPARE(fixture->job.personCount, 0);
     QCOMPARE(fixture->platform.choices.size(), 1);
     QVERIFY(!fixture->windows.find<FrmEnd>());
     QVERIFY(form1->isVisible());
@@ -72,6 +73,7 @@ void TestProgramFlow::startThroughSetupToInputScreenAndExit() {
     QCOMPARE(runUntilProgramEnds(form1, [finish] { QTest::mouseClick(finish, Qt::LeftButton); }),
              0);
     QCOMPARE(fixture->platform.programEnds, 1);
+    QCOMPARE(fixture->job.personRecords[1], QStringLiteral("(1) 23 \\.120 "));
 }
 
 QTEST_MAIN(TestProgramFlow)

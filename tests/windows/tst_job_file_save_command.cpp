@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "domain/files/job_file_commands.h"
+#include "domain/files/job_file_loader.h"
 #include "support/job_window_fixture.h"
 #include "support/run_windows.h"
 #include "support/window_helpers.h"
@@ -359,9 +360,20 @@ private Q_SLOTS:
         QCOMPARE(platform().programEnds, ends ? 1 : 0);
         QCOMPARE(form->isVisible(), !ends || way != "closeBox");
         QCOMPARE(fileBytes(job1) != before, saved);
-        // The open pupil was registered before the question, as the finish
-        // button always does.
-        QVERIFY(program->job.pendingEntry.isEmpty());
+        // The open pupil is registered when the run ends (and saved with it);
+        // otherwise the slip is still open, and its next number joins it.
+        const Number registered = program->job.personCount;
+        QCOMPARE(program->job.pendingEntry.isEmpty(), ends);
+        if (saved) {
+            JobState inFile;
+            QVERIFY(LoadJobFile(inFile, job1).complete());
+            QCOMPARE(inFile.personRecords, program->job.personRecords);
+        }
+        if (!ends) {
+            typeIntoFocus(QStringLiteral("44\r/"));
+            QCOMPARE(program->job.personCount, registered + 1);
+            QVERIFY(program->job.personRecords[int(registered) + 1].contains(u" 7 44 "));
+        }
     }
 };
 
