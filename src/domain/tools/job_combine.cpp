@@ -6,11 +6,13 @@
 #include "domain/job/record_items.h"
 #include "domain/platform/platform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 
 const QString JobCombineTexts::kDialogCaption = QStringLiteral("ジョブの結合");
@@ -36,6 +38,12 @@ const QString JobCombineTexts::kSmallTotalTooLarge = QStringLiteral(
 const QString JobCombineTexts::kSamePupils = QStringLiteral(
     "※このファイルの %1 人の注文は、\nこのジョブの %2～%3 人目とまったく同じです。\n"
     "同じファイルをもう一度加えようとしていないか、確かめてください。");
+const QString JobCombineTexts::kSomePupils = QStringLiteral(
+    "※このファイルの人のうち %1 人の注文が、同じ順番のまま、このジョブにもう入っています。\n%2\n"
+    "同じ人をもう一度加えようとしていないか、確かめてください。");
+const QString JobCombineTexts::kPupilRun =
+    QStringLiteral("ファイルの %1 人目 ＝ このジョブの %2 人目");
+const QString JobCombineTexts::kMoreRuns = QStringLiteral("ほか %1 か所");
 const QString JobCombineTexts::kHeaderDiffers = QStringLiteral(
     "※このファイルは、次の項目がこのジョブと違います。\n%1\n"
     "別の学校や行事のファイルでないか、確かめてください。");
@@ -137,21 +145,16 @@ QString withoutLabel(const QString& record) {
 // in order, among job's registered pupils (the first of them), or nothing:
 // the same file handed over twice, or the job's own file.
 std::optional<int> samePupilsIn(const JobState& job, const JobState& other) {
-    const int ours = int(job.personCount);
-    const int theirs = int(other.personCount);
-    if (theirs < 1 || theirs > ours)
+    const QList<PupilRun> runs = pupilsAlreadyIn(job, other);
+    if (runs.isEmpty() || runs.first().length != int(other.personCount))
         return std::nullopt;
-    QStringList added;
-    for (int k = 1; k <= theirs; ++k)
-        added << withoutLabel(other.personRecords.value(k));
-    for (int first = 1; first + theirs - 1 <= ours; ++first) {
-        int k = 0;
-        while (k < theirs && withoutLabel(job.personRecords.value(first + k)) == added[k])
-            ++k;
-        if (k == theirs)
-            return first;
-    }
-    return std::nullopt;
+    return runs.first().jobFirst;
+}
+
+// "3～5" or "3".
+QString pupilSpan(int first, int length) {
+    return length == 1 ? plainDecimal(first)
+                       : plainDecimal(first) + u'～' + plainDecimal(first + length - 1);
 }
 
 // The lines of the customer, event and shooting date that differ between
@@ -175,6 +178,58 @@ QStringList headerDifferences(const JobState& job, const JobState& other) {
 }
 
 }  // namespace
+
+QList<PupilRun> pupilsAlreadyIn(const JobState& job, const JobState& other) {
+    // Each pupil's record, without its label, as a number: equal records,
+    // equal numbers.
+    QHash<QString, int> ids;
+    const auto idsOf = [&](const JobState& of) {
+        QList<int> list;
+        for (int k = 1; k <= int(of.personCount) && k < of.personRecords.size(); ++k) {
+            const QString record = withoutLabel(of.personRecords[k]);
+            auto id = ids.constFind(record);
+            if (id == ids.cend())
+                id = ids.insert(record, int(ids.size()));
+            list << id.value();
+        }
+        return list;
+    };
+    const QList<int> ours = idsOf(job);
+    const QList<int> theirs = idsOf(other);
+    const int shortest = std::min<int>(2, int(theirs.size()));
+
+    // The runs of equal pupils that go no further either way, one row of
+    // run lengths at a time.
+    QList<PupilRun> runs;
+    QList<int> previous(ours.size() + 1, 0), current(ours.size() + 1, 0);
+    for (int i = 0; i < theirs.size(); ++i) {
+        for (int j = 0; j < ours.size(); ++j) {
+            current[j + 1] = theirs[i] == ours[j] ? previous[j] + 1 : 0;
+            const bool ends = i + 1 == theirs.size() || j + 1 == ours.size() ||
+                              theirs[i + 1] != ours[j + 1];
+            if (current[j + 1] >= shortest && ends)
+                runs.append({i + 2 - current[j + 1], j + 2 - current[j + 1], current[j + 1]});
+        }
+        std::swap(previous, current);
+    }
+
+    // The longest first; a run that shares a pupil with a longer one goes.
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const PupilRun& a, const PupilRun& b) { return a.length > b.length; });
+    QList<bool> fileTaken(theirs.size() + 1, false), jobTaken(ours.size() + 1, false);
+    QList<PupilRun> kept;
+    for (const PupilRun& run : runs) {
+        bool free = true;
+        for (int k = 0; k < run.length && free; ++k)
+            free = !fileTaken[run.fileFirst + k] && !jobTaken[run.jobFirst + k];
+        if (!free)
+            continue;
+        for (int k = 0; k < run.length; ++k)
+            fileTaken[run.fileFirst + k] = jobTaken[run.jobFirst + k] = true;
+        kept << run;
+    }
+    return kept;
+}
 
 std::optional<QString> openPupilRefusal(const JobState& job) {
     if (job.pendingEntry.isEmpty())
@@ -251,10 +306,25 @@ CombineQuestion combineQuestion(const QString& path, const JobState& job, const 
         question += QStringLiteral("\n\n") + kHeaderDiffers.arg(differences.join(u'\n'));
         warns = true;
     }
+    const QList<PupilRun> runs = pupilsAlreadyIn(job, other);
     if (const std::optional<int> first = samePupilsIn(job, other)) {
         question += QStringLiteral("\n\n") +
                     kSamePupils.arg(plainDecimal(other.personCount), plainDecimal(*first),
                                     plainDecimal(*first + other.personCount - 1));
+        warns = true;
+    } else if (!runs.isEmpty()) {
+        constexpr int kRunsListed = 5;
+        QStringList lines;
+        int pupils = 0;
+        for (const PupilRun& run : runs) {
+            pupils += run.length;
+            if (lines.size() < kRunsListed)
+                lines << kPupilRun.arg(pupilSpan(run.fileFirst, run.length),
+                                       pupilSpan(run.jobFirst, run.length));
+        }
+        if (runs.size() > kRunsListed)
+            lines << kMoreRuns.arg(runs.size() - kRunsListed);
+        question += QStringLiteral("\n\n") + kSomePupils.arg(pupils).arg(lines.join(u'\n'));
         warns = true;
     }
     if (!loadNote.isEmpty())

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include <QList>
+
 #include <QString>
 
 class Platform;
@@ -28,12 +30,29 @@ std::optional<QString> combineRefusal(const JobState& job, const JobState& other
 // combineRefusal lets pass.
 void combineJobs(JobState& job, const JobState& other);
 
+// A run of other's pupils that stands in job already, in the same order:
+// other's pupils fileFirst.. and job's pupils jobFirst.., length of each.
+struct PupilRun {
+    int fileFirst = 0;
+    int jobFirst = 0;
+    int length = 0;
+    friend bool operator==(const PupilRun&, const PupilRun&) = default;
+};
+
+// The runs of other's pupils, two or more in a row (or other's one pupil),
+// whose orders stand in job already in the same order, the longest first
+// and none sharing a pupil: a file saved on another PC from a copy of this
+// job holds this job's pupils first; a file added before, all of its own.
+// Single pupils that happen to order the same are not runs.
+QList<PupilRun> pupilsAlreadyIn(const JobState& job, const JobState& other);
+
 // The question put before combining: the file's name, its customer and
 // event, its pupils and where they go, its prints per size and in all; a
 // warning naming each of customer, event and shooting date that differs
 // from the job's, with both values; a warning when the job already holds
-// exactly those pupils in a row (the same file twice); and a note of the
-// load (bytes that were replaced) when there is one.
+// exactly those pupils in a row (the same file twice), or else runs of them
+// (pupilsAlreadyIn: how many, and which); and a note of the load (bytes
+// that were replaced) when there is one.
 struct CombineQuestion {
     QString text;
     bool warns = false;  // it carries a warning: Enter must answer no
@@ -60,6 +79,9 @@ extern const QString kTooManyPupils;       // %1: pupils combined, %2: the most 
 extern const QString kCountTooLarge;       // %1: photo number, %2: this job's, %3: the file's count
 extern const QString kSmallTotalTooLarge;  // %1: this job's, %2: the file's
 extern const QString kSamePupils;        // %1: the file's pupils, %2, %3: the job's first and last
+extern const QString kSomePupils;        // %1: pupils in runs, %2: one kPupilRun line per run
+extern const QString kPupilRun;          // %1: the file's pupils, %2: the job's ("3～5")
+extern const QString kMoreRuns;          // %1: runs not listed
 extern const QString kHeaderDiffers;     // %1: one kHeaderDifference line per field
 extern const QString kHeaderDifference;  // %1: field, %2: this job's, %3: the file's
 extern const QString kCustomerField;

@@ -78,6 +78,39 @@ private Q_SLOTS:
         verifySameJob(savedAndLoaded(combined, QStringLiteral("all.ptl")), all);
     }
 
+    // Pupils of the file that the job holds already, in the same order, are
+    // warned of; pupils that merely order alike are not.
+    void question_warnsOfPupilsTheJobHoldsAlready_data() {
+        QTest::addColumn<Pupils>("ours");
+        QTest::addColumn<Pupils>("theirs");
+        QTest::addColumn<QList<PupilRun>>("runs");
+        QTest::addColumn<QString>("warning");  // a line the question holds; empty: none
+        const Pupils a = randomPupils(43, 4), b = randomPupils(6, 5), c = randomPupils(3, 6);
+        QTest::newRow("a copy of the job, one pupil more")
+            << a << a + c.mid(0, 1) << QList<PupilRun>{{1, 1, 43}}
+            << "※このファイルの人のうち 43 人の注文が";
+        QTest::newRow("the same file again")
+            << a + b << b << QList<PupilRun>{{1, 44, 6}} << "このジョブの 44～49 人目とまったく同じです";
+        QTest::newRow("a file added before, then keyed on")
+            << a + b << b + c << QList<PupilRun>{{1, 44, 6}} << "ファイルの 1～6 人目 ＝ このジョブの 44～49 人目";
+        QTest::newRow("two runs") << a + b << c + a.mid(0, 2) + c + b.mid(3, 2)
+                                  << QList<PupilRun>{{4, 1, 2}, {9, 47, 2}} << "のうち 4 人";
+        QTest::newRow("one pupil alike") << a << c + a.mid(5, 1) << QList<PupilRun>{} << "";
+        QTest::newRow("other pupils") << a << b << QList<PupilRun>{} << "";
+    }
+    void question_warnsOfPupilsTheJobHoldsAlready() {
+        QFETCH(Pupils, ours);
+        QFETCH(Pupils, theirs);
+        QFETCH(QList<PupilRun>, runs);
+        QFETCH(QString, warning);
+        const JobState job = keyed(ours), other = keyed(theirs);
+        QCOMPARE(pupilsAlreadyIn(job, other), runs);
+        const CombineQuestion question = combineQuestion(QStringLiteral("x_2.ptl"), job, other);
+        QCOMPARE(question.warns, !warning.isEmpty());
+        if (!warning.isEmpty())
+            QVERIFY2(question.text.contains(warning), qPrintable(question.text));
+    }
+
     void refusedOrCancelled_leavesTheJobByteForByte_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("told");   // a part of the message or question
