@@ -611,7 +611,7 @@ bool Form1::saveJobFile(const JobState& job, bool registersOpenPupil) {
             apply({JournalEntry::Kind::FinishClose});
             showDisplay();
         }
-        context_.jobFile = {outcome.path, outcome.result.stamp, jobFileDigest(context_.job)};
+        context_.jobFile = {outcome.path, outcome.result.fileDigest, jobFileDigest(context_.job)};
         // The file holds registered pupils only: an open pupil is not saved yet.
         markSavedInJournal(context_, context_.job.pendingEntry.isEmpty(), outcome.path);
     }
@@ -794,7 +794,7 @@ void Form1::restoreJournal(const JournalContents& contents) {
     resumeJournal(context_, contents);
     // Saving proposes the job file the run before worked on, and still
     // will not write over another program's save of it.
-    context_.jobFile = {contents.jobFilePath, contents.jobFileStamp, {}};
+    context_.jobFile = {contents.jobFilePath, contents.jobFileDigest, {}};
     showDisplay();
 }
 

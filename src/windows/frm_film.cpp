@@ -133,7 +133,7 @@ void FrmFilm::loadJobFile(const QString& path) {
         return;
     }
     loadedFilePath_ = path;
-    context_.jobFile = {path, result.fileStamp, jobFileDigest(context_.job)};
+    context_.jobFile = {path, result.fileDigest, jobFileDigest(context_.job)};
     showLoadedJob();
     // Where a partial load stopped, or which fields hold unreadable bytes.
     if (!result.message.isEmpty())

@@ -48,7 +48,8 @@ void markSavedInJournal(RunContext& context, bool complete, const QString& path)
     if (!journal)
         return;
     watchLateFailures(context);
-    journal->noteJobFile(path, path == context.jobFile.path ? context.jobFile.stamp : FileStamp{});
+    journal->noteJobFile(path,
+                         path == context.jobFile.path ? context.jobFile.fileDigest : QByteArray());
     journal->markSaved(complete);
     // A save is the moment to start a journal that failed again.
     journal->retry();
@@ -58,7 +59,7 @@ void markSavedInJournal(RunContext& context, bool complete, const QString& path)
 void noteJobFileInJournal(RunContext& context, const QString& path) {
     if (context.journal)
         context.journal->noteJobFile(
-            path, path == context.jobFile.path ? context.jobFile.stamp : FileStamp{});
+            path, path == context.jobFile.path ? context.jobFile.fileDigest : QByteArray());
 }
 
 void setAsideRunJournal(RunContext& context) {

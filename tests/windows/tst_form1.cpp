@@ -526,7 +526,8 @@ private Q_SLOTS:
             QTRY_VERIFY(!menu->isVisible());
         } else if (away == QLatin1String("message")) {
             typeIntoFocus(QStringLiteral("500-\r"));  // no print of 500
-            QCOMPARE(program->platform.messages, QStringList({OrderEntry::kNoDataMessage.arg(500)}));
+            QCOMPARE(program->platform.messages,
+                     QStringList({OrderEntry::kNoDataMessage.arg(500)}));
         } else if (away == QLatin1String("up")) {
             QTest::keyClick(keyTarget(), Qt::Key_Up);
             QCOMPARE(job().historyTopRow, top - 1);

@@ -350,16 +350,26 @@ void TestFrmFilm::typedNumbers_storedAsMeantOrRefused_data() {
     QTest::addColumn<QString>("text");  // as an input method commits it
     QTest::addColumn<Number>("stored");
     QTest::addColumn<QString>("shown");  // empty: refused
-    QTest::newRow("grouped price") << "tbDaiTanka" << "1,200" << 1200.0 << "1200";
-    QTest::newRow("full-width grouped price") << "tbDaiTanka" << "１，２００" << 1200.0 << "1200";
-    QTest::newRow("yen sign") << "tbChuTanka" << "￥300" << 300.0 << "300";
-    QTest::newRow("yen suffix") << "tbShouTanka" << "800円" << 800.0 << "800";
-    QTest::newRow("grouped start") << "tbDaiStart" << "1,000" << 1000.0 << "1000";
-    QTest::newRow("point in a price") << "tbDaiTanka" << "1.200" << 0.0 << "";
-    QTest::newRow("text after a medium price") << "tbChuTanka" << "12abc" << 0.0 << "";
-    QTest::newRow("yen sign alone") << "tbShouTanka" << "¥" << 0.0 << "";
-    QTest::newRow("fraction in an end") << "tbShouEnd" << "12.5" << 0.0 << "";
-    QTest::newRow("letter in a start") << "tbChuStart" << "5a" << 0.0 << "";
+    QTest::newRow("grouped price") << "tbDaiTanka"
+                                   << "1,200" << 1200.0 << "1200";
+    QTest::newRow("full-width grouped price") << "tbDaiTanka"
+                                              << "１，２００" << 1200.0 << "1200";
+    QTest::newRow("yen sign") << "tbChuTanka"
+                              << "￥300" << 300.0 << "300";
+    QTest::newRow("yen suffix") << "tbShouTanka"
+                                << "800円" << 800.0 << "800";
+    QTest::newRow("grouped start") << "tbDaiStart"
+                                   << "1,000" << 1000.0 << "1000";
+    QTest::newRow("point in a price") << "tbDaiTanka"
+                                      << "1.200" << 0.0 << "";
+    QTest::newRow("text after a medium price") << "tbChuTanka"
+                                               << "12abc" << 0.0 << "";
+    QTest::newRow("yen sign alone") << "tbShouTanka"
+                                    << "¥" << 0.0 << "";
+    QTest::newRow("fraction in an end") << "tbShouEnd"
+                                        << "12.5" << 0.0 << "";
+    QTest::newRow("letter in a start") << "tbChuStart"
+                                       << "5a" << 0.0 << "";
 }
 
 void TestFrmFilm::typedNumbers_storedAsMeantOrRefused() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/files/file_replacement.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -164,7 +165,7 @@ FileWriteOutcome lookAtBackupName(const QString& backupPath, const QString& targ
 
 // Writes bytes to a new temporary file in target's folder, gives it the
 // previous file's group and permissions (when there is a previous file) and
-// gets it onto the disk. The outcome holds the stamp the target will have.
+// gets it onto the disk.
 FileWriteOutcome writeTemporary(const QString& target, const QByteArray& bytes,
                                 const Status* previous, TemporaryName& temporary) {
     // A new file may be read by whom the user's umask allows; a replacement
@@ -182,15 +183,23 @@ FileWriteOutcome writeTemporary(const QString& target, const QByteArray& bytes,
         file.takeAccessOf(*previous);
     if ((error = file.sync()) != 0)
         return failed(FileStep::Sync, error, target);
-    // The rename keeps the file and its time: this is what the target will be.
-    const FileStamp written = fileStampOfDescriptor(file.descriptor());
     if ((error = file.close()) != 0)
         return failed(FileStep::Sync, error, target);
 
     FileWriteOutcome outcome;
     outcome.finalPath = target;
-    outcome.stamp = written;
     return outcome;
+}
+
+// Whether the target still holds the bytes of digest (or is gone).
+FileWriteOutcome lookAgainAtTarget(const QString& target, const QByteArray& digest) {
+    int error = 0;
+    const QByteArray now = fileContentDigest(target, &error);
+    if (error != 0)
+        return failed(FileStep::ReadPrevious, error, target);
+    if (!now.isEmpty() && now != digest)
+        return failed(FileStep::TargetChanged, 0, target);
+    return {};
 }
 
 // Keeps the previous file (regular, status as given) as backupPath: a second
@@ -282,8 +291,41 @@ FileWriteOutcome copyToBackup(const QString& source, const QString& backupPath) 
     return outcome;
 }
 
+QByteArray contentDigest(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+QByteArray fileContentDigest(const QString& path, int* error) {
+    int failure = 0;
+    const auto done = [&](const QByteArray& digest) {
+        if (error)
+            *error = failure;
+        return digest;
+    };
+    const QString target = resolveLinks(path, &failure);
+    Status status;
+    if (target.isEmpty() || (failure = SystemFiles::statusAt(target, &status)) != 0)
+        return done({});
+    if (status.kind == Kind::Missing)
+        return done({});
+    OpenFile file;
+    if ((failure = file.openToRead(target, /*withoutWaiting=*/true)) != 0)
+        return done({});
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray piece(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(piece.data(), piece.size(), &failure);
+        if (got < 0)
+            return done({});
+        if (got == 0)
+            break;
+        hash.addData(QByteArrayView(piece.constData(), got));
+    }
+    return done(hash.result());
+}
+
 FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
-                             const QString& backupSuffix) {
+                             const QString& backupSuffix, const QByteArray& unchangedDigest) {
     const SystemFiles::FileSizeSignalIgnored fileSizeSignalIgnored;
     int error = 0;
     const QString target = resolveLinks(path, &error);
@@ -308,6 +350,13 @@ FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
         writeTemporary(target, bytes, hasPrevious ? &previous : nullptr, temporary);
     if (!outcome.ok())
         return outcome;
+
+    // The last look at the target before anything there changes: the
+    // backup and the rename follow at once.
+    if (hasPrevious && !unchangedDigest.isEmpty()) {
+        if (FileWriteOutcome changed = lookAgainAtTarget(target, unchangedDigest); !changed.ok())
+            return changed;
+    }
 
     // The previous file kept as the backup, then the new one in its place.
     if (!backupPath.isEmpty()) {

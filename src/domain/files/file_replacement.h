@@ -18,6 +18,7 @@ enum class FileStep {
     Sync,            // getting the new contents onto the disk
     ReadPrevious,    // reading the previous file to copy it
     Backup,          // keeping the previous file as the backup
+    TargetChanged,   // the target no longer holds what it held (another program wrote it)
     Replace,         // putting the new file in the target's place
     ConfirmReplace,  // getting the replacement onto the disk (the target is replaced)
 };
@@ -28,7 +29,6 @@ struct FileWriteOutcome {
     int systemError = 0;  // the system's number for the failing call's error, 0 if none
     QString finalPath;    // the file written: the target of a symbolic link at the path
     QString backupPath;   // the backup made; empty when there was no previous file
-    FileStamp stamp;      // the file written, as it is on the disk
 
     bool ok() const { return step == FileStep::None; }
 };
@@ -46,9 +46,25 @@ struct FileWriteOutcome {
 // read-only) is not replaced. The file-size limit's signal is ignored while it
 // runs, so that the limit makes the write fail instead of ending the program.
 //
+// With unchangedDigest (contentDigest of the file as this program last knew
+// it), the target is read once more when the new file is on the disk, just
+// before the backup and the rename: when it holds other bytes, nothing is
+// replaced (TargetChanged). A target that is gone is no change. Times and
+// file numbers are not looked at: NTFS settles a file's time when its last
+// handle closes, FAT may give a renamed file a new number, network shares
+// report cached times, and times of one or two seconds miss a rewrite.
+//
 // Before writing, removeSaveLeftovers runs on the target's folder.
 FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
-                             const QString& backupSuffix);
+                             const QString& backupSuffix, const QByteArray& unchangedDigest = {});
+
+// The SHA-256 of the bytes of the regular file at path (links followed):
+// empty when there is no file there, or it cannot be read (*error then
+// says why; 0 when there is none).
+QByteArray fileContentDigest(const QString& path, int* error = nullptr);
+
+// The SHA-256 of bytes, as fileContentDigest gives a file's.
+QByteArray contentDigest(QByteArrayView bytes);
 
 // Copies the regular file at source to backupPath through a temporary file
 // that replaces backupPath only when the copy is whole and on the disk, with

@@ -98,6 +98,9 @@ QString replaceFailedText(const FileWriteOutcome& outcome, const QString& shownP
         case FileStep::Backup:
             step = kBackupFailed.arg(backupName);
             break;
+        case FileStep::TargetChanged:
+            step = kTargetChanged;
+            break;
         case FileStep::Replace:
         case FileStep::ConfirmReplace:
             step = kReplaceFailed;

@@ -45,6 +45,8 @@ inline const QString kBackupFailed =  // %1: backup file name
     QStringLiteral("前のファイルの控え %1 を作れませんでした。");
 inline const QString kTargetInUse =  // Create, when the file to replace is held open
     QStringLiteral("保存先のファイルに書き込めませんでした。");
+inline const QString kTargetChanged =
+    QStringLiteral("保存先のファイルが、ほかのプログラムによって書き換えられていました。");
 inline const QString kReplaceFailed =
     QStringLiteral("書き込んだデータで保存先のファイルを置き換えられませんでした。");
 

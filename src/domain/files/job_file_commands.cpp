@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -29,7 +28,7 @@ QString suggestedJobFilePath(const JobState& job, const QString& lastUsedPath,
 }
 
 QByteArray jobFileDigest(const JobState& job) {
-    return QCryptographicHash::hash(jobFileContents(job).bytes, QCryptographicHash::Sha256);
+    return contentDigest(jobFileContents(job).bytes);
 }
 
 bool hasUnsavedWork(const JobState& job, const KnownJobFile& known) {
@@ -40,19 +39,26 @@ bool hasUnsavedWork(const JobState& job, const KnownJobFile& known) {
     return jobFileDigest(job) != known.savedDigest;
 }
 
-bool changedElsewhere(const QString& path, const KnownJobFile& known) {
-    if (known.path.isEmpty() || !known.stamp.exists())
-        return false;
+QByteArray unchangedDigestFor(const QString& path, const KnownJobFile& known) {
+    if (known.path.isEmpty() || known.fileDigest.isEmpty())
+        return {};
     const QFileInfo chosen(path);
     const QFileInfo knownFile(known.path);
     const bool same =
         chosen.absoluteFilePath() == knownFile.absoluteFilePath() ||
         (chosen.exists() && chosen.canonicalFilePath() == knownFile.canonicalFilePath());
-    if (!same)
+    return same ? known.fileDigest : QByteArray();
+}
+
+bool changedElsewhere(const QString& path, const KnownJobFile& known) {
+    const QByteArray digest = unchangedDigestFor(path, known);
+    if (digest.isEmpty())
         return false;
-    const FileStamp now = fileStamp(path);
-    // A file that is gone holds nobody's work to lose.
-    return now.exists() && now != known.stamp;
+    // A file that is gone holds nobody's work to lose; one that cannot be
+    // read is not known to be unchanged.
+    int error = 0;
+    const QByteArray now = fileContentDigest(path, &error);
+    return error != 0 || (!now.isEmpty() && now != digest);
 }
 
 QString freeNameBeside(const QString& path) {
@@ -71,24 +77,30 @@ SaveCommandOutcome saveJobFileCommand(const JobState& job, Platform& platform,
     SaveCommandOutcome outcome;
     outcome.path = platform.chooseFileToSave(JobFileDialogTexts::kSaveCaption, suggestedPath,
                                              jobFileSaveFilters());
-    while (!outcome.path.isEmpty() && changedElsewhere(outcome.path, known)) {
+    while (!outcome.path.isEmpty()) {
+        // Looked at when the file is chosen, and again by the save just
+        // before it replaces the file.
+        if (!changedElsewhere(outcome.path, known)) {
+            outcome.result =
+                saveJobFile(outcome.path, job, unchangedDigestFor(outcome.path, known));
+            if (!outcome.result.changedElsewhere) {
+                outcome.cancelled = false;
+                if (!outcome.result.message.isEmpty())
+                    platform.showMessage(outcome.result.message);
+                return outcome;
+            }
+        }
         const QString when =
             fileStamp(outcome.path).modified().toLocalTime().toString(u"yyyy/MM/dd HH:mm:ss");
         const int answer = platform.askChoice(
             JobFileDialogTexts::kChangedElsewhere.arg(QDir::toNativeSeparators(outcome.path), when),
             {JobFileDialogTexts::kSaveUnderAnotherName, JobFileDialogTexts::kCancel}, 0, 1);
-        if (answer != 0) {
-            outcome.path.clear();
-            return outcome;
-        }
+        if (answer != 0)
+            break;
         outcome.path = platform.chooseFileToSave(
             JobFileDialogTexts::kSaveCaption, freeNameBeside(outcome.path), jobFileSaveFilters());
     }
-    if (outcome.path.isEmpty())
-        return outcome;
-    outcome.cancelled = false;
-    outcome.result = saveJobFile(outcome.path, job);
-    if (!outcome.result.message.isEmpty())
-        platform.showMessage(outcome.result.message);
+    outcome.path.clear();
+    outcome.result = {};
     return outcome;
 }

@@ -45,7 +45,7 @@ QString suggestedJobFilePath(const JobState& job, const QString& lastUsedPath,
 // saved it; empty before either.
 struct KnownJobFile {
     QString path;
-    FileStamp stamp;
+    QByteArray fileDigest;   // contentDigest of the file's bytes then
     QByteArray savedDigest;  // jobFileDigest of the job the file holds
 };
 
@@ -58,8 +58,13 @@ QByteArray jobFileDigest(const JobState& job);
 bool hasUnsavedWork(const JobState& job, const KnownJobFile& known);
 
 // Whether saving to path would write over another program's work: path is
-// the known file, and that file is no longer as this run left it.
+// the known file, and that file no longer holds the bytes this run loaded
+// or saved (its times and file number may change with nothing written).
 bool changedElsewhere(const QString& path, const KnownJobFile& known);
+
+// The digest that a save to path must find there (saveJobFile): the known
+// file's, when path is the known file; empty otherwise.
+QByteArray unchangedDigestFor(const QString& path, const KnownJobFile& known);
 
 // A name beside path that no file has yet ("NAME_2.ptl", "NAME_3.ptl", …).
 QString freeNameBeside(const QString& path);

@@ -679,6 +679,7 @@ JobFileLoadResult loadJobFile(JobState& job, QIODevice* device, qint64 maxBytes)
     const QString text = decodeCp932(read.bytes, &replaced);
     JobFileLoadResult result = loadText(job, text, replaced);
     result.fileSize = read.bytes.size();
+    result.fileDigest = contentDigest(read.bytes);
     return result;
 }
 
@@ -687,8 +688,5 @@ JobFileLoadResult LoadJobFile(JobState& job, const QString& path) {
     const Reason problem = openRegularFile(path, file);
     if (problem != Reason::None)
         return cannotOpen(problem, path);
-    const FileStamp stamp = fileStampOfDescriptor(file.handle());
-    JobFileLoadResult result = loadJobFile(job, &file);
-    result.fileStamp = stamp;
-    return result;
+    return loadJobFile(job, &file);
 }

@@ -62,9 +62,10 @@ struct JobFileLoadResult {
     // load was complete and clean.
     QString message;
 
-    // The file as it was when it was read (LoadJobFile only): a save back to
-    // it can tell whether another program has written it since.
-    FileStamp fileStamp;
+    // The SHA-256 of the bytes read (contentDigest; empty for a text): a
+    // save back to the file can tell whether another program has written
+    // it since.
+    QByteArray fileDigest;
 
     bool complete() const { return status == Status::Complete; }
     bool loaded() const { return status != Status::NothingRead; }

@@ -321,19 +321,22 @@ JobFileSaveResult writeJobFile(QIODevice* device, const JobState& job) {
     return result;
 }
 
-JobFileSaveResult saveJobFile(const QString& path, const JobState& job) {
+JobFileSaveResult saveJobFile(const QString& path, const JobState& job,
+                              const QByteArray& unchangedDigest) {
     const QString shownPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     const JobFileContents contents = jobFileContents(job);
     if (!contents.ok)
         return failure(JobFileSaveMessages::kEncodeFailed.arg(shownPath), QString());
 
-    const FileWriteOutcome outcome = replaceFile(path, contents.bytes, kBackupSuffix);
+    const FileWriteOutcome outcome =
+        replaceFile(path, contents.bytes, kBackupSuffix, unchangedDigest);
     if (!outcome.ok()) {
         JobFileSaveResult result =
             failure(FileWriteTexts::replaceFailedText(outcome, shownPath, kSaving, kBackupSuffix),
                     JobFileSaveMessages::causeText(outcome.fault, outcome.systemError));
         result.fault = outcome.fault;
         result.systemError = outcome.systemError;
+        result.changedElsewhere = outcome.step == FileStep::TargetChanged;
         return result;
     }
 
@@ -342,7 +345,7 @@ JobFileSaveResult saveJobFile(const QString& path, const JobState& job) {
     result.substitutions = contents.substitutions;
     result.pendingPrintsLeftOut = contents.pendingPrintsLeftOut;
     result.backupPath = outcome.backupPath;
-    result.stamp = outcome.stamp;
+    result.fileDigest = contentDigest(contents.bytes);
     result.message = remarks(contents);
     return result;
 }

@@ -51,8 +51,12 @@ struct JobFileSaveResult {
     // was no previous file (or nothing was saved).
     QString backupPath;
 
-    // The file saved, as it is on the disk.
-    FileStamp stamp;
+    // The SHA-256 of the bytes saved (contentDigest).
+    QByteArray fileDigest;
+
+    // Nothing was saved because the file no longer held the bytes of the
+    // digest the save was given: another program wrote it.
+    bool changedElsewhere = false;
 };
 
 // The job as a job file: the 21 header fields on the first line (positions 1
@@ -83,8 +87,11 @@ JobFileSaveResult writeJobFile(QIODevice* device, const JobState& job);
 // backupPathFor(path), replacing an older backup without following a link
 // there. On any failure the file at path and its backup are left as they
 // were, and the message tells in Japanese which step failed and why. The job
-// is not changed.
-JobFileSaveResult saveJobFile(const QString& path, const JobState& job);
+// is not changed. With unchangedDigest, the file at path must still hold the
+// bytes of that digest just before it is replaced (see replaceFile); when
+// it does not, nothing is saved and changedElsewhere is set.
+JobFileSaveResult saveJobFile(const QString& path, const JobState& job,
+                              const QByteArray& unchangedDigest = {});
 
 // "NAME.bak" beside the file: the path with ".bak" appended.
 QString backupPathFor(const QString& path);

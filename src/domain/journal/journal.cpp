@@ -33,28 +33,22 @@ const QString JournalTexts::kJobRefused = QStringLiteral(
 // the whole job of a combine.
 namespace {
 
-// A job file's stamp in a journal entry: "device:identity:size:time".
-QString jobFileStampText(const FileStamp& stamp) {
-    if (!stamp.exists())
+// The digest of a job file's bytes in a journal entry: "sha256:" and its
+// hexadecimal digits. Journals of earlier versions hold the file's times
+// there instead, which read as no digest.
+const QString kDigestPrefix = QStringLiteral("sha256:");
+
+QString jobFileDigestText(const QByteArray& digest) {
+    if (digest.isEmpty())
         return {};
-    return QStringLiteral("%1:%2:%3:%4")
-        .arg(stamp.device)
-        .arg(stamp.identity)
-        .arg(stamp.size)
-        .arg(stamp.modifiedNs);
+    return kDigestPrefix + QString::fromLatin1(digest.toHex());
 }
 
-FileStamp jobFileStampOfText(const QString& text) {
-    const QStringList parts = text.split(u':');
-    FileStamp stamp;
-    bool ok[4] = {};
-    if (parts.size() != 4)
-        return stamp;
-    stamp.device = parts[0].toULongLong(&ok[0]);
-    stamp.identity = parts[1].toULongLong(&ok[1]);
-    stamp.size = parts[2].toLongLong(&ok[2]);
-    stamp.modifiedNs = parts[3].toLongLong(&ok[3]);
-    return ok[0] && ok[1] && ok[2] && ok[3] && stamp.size >= 0 ? stamp : FileStamp{};
+QByteArray jobFileDigestOfText(const QString& text) {
+    if (!text.startsWith(kDigestPrefix))
+        return {};
+    const QByteArray digest = QByteArray::fromHex(text.mid(kDigestPrefix.size()).toLatin1());
+    return digest.size() == 32 ? digest : QByteArray();
 }
 
 const QByteArray kMagic = QByteArrayLiteral("PICTORJ1");
@@ -460,7 +454,7 @@ std::optional<JournalContents> readJournal(QIODevice& device, QString* error) {
                 contents.unsaved = true;
             if (entry->kind == JournalEntry::Kind::JobFile) {
                 contents.jobFilePath = entry->text1;
-                contents.jobFileStamp = jobFileStampOfText(entry->text2);
+                contents.jobFileDigest = jobFileDigestOfText(entry->text2);
             }
             contents.entries.append(*entry);
         }
@@ -623,7 +617,7 @@ bool JournalWriter::begin(const JobState& job) {
     journal_ = kMagic + frameBytes(kStartFrame, jobSnapshot(job));
     if (!jobFile_.isEmpty()) {
         const JournalEntry file(JournalEntry::Kind::JobFile, jobFile_,
-                                jobFileStampText(jobFileStamp_));
+                                jobFileDigestText(jobFileDigest_));
         journal_ += frameBytes(quint8(file.kind), entryData(file));
     }
     return writeAfresh();
@@ -636,7 +630,7 @@ bool JournalWriter::retry() {
 bool JournalWriter::resume(const JournalContents& contents) {
     unsaved_ = contents.unsaved;
     jobFile_ = contents.jobFilePath;
-    jobFileStamp_ = contents.jobFileStamp;
+    jobFileDigest_ = contents.jobFileDigest;
     closeFile();
     sync_.takeFailure();  // of a journal before: this one starts whole
     file_.setFileName(path_);
@@ -706,12 +700,12 @@ void JournalWriter::markSaved(bool complete) {
     write(quint8(entry.kind), entryData(entry), true);
 }
 
-void JournalWriter::noteJobFile(const QString& path, const FileStamp& stamp) {
-    if (path.isEmpty() || (path == jobFile_ && stamp == jobFileStamp_))
+void JournalWriter::noteJobFile(const QString& path, const QByteArray& fileDigest) {
+    if (path.isEmpty() || (path == jobFile_ && fileDigest == jobFileDigest_))
         return;
     jobFile_ = path;
-    jobFileStamp_ = stamp;
-    const JournalEntry entry(JournalEntry::Kind::JobFile, path, jobFileStampText(stamp));
+    jobFileDigest_ = fileDigest;
+    const JournalEntry entry(JournalEntry::Kind::JobFile, path, jobFileDigestText(fileDigest));
     write(quint8(entry.kind), entryData(entry), true);
 }
 

@@ -36,7 +36,7 @@ struct JournalEntry {
         Combine = 12,           // otherJob: another job file's job, added after the pupils
         Saved = 20,             // the job file was saved; value 1 when it held every print
         JobFile = 21,           // text1: the job file the job was loaded from or saved to,
-                                // text2: that file's stamp then (jobFileStampText)
+                                // text2: the digest of its bytes then (jobFileDigestText)
     };
 
     JournalEntry() = default;
@@ -117,10 +117,10 @@ struct JournalContents {
     // The run could not write everything to it (writing failed, see
     // JournalWriter): the last entries may be missing.
     bool incomplete = false;
-    bool unsaved = false;    // something changed after the last save (or may have)
-    QDateTime lastChange;    // when the last entry was written
-    QString jobFilePath;     // the job file last loaded or saved, if it says
-    FileStamp jobFileStamp;  // that file as it was then
+    bool unsaved = false;      // something changed after the last save (or may have)
+    QDateTime lastChange;      // when the last entry was written
+    QString jobFilePath;       // the job file last loaded or saved, if it says
+    QByteArray jobFileDigest;  // contentDigest of that file's bytes then, if it says
 };
 
 // Reads a journal. An entry cut short at the end (a crash or power cut in
@@ -203,7 +203,7 @@ public:
 
     // The job file the job was loaded from or saved to: written to the
     // journal (now, or with its start), so a restored run knows it.
-    void noteJobFile(const QString& path, const FileStamp& stamp = {});
+    void noteJobFile(const QString& path, const QByteArray& fileDigest = {});
     QString jobFile() const { return jobFile_; }
 
     // Writes the journal afresh, whole, after writing failed; true when it
@@ -266,7 +266,7 @@ private:
     // be): the file as it should be.
     QByteArray journal_;
     QString jobFile_;
-    FileStamp jobFileStamp_;
+    QByteArray jobFileDigest_;
     bool unsaved_ = false;
     bool failed_ = false;
     bool lost_ = false;   // the open file was removed: start afresh at once

@@ -205,8 +205,8 @@ QList<PupilRun> pupilsAlreadyIn(const JobState& job, const JobState& other) {
     for (int i = 0; i < theirs.size(); ++i) {
         for (int j = 0; j < ours.size(); ++j) {
             current[j + 1] = theirs[i] == ours[j] ? previous[j] + 1 : 0;
-            const bool ends = i + 1 == theirs.size() || j + 1 == ours.size() ||
-                              theirs[i + 1] != ours[j + 1];
+            const bool ends =
+                i + 1 == theirs.size() || j + 1 == ours.size() || theirs[i + 1] != ours[j + 1];
             if (current[j + 1] >= shortest && ends)
                 runs.append({i + 2 - current[j + 1], j + 2 - current[j + 1], current[j + 1]});
         }

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include <QList>
-
 #include <QString>
 
 class Platform;

@@ -111,8 +111,9 @@ private Q_SLOTS:
         // The run must have exercised the interesting paths.
         QVERIFY(job.personCount > 50);
         QVERIFY(!platform.alerts.isEmpty());
-        QVERIFY(std::any_of(platform.messages.cbegin(), platform.messages.cend(),
-                            [](const QString& m) { return m.startsWith(u"データがありません！"); }));
+        QVERIFY(
+            std::any_of(platform.messages.cbegin(), platform.messages.cend(),
+                        [](const QString& m) { return m.startsWith(u"データがありません！"); }));
     }
 };
 

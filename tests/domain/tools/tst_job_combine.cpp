@@ -89,10 +89,11 @@ private Q_SLOTS:
         QTest::newRow("a copy of the job, one pupil more")
             << a << a + c.mid(0, 1) << QList<PupilRun>{{1, 1, 43}}
             << "※このファイルの人のうち 43 人の注文が";
-        QTest::newRow("the same file again")
-            << a + b << b << QList<PupilRun>{{1, 44, 6}} << "このジョブの 44～49 人目とまったく同じです";
+        QTest::newRow("the same file again") << a + b << b << QList<PupilRun>{{1, 44, 6}}
+                                             << "このジョブの 44～49 人目とまったく同じです";
         QTest::newRow("a file added before, then keyed on")
-            << a + b << b + c << QList<PupilRun>{{1, 44, 6}} << "ファイルの 1～6 人目 ＝ このジョブの 44～49 人目";
+            << a + b << b + c << QList<PupilRun>{{1, 44, 6}}
+            << "ファイルの 1～6 人目 ＝ このジョブの 44～49 人目";
         QTest::newRow("two runs") << a + b << c + a.mid(0, 2) + c + b.mid(3, 2)
                                   << QList<PupilRun>{{4, 1, 2}, {9, 47, 2}} << "のうち 4 人";
         QTest::newRow("one pupil alike") << a << c + a.mid(5, 1) << QList<PupilRun>{} << "";
