@@ -16,6 +16,7 @@ packages=(
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
   python3
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+  dosfstools  # a FAT disk image for the save tests
 )
 
 installed() {

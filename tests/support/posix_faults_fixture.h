@@ -14,7 +14,9 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -92,6 +94,65 @@ private:
     QByteArray options_;
     bool mounted_ = false;
     QString why_;
+};
+
+// A FAT file system in an image file, mounted over a fresh temporary folder
+// by the kernel and unmounted when it goes: two-second times, file numbers
+// that are not the disk's own, no hard links. When it cannot be made or
+// mounted (mounting needs root, and a kernel with FAT), whyNotMounted()
+// says why. (fusefat is no stand-in: it refuses renames to long names.)
+class FatImage {
+public:
+    FatImage() {
+        if (!dir_.isValid() || !image_.isValid()) {
+            why_ = QStringLiteral("no temporary folder for the image");
+            return;
+        }
+        const QString image = image_.filePath(QStringLiteral("fat.img"));
+        QFile file(image);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(16 * 1024 * 1024)) {
+            why_ = QStringLiteral("no room for a 16 MiB image");
+            return;
+        }
+        file.close();
+        if (!run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("16"), image})) {
+            why_ = QStringLiteral("mkfs.vfat (dosfstools) could not make the image: ") + output_;
+            return;
+        }
+        if (!run(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("vfat"),
+                                            QStringLiteral("-o"), QStringLiteral("loop"), image,
+                                            dir_.path()})) {
+            why_ = QStringLiteral("the FAT image could not be mounted: ") + output_;
+            return;
+        }
+        mounted_ = true;
+    }
+    FatImage(const FatImage&) = delete;
+    FatImage& operator=(const FatImage&) = delete;
+    ~FatImage() {
+        if (mounted_)
+            run(QStringLiteral("umount"), {QStringLiteral("-l"), dir_.path()});
+    }
+
+    bool mounted() const { return mounted_; }
+    QString whyNotMounted() const { return why_; }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    bool run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, arguments);
+        const bool ran = process.waitForFinished(30000);
+        output_ = ran ? QString::fromLocal8Bit(process.readAll()).trimmed() : process.errorString();
+        return ran && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+
+    QTemporaryDir image_;
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    QString why_;
+    QString output_;
 };
 
 // Runs work in a child process and returns its exit code, or -signal when a

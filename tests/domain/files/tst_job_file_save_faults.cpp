@@ -105,6 +105,7 @@ private slots:
     void longNames_toldAsTooLong();
     void leftovers_removedOthersKept();
     void killedMidSave_fileWholeAndLeftoversCleared();
+    void fatDisk_savesAgainAndSeesASameSecondRewrite();
 };
 
 void TestJobFileSaveFaults::fullDisk_notClaimed_data() {
@@ -580,6 +581,43 @@ void TestJobFileSaveFaults::killedMidSave_fileWholeAndLeftoversCleared() {
     JobState loaded;
     QVERIFY(LoadJobFile(loaded, path).complete());
     QCOMPARE(loaded.customerName.toText(), QStringLiteral("二"));
+}
+
+// On FAT a rewrite of the same size within the same two seconds leaves
+// every stamp as it was, and the second save of this program's own file
+// must not be taken for another program's.
+void TestJobFileSaveFaults::fatDisk_savesAgainAndSeesASameSecondRewrite() {
+    FatImage fat;
+    if (!fat.mounted())
+        QSKIP(qPrintable(fat.whyNotMounted()));
+    const auto fileBytes = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QString path = fat.filePath(QStringLiteral("運動会.ptl"));
+    const JobState job = jobOfPersons(3);
+    KnownJobFile known;
+    for (int save = 0; save < 3; ++save) {
+        const JobFileSaveResult saved = saveJobFile(path, job, unchangedDigestFor(path, known));
+        QVERIFY2(saved.saved, qPrintable(saved.message));
+        known = {path, saved.fileDigest, jobFileDigest(job)};
+    }
+    QVERIFY(!changedElsewhere(path, known));
+
+    // Another PC's save: the customer's first letter, in place.
+    const FileStamp before = fileStamp(path);
+    QByteArray other = fileBytes(path);
+    other[1] = 'X';
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.write(other) == other.size());
+    file.close();
+    if (fileStamp(path) != before)
+        qInfo("the rewrite changed the file's stamp here; the check does not rely on it");
+    QVERIFY(changedElsewhere(path, known));
+    const JobFileSaveResult refused = saveJobFile(path, job, known.fileDigest);
+    QVERIFY(!refused.saved && refused.changedElsewhere);
+    QCOMPARE(fileBytes(path), other);
 }
 
 QTEST_GUILESS_MAIN(TestJobFileSaveFaults)
