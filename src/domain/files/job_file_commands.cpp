@@ -78,17 +78,13 @@ SaveCommandOutcome saveJobFileCommand(const JobState& job, Platform& platform,
     outcome.path = platform.chooseFileToSave(JobFileDialogTexts::kSaveCaption, suggestedPath,
                                              jobFileSaveFilters());
     while (!outcome.path.isEmpty()) {
-        // Looked at when the file is chosen, and again by the save just
-        // before it replaces the file.
-        if (!changedElsewhere(outcome.path, known)) {
-            outcome.result =
-                saveJobFile(outcome.path, job, unchangedDigestFor(outcome.path, known));
-            if (!outcome.result.changedElsewhere) {
-                outcome.cancelled = false;
-                if (!outcome.result.message.isEmpty())
-                    platform.showMessage(outcome.result.message);
-                return outcome;
-            }
+        // The save looks at the file just before it replaces it.
+        outcome.result = saveJobFile(outcome.path, job, unchangedDigestFor(outcome.path, known));
+        if (!outcome.result.changedElsewhere) {
+            outcome.cancelled = false;
+            if (!outcome.result.message.isEmpty())
+                platform.showMessage(outcome.result.message);
+            return outcome;
         }
         const QString when =
             fileStamp(outcome.path).modified().toLocalTime().toString(u"yyyy/MM/dd HH:mm:ss");

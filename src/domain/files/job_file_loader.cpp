@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <type_traits>
 #include <variant>
@@ -675,11 +676,14 @@ JobFileLoadResult loadJobFile(JobState& job, QIODevice* device, qint64 maxBytes)
             return result;
         }
     }
+    // The digest is worked out beside the reading, on a thread of its own.
+    std::future<QByteArray> digest =
+        std::async(std::launch::async, [&bytes = read.bytes] { return contentDigest(bytes); });
     qsizetype replaced = 0;
     const QString text = decodeCp932(read.bytes, &replaced);
     JobFileLoadResult result = loadText(job, text, replaced);
     result.fileSize = read.bytes.size();
-    result.fileDigest = contentDigest(read.bytes);
+    result.fileDigest = digest.get();
     return result;
 }
 
