@@ -115,13 +115,14 @@ public:
             return;
         }
         file.close();
-        if (!run(QStringLiteral("mkfs.vfat"), {QStringLiteral("-F"), QStringLiteral("16"), image})) {
+        if (!run(QStringLiteral("mkfs.vfat"),
+                 {QStringLiteral("-F"), QStringLiteral("16"), image})) {
             why_ = QStringLiteral("mkfs.vfat (dosfstools) could not make the image: ") + output_;
             return;
         }
-        if (!run(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("vfat"),
-                                            QStringLiteral("-o"), QStringLiteral("loop"), image,
-                                            dir_.path()})) {
+        if (!run(QStringLiteral("mount"),
+                 {QStringLiteral("-t"), QStringLiteral("vfat"), QStringLiteral("-o"),
+                  QStringLiteral("loop"), image, dir_.path()})) {
             why_ = QStringLiteral("the FAT image could not be mounted: ") + output_;
             return;
         }
