@@ -45,6 +45,18 @@ QString restoreQuestion(const JournalStore::Leftover& leftover, const QString& p
         contents.lastChange.toString(QStringLiteral("yyyy/MM/dd HH:mm")), notes);
 }
 
+QString overtakenMessage(const JournalStore::SetAside& aside) {
+    return JournalStoreTexts::kOvertaken.arg(
+        aside.customer, aside.event, QString::number(aside.pupils),
+        QDir::toNativeSeparators(aside.path), QDir::toNativeSeparators(aside.jobFilePath));
+}
+
+QString declinedMessage(const JournalStore::SetAside& aside) {
+    return JournalStoreTexts::kDeclined.arg(aside.customer, aside.event,
+                                            QString::number(aside.pupils),
+                                            QDir::toNativeSeparators(aside.path));
+}
+
 }  // namespace
 
 void startRunWithJournal(RunContext& context, JournalStore& store, const QString& jobFile) {
@@ -52,6 +64,8 @@ void startRunWithJournal(RunContext& context, JournalStore& store, const QString
     for (qsizetype i = 0; i < scan.unreadable.size(); ++i)
         context.platform.showMessage(
             JournalStoreTexts::kUnreadable.arg(scan.unreadable[i], scan.unreadableReasons[i]));
+    for (const JournalStore::SetAside& aside : scan.overtaken)
+        context.platform.showMessage(overtakenMessage(aside));
 
     if (scan.restorable) {
         const JournalStore::Leftover& leftover = *scan.restorable;
@@ -65,7 +79,8 @@ void startRunWithJournal(RunContext& context, JournalStore& store, const QString
             form1.switchOffListInputMethod();
             return;
         }
-        store.setAside(leftover);
+        if (const std::optional<JournalStore::SetAside> aside = store.setAside(leftover))
+            context.platform.showMessage(declinedMessage(*aside));
     }
     if (context.journal)
         context.journal->setPath(store.claim());

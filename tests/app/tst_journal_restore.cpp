@@ -123,6 +123,13 @@ private Q_SLOTS:
             QVERIFY(!second.program.windows.find<Form1>());
             QCOMPARE(second.program.job.personCount, 0);
             QCOMPARE(setAside().size(), time);
+            // Told once, with where the journal is kept.
+            QCOMPARE(second.program.platform.messages.size(), 1);
+            const QString told = second.program.platform.messages.first();
+            const QStringList kept = setAside();
+            QVERIFY(std::any_of(kept.cbegin(), kept.cend(), [&](const QString& name) {
+                return told.contains(QDir::toNativeSeparators(folder->filePath(name)));
+            }));
         }
         // A run can end with its own journal set aside the same way.
         {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "domain/journal/journal_store.h"
 
+#include "domain/files/file_replacement.h"
+#include "domain/files/job_file_loader.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,10 +13,54 @@
 const QString JournalStoreTexts::kUnreadable = QStringLiteral(
     "前回までの入力記録を読み取れなかったため、復元できません。\n%"
     "2\n記録は消さずに次の名前で残してあります。\n%1");
+const QString JournalStoreTexts::kOvertaken = QStringLiteral(
+    "前回の入力記録（得意先：%1　行事名：%2　%3人）は、その人たちがすべて\n"
+    "ジョブファイル「%5」に保存されているため、復元しません。\n"
+    "記録は消さずに次の名前で残してあります。\n%4");
+const QString JournalStoreTexts::kDeclined = QStringLiteral(
+    "前回の入力記録（得意先：%1　行事名：%2　%3人）は復元せず、\n"
+    "次の名前で残しました。\n%4");
 
 namespace {
 
 constexpr int kMostRunsAtOnce = 64;
+
+// Whether the job file holds everything a journal holds: its file is no
+// longer as the journal last knew it, and loads as a job with the same
+// settings and every registered pupil of the journal's job, in the same
+// places, with no open pupil left out. Judged by content alone: a file
+// touched, copied or saved by another PC with other pupils is not.
+bool jobFileHoldsAllOf(const JournalContents& contents, const JobState& journaled) {
+    const QByteArray now = fileContentDigest(contents.jobFilePath);
+    if (now.isEmpty() || now == contents.jobFileDigest || !journaled.pendingEntry.isEmpty())
+        return false;
+    JobState file;
+    if (!LoadJobFile(file, contents.jobFilePath).complete())
+        return false;
+    const bool sameSettings = file.largeMode == journaled.largeMode &&
+                              file.mediumMode == journaled.mediumMode &&
+                              file.largeStart.value() == journaled.largeStart.value() &&
+                              file.largeEnd.value() == journaled.largeEnd.value() &&
+                              file.mediumStart.value() == journaled.mediumStart.value() &&
+                              file.mediumEnd.value() == journaled.mediumEnd.value() &&
+                              file.smallStart.value() == journaled.smallStart.value() &&
+                              file.smallEnd == journaled.smallEnd &&
+                              file.largeUnitPrice.value() == journaled.largeUnitPrice.value() &&
+                              file.mediumUnitPrice.value() == journaled.mediumUnitPrice.value() &&
+                              file.smallUnitPrice == journaled.smallUnitPrice;
+    if (!sameSettings || file.personCount < journaled.personCount)
+        return false;
+    for (int k = 1; k <= int(journaled.personCount) && k < journaled.personRecords.size(); ++k)
+        if (file.personRecords[k] != journaled.personRecords[k])
+            return false;
+    return true;
+}
+
+JournalStore::SetAside describe(const QString& aside, const JournalContents& contents,
+                                const JobState& job) {
+    return {aside, contents.jobFilePath, job.customerName.toText(), job.eventName.toText(),
+            int(job.personCount)};
+}
 
 }  // namespace
 
@@ -111,14 +158,14 @@ JournalStore::Scan JournalStore::scan() {
             releaseSlot(slot);
             continue;
         }
-        // A journal that stopped before its run ended is not newer than a
-        // save of its job file made after it stopped.
+        // A journal that stopped before its run ended holds nothing that a
+        // save of its job file made after it stopped does not.
         if (contents->incomplete && !contents->jobFilePath.isEmpty()) {
-            const QFileInfo jobFile(contents->jobFilePath);
-            if (jobFile.isFile() && jobFile.lastModified() > contents->lastChange) {
+            const JobState journaled = replayJournal(*contents, QString());
+            if (jobFileHoldsAllOf(*contents, journaled)) {
                 const QString aside = setJournalAside(path, QDateTime::currentDateTime());
                 if (!aside.isEmpty()) {
-                    result.overtaken << aside;
+                    result.overtaken << describe(aside, *contents, journaled);
                     releaseSlot(slot);
                     continue;
                 }
@@ -145,12 +192,14 @@ JournalStore::Scan JournalStore::scan() {
     return result;
 }
 
-bool JournalStore::setAside(const Leftover& leftover) {
+std::optional<JournalStore::SetAside> JournalStore::setAside(const Leftover& leftover) {
     // Set aside whole, the copy of a damaged one is not needed.
-    const bool setAside = !setJournalAside(leftover.path, QDateTime::currentDateTime()).isEmpty();
-    if (setAside && !leftover.keptCopy.isEmpty())
+    const QString aside = setJournalAside(leftover.path, QDateTime::currentDateTime());
+    if (aside.isEmpty())
+        return std::nullopt;
+    if (!leftover.keptCopy.isEmpty())
         QFile::remove(leftover.keptCopy);
-    return setAside;
+    return describe(aside, leftover.contents, replayJournal(leftover.contents, QString()));
 }
 
 QString JournalStore::claim(std::optional<int> slot) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include <QList>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,16 @@ public:
         QString keptCopy;
     };
 
+    // A journal set aside, for telling the operator: its new name, and the
+    // job it holds.
+    struct SetAside {
+        QString path;
+        QString jobFilePath;
+        QString customer;
+        QString event;
+        int pupils = 0;
+    };
+
     struct Scan {
         // The leftover written to last, if any; its slot stays locked by this
         // run until it is resumed or set aside.
@@ -42,9 +53,9 @@ public:
         QStringList unreadable;
         QStringList unreadableReasons;
         // Journals that could not be written to the end and whose job file
-        // was saved after they stopped: set aside (their new names), not
-        // offered, as the job file holds newer work.
-        QStringList overtaken;
+        // holds every pupil they hold (it was saved after they stopped):
+        // set aside, not offered, as nothing in them is lost.
+        QList<SetAside> overtaken;
     };
 
     // Looks at every journal that no running program holds: removes those
@@ -55,8 +66,9 @@ public:
     Scan scan();
 
     // Sets a leftover journal aside under a dated name of its own (see
-    // setJournalAside), so its slot is free for this run.
-    bool setAside(const Leftover& leftover);
+    // setJournalAside), so its slot is free for this run; nothing when it
+    // could not be renamed.
+    std::optional<SetAside> setAside(const Leftover& leftover);
 
     static constexpr int kKeepSetAsideDays = 30;
 
@@ -82,4 +94,8 @@ private:
 // The journal's texts for the operator.
 namespace JournalStoreTexts {
 extern const QString kUnreadable;  // %1: the file kept, %2: why it could not be read
+// A journal set aside at the start: %1 customer, %2 event, %3 pupils, %4
+// the journal kept; kOvertaken: %5 the job file that holds its pupils.
+extern const QString kOvertaken;
+extern const QString kDeclined;
 }  // namespace JournalStoreTexts

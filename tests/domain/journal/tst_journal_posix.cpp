@@ -2,6 +2,7 @@
 // The journal's faults that only a POSIX system makes happen: a file size
 // limit failing its writes, its folder removed while its file is open, and
 // the rights its folder and files are given.
+#include "domain/files/job_file_writer.h"
 #include "domain/journal/journal.h"
 #include "domain/journal/journal_store.h"
 #include "support/job_builder.h"
@@ -99,27 +100,59 @@ private Q_SLOTS:
         QCOMPARE(day.job.personCount, 2);
     }
 
-    void incompleteJournal_isSetAsideWhenItsJobFileWasSavedLater_elseOfferedAsIncomplete() {
-        for (const bool savedLater : {true, false}) {
-            QTemporaryDir folder;
-            const QString jobFile = folder.filePath(QStringLiteral("day.ptl"));
-            {
-                JournaledDay day(folder.filePath(QStringLiteral("run-0.journal")));
-                day.writer.noteJobFile(jobFile);
-                day.keys(QStringLiteral("12\r/"));
-                FileSizeLimit limit(1000);
-                day.keys(QStringLiteral("13\r/"));
-                QVERIFY(day.writer.failed());
-            }  // the run ends here, as in a crash
-            QTest::qWait(20);
-            if (savedLater)
-                QVERIFY(writeFile(jobFile, "saved after the journal stopped"));
-            JournalStore store(folder.path());
-            const JournalStore::Scan scan = store.scan();
-            QCOMPARE(bool(scan.restorable), !savedLater);
-            QCOMPARE(scan.overtaken.size(), savedLater ? 1 : 0);
-            if (!savedLater)
-                QVERIFY(scan.restorable->contents.incomplete);
+    // Judged by the job file's content, never its times: set aside (and
+    // described) only when the file holds every pupil of the journal.
+    void incompleteJournal_isSetAsideOnlyWhenItsJobFileHoldsItsPupils_data() {
+        QTest::addColumn<QString>("later");
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("file touched") << "touch" << false;
+        QTest::newRow("saved with the journal's pupils") << "ours" << true;
+        QTest::newRow("saved by another PC") << "theirs" << false;
+    }
+    void incompleteJournal_isSetAsideOnlyWhenItsJobFileHoldsItsPupils() {
+        QFETCH(QString, later);
+        QFETCH(bool, setAside);
+        QTemporaryDir folder;
+        const QString jobFile = folder.filePath(QStringLiteral("day.ptl"));
+        JobState keyed;
+        {
+            JournaledDay day(folder.filePath(QStringLiteral("run-0.journal")));
+            const JobFileSaveResult loaded = saveJobFile(jobFile, day.job);
+            QVERIFY(loaded.saved);
+            day.writer.noteJobFile(jobFile, loaded.fileDigest);
+            day.keys(QStringLiteral("12\r/"));
+            FileSizeLimit limit(1000);
+            day.keys(QStringLiteral("13\r/"));
+            QVERIFY(day.writer.failed());
+            keyed = day.job;
+        }  // the run ends here, as in a crash
+        if (later == "touch") {
+            QFile file(jobFile);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                     QFileDevice::FileModificationTime));
+        } else if (later == "ours") {
+            QVERIFY(saveJobFile(jobFile, keyed).saved);
+        } else {
+            JobState theirs = makeJob();
+            theirs.customerName = keyed.customerName;
+            theirs.personRecords[1] = QStringLiteral("(1) 14 \\.800 ");
+            theirs.printCounts[14] = 1;
+            theirs.personCount = theirs.lastRecordSlot = 1;
+            QVERIFY(saveJobFile(jobFile, theirs).saved);
+        }
+        JournalStore store(folder.path());
+        const JournalStore::Scan scan = store.scan();
+        QCOMPARE(bool(scan.restorable), !setAside);
+        QCOMPARE(scan.overtaken.size(), setAside ? 1 : 0);
+        if (setAside) {
+            const JournalStore::SetAside& aside = scan.overtaken.first();
+            QVERIFY(QFile::exists(aside.path));
+            QCOMPARE(aside.jobFilePath, jobFile);
+            QCOMPARE(aside.customer, keyed.customerName.toText());
+            QVERIFY(aside.pupils >= 1);
+        } else {
+            QVERIFY(scan.restorable->contents.incomplete);
         }
     }
 
