@@ -22,10 +22,10 @@ const QString JobSetup::kPriceTooLargeMessage = QStringLiteral("数値が大き�
 const QString JobSetup::kUnreadableMessage =
     QStringLiteral("%1に入力された「%2」は、数として読み取れません。\n%3");
 const QString JobSetup::kPhotoNumberForms =
-    QStringLiteral("写真番号は、120 のように数字だけで入力してください。");
+    QStringLiteral("写真番号は、120 や 1,200 のように数字で入力してください。");
 const QString JobSetup::kPriceForms = QStringLiteral(
-    "単価は円単位の整数で、1200、1,200、￥1,200 のように入力してください"
-    "（小数点は使えません）。");
+    "単価は円単位の整数で入力してください（小数点は使えません）。\n"
+    "例：1200　1,200　￥1,200　1200円");
 
 namespace {
 
@@ -45,23 +45,23 @@ QString boxName(SetupControl box) {
     using enum SetupControl;
     switch (box) {
         case tbDaiStart:
-            return QStringLiteral("大の始めの番号");
+            return QStringLiteral("ネガ（大）の始めのNo.");
         case tbDaiEnd:
-            return QStringLiteral("大の最後の番号");
+            return QStringLiteral("ネガ（大）の終わりのNo.");
         case tbDaiTanka:
-            return QStringLiteral("大の単価");
+            return QStringLiteral("写真（大）の単価");
         case tbChuStart:
-            return QStringLiteral("中の始めの番号");
+            return QStringLiteral("ネガ（中）の始めのNo.");
         case tbChuEnd:
-            return QStringLiteral("中の最後の番号");
+            return QStringLiteral("ネガ（中）の終わりのNo.");
         case tbChuTanka:
-            return QStringLiteral("中の単価");
+            return QStringLiteral("写真（中）の単価");
         case tbShouStart:
-            return QStringLiteral("小の始めの番号");
+            return QStringLiteral("ネガ（小）の始めのNo.");
         case tbShouEnd:
-            return QStringLiteral("小の最後の番号");
+            return QStringLiteral("ネガ（小）の終わりのNo.");
         case tbShouTanka:
-            return QStringLiteral("小の単価");
+            return QStringLiteral("写真（小）の単価");
         default:
             return {};
     }
