@@ -302,15 +302,15 @@ private Q_SLOTS:
     }
 
     void fileAtTheLoadersEdges_finishedPrintedAndSaved() {
-        // What the loader still takes at its edges: a fractional range end, a
-        // price below zero, a pupil of 100 prints typed with leading zeros, a
+        // What the loader still takes at its edges: a fractional range end
+        // and price (which typing no longer gives), a price below zero, a pupil of 100 prints typed with leading zeros, a
         // byte that is no character in the customer's name. The operator
         // goes on to the input screen, prints each report and saves.
         const QString path = saved(keyedJob(), QStringLiteral("edges.ptl"));
         QByteArray bytes = fileBytes(path);
         const QByteArray numbers = ",0,1,100,0,101,300,301,999,800,500,100,";
         QVERIFY(bytes.contains(numbers));
-        bytes.replace(numbers, ",0,1,100.5,0,101,300,301,999,800,-500,100,");
+        bytes.replace(numbers, ",0,1,100.5,0,101,300,301,999,800.5,-500,100,");
         const qsizetype second = bytes.indexOf("\"(2) ");
         QByteArray record = "\"(2) ";
         for (int i = 0; i < 100; ++i)
