@@ -303,9 +303,9 @@ private Q_SLOTS:
 
     void fileAtTheLoadersEdges_finishedPrintedAndSaved() {
         // What the loader still takes at its edges: a fractional range end
-        // and price (which typing no longer gives), a price below zero, a pupil of 100 prints typed with leading zeros, a
-        // byte that is no character in the customer's name. The operator
-        // goes on to the input screen, prints each report and saves.
+        // and price (which typing no longer gives), a price below zero, a pupil of 100 prints typed
+        // with leading zeros, a byte that is no character in the customer's name. The operator goes
+        // on to the input screen, prints each report and saves.
         const QString path = saved(keyedJob(), QStringLiteral("edges.ptl"));
         QByteArray bytes = fileBytes(path);
         const QByteArray numbers = ",0,1,100,0,101,300,301,999,800,500,100,";
