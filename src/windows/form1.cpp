@@ -584,20 +584,20 @@ bool Form1::mayEndRun() {
 }
 
 bool Form1::saveJob() {
-    return saveJobFile(context_.job, false);
+    return runSaveCommand(context_.job, false);
 }
 
 bool Form1::saveBeforeEnd() {
     if (context_.job.pendingEntry.isEmpty())
-        return saveJobFile(context_.job, false);
+        return runSaveCommand(context_.job, false);
     JobState closed = context_.job;
     // A full job keeps its open pupil (the engine has said why).
     if (!OrderEntry(closed, context_.platform).closeOpenEntryForFinish())
         return false;
-    return saveJobFile(closed, true);
+    return runSaveCommand(closed, true);
 }
 
-bool Form1::saveJobFile(const JobState& job, bool registersOpenPupil) {
+bool Form1::runSaveCommand(const JobState& job, bool registersOpenPupil) {
     // The dialog proposes the job file last saved, or else loaded, in this
     // run.
     const QString suggestion =

@@ -108,7 +108,7 @@ private:
     // The save command for job (the run's job, or it with its open pupil
     // registered: registersOpenPupil), and what the run then knows of the
     // file and the journal is told.
-    bool saveJobFile(const JobState& job, bool registersOpenPupil);
+    bool runSaveCommand(const JobState& job, bool registersOpenPupil);
     // Shows the engine's display, touching only the controls whose content
     // changed since the last showing.
     void showDisplay();
