@@ -3,6 +3,7 @@
 
 #include "domain/files/file_replacement.h"
 #include "domain/files/job_file_loader.h"
+#include "domain/tools/job_combine.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -37,18 +38,7 @@ bool jobFileHoldsAllOf(const JournalContents& contents, const JobState& journale
     JobState file;
     if (!LoadJobFile(file, contents.jobFilePath).complete())
         return false;
-    const bool sameSettings = file.largeMode == journaled.largeMode &&
-                              file.mediumMode == journaled.mediumMode &&
-                              file.largeStart.value() == journaled.largeStart.value() &&
-                              file.largeEnd.value() == journaled.largeEnd.value() &&
-                              file.mediumStart.value() == journaled.mediumStart.value() &&
-                              file.mediumEnd.value() == journaled.mediumEnd.value() &&
-                              file.smallStart.value() == journaled.smallStart.value() &&
-                              file.smallEnd == journaled.smallEnd &&
-                              file.largeUnitPrice.value() == journaled.largeUnitPrice.value() &&
-                              file.mediumUnitPrice.value() == journaled.mediumUnitPrice.value() &&
-                              file.smallUnitPrice == journaled.smallUnitPrice;
-    if (!sameSettings || file.personCount < journaled.personCount)
+    if (!sameSizes(file, journaled) || file.personCount < journaled.personCount)
         return false;
     for (int k = 1; k <= int(journaled.personCount) && k < journaled.personRecords.size(); ++k)
         if (file.personRecords[k] != journaled.personRecords[k])

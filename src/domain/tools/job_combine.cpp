@@ -231,6 +231,10 @@ QList<PupilRun> pupilsAlreadyIn(const JobState& job, const JobState& other) {
     return kept;
 }
 
+bool sameSizes(const JobState& job, const JobState& other) {
+    return !sizeRefusal(job, other);
+}
+
 std::optional<QString> openPupilRefusal(const JobState& job) {
     if (job.pendingEntry.isEmpty())
         return std::nullopt;

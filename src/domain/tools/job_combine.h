@@ -24,6 +24,10 @@ std::optional<QString> openPupilRefusal(const JobState& job);
 // pupils than a job holds, or a count beyond what its field holds.
 std::optional<QString> combineRefusal(const JobState& job, const JobState& other);
 
+// Whether the two jobs set up their sizes alike: each size's setting,
+// range and unit price, read as numbers.
+bool sameSizes(const JobState& job, const JobState& other);
+
 // Appends other's registered pupils to job, each record's label renumbered
 // to its new place, and adds other's counts and totals. Only for jobs that
 // combineRefusal lets pass.
