@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 2;
     const QString photos = dir.filePath(QStringLiteral("photos"));
     QDir().mkpath(photos);
-    LabOrderSnapshot snapshot{maximalJob(), QVector<QString>(JobState::kMaxPhotoNumber + 1)};
+    LabOrderSnapshot snapshot{maximalJob(), QVector<QString>(JobState::kMaxPhotoNumber + 1), {}};
     QByteArray bytes(kilobytes * 1024, 'p');
     for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n) {
         const QString path = photos + QStringLiteral("/%1.jpg").arg(n, 4, 10, QLatin1Char('0'));
@@ -62,17 +62,17 @@ int main(int argc, char** argv) {
 
     bool allWritten = true;
     const std::atomic<bool> cancel{false};
-    for (const auto copying : {LabOrderCopying::LinkWherePossible, LabOrderCopying::CopyAlways}) {
+    for (const auto copying : {LabOrderCopying::CloneWherePossible, LabOrderCopying::CopyAlways}) {
         const QString destination =
             dir.filePath(copying == LabOrderCopying::CopyAlways ? QStringLiteral("copies")
-                                                                : QStringLiteral("links"));
+                                                                : QStringLiteral("clones"));
         QDir().mkpath(destination);
         timer.restart();
         const LabOrderResult result = writeLabOrder(plan, destination, cancel, {}, copying);
         const double ms = timer.nsecsElapsed() / 1e6;
         allWritten = allWritten && result.written;
-        std::printf("%-6s %5d linked %5d copied (%d KiB each) %10.1f ms%s\n",
-                    copying == LabOrderCopying::CopyAlways ? "copies" : "links", result.linked,
+        std::printf("%-6s %5d cloned %5d copied (%d KiB each) %10.1f ms%s\n",
+                    copying == LabOrderCopying::CopyAlways ? "copies" : "clones", result.cloned,
                     result.copied, kilobytes, ms, result.written ? "" : "  NOT WRITTEN");
     }
     return allWritten ? 0 : 1;

@@ -97,11 +97,7 @@ void frmSampleSheet::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmSampleSheet::closeEvent(QCloseEvent* event) {
-    if (isReading()) {
-        reader_->stop();
-        setReading(false);
-        ui->lblStatus->setText(kCancelledStatus);
-    }
+    stopReading();
     QWidget::closeEvent(event);
 }
 
@@ -148,6 +144,12 @@ void frmSampleSheet::cmdCancel_Click() {
         close();
         return;
     }
+    stopReading();
+}
+
+void frmSampleSheet::stopReading() {
+    if (!isReading())
+        return;
     reader_->stop();
     setReading(false);
     ui->lblStatus->setText(kCancelledStatus);

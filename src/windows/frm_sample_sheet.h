@@ -35,6 +35,8 @@ public:
     SampleSheetOptions options() const;
     // Whether photos are being read for the sheets.
     bool isReading() const;
+    // Stops the reading under way (for closing the program): no sheets.
+    void stopReading();
     // Where the photos read are spooled: the system's temporary folder
     // unless set.
     void setSpoolFolder(const QString& folder) { spoolFolder_ = folder; }

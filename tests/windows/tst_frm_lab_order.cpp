@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The lab order window, opened from the input screen's Tools menu: the
 // order is made on a thread of its own, and its キャンセル stops that thread
-// part way, leaving nothing behind.
+// part way, leaving nothing behind; a doubtful photo is asked about first;
+// a card of the order is written onto an empty folder's top.
 
 #include "domain/tools/lab_order.h"
 #include "support/job_window_fixture.h"
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -20,6 +22,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(LabOrderResult)
+Q_DECLARE_METATYPE(LabOrderCardResult)
 
 class TestFrmLabOrder : public QObject {
     Q_OBJECT
@@ -37,7 +40,7 @@ class TestFrmLabOrder : public QObject {
         for (int n = 1; n <= 2000; ++n) {
             QFile file(QStringLiteral("%1/%2.jpg").arg(photos).arg(n));
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("photo");
+            file.write("\xFF\xD8\xFF photo \xFF\xD9");
             entry += QString::number(n) + u' ';
         }
         program->job.personRecords[1] = personRecordText(1, entry, QStringLiteral("0 "));
@@ -93,10 +96,60 @@ private Q_SLOTS:
         if (cancel) {
             QCOMPARE(made(), QStringList());
         } else {
-            QCOMPARE(made(), QStringList{QStringLiteral("さくら小学校_運動会_ラボ出力")});
-            QCOMPARE(result.linked + result.copied, 2 * 2000);
+            QCOMPARE(made(), QStringList{QFileInfo(result.path).fileName()});
+            QVERIFY(result.path.contains(QStringLiteral("さくら小学校_運動会_ラボ出力_")));
+            QCOMPARE(result.cloned + result.copied, 2 * 2000);
         }
         QVERIFY(window->isVisible());
+        QCOMPARE(program->platform.choices.size(), 0);  // no photo worth a question
+    }
+
+    // Photo 5 cut short and a second file for 6: asked first; stopping
+    // makes nothing, going on makes the order, and its card goes onto the
+    // top of the folder the operator picks.
+    void make_doubtfulPhotos_askedFirst_thenACardWritten() {
+        openFromMenu();
+        QFile cut(QStringLiteral("%1/5.jpg").arg(photos));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write("\xFF\xD8\xFF photo");
+        cut.close();
+        QFile::copy(QStringLiteral("%1/6.jpg").arg(photos),
+                    QStringLiteral("%1/IMG_6.jpg").arg(photos));
+        QSignalSpy finished(window, &frmLabOrder::finished);
+        auto* make = control<QPushButton>(window, "cmdMake");
+
+        program->platform.choiceAnswers = {1};  // やめる
+        QTest::mouseClick(make, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isWorking(), 60000);
+        QCOMPARE(program->platform.choices.size(), 1);
+        const QString question = program->platform.choices[0].text;
+        QVERIFY2(question.contains(QStringLiteral("5：5.jpg は終わりが欠けています")),
+                 qPrintable(question));
+        QVERIFY(question.contains(
+            QStringLiteral("6：6.jpg を使います（使わないファイル：IMG_6.jpg）")));
+        QCOMPARE(made(), QStringList());
+        QCOMPARE(finished.size(), 0);
+
+        program->platform.choiceAnswers = {0};  // このまま作る
+        QTest::mouseClick(make, Qt::LeftButton);
+        QVERIFY(finished.wait(60000));
+        const auto result = finished.at(0).at(0).value<LabOrderResult>();
+        QVERIFY2(result.written, qPrintable(result.message));
+        QVERIFY(result.message.contains(QStringLiteral("5：5.jpg は終わりが欠けています")));
+
+        auto* cards = control<QComboBox>(window, "cboCard");
+        QCOMPARE(cards->count(), result.cards.size());
+        QVERIFY(cards->isEnabled());
+        QTemporaryDir card;
+        program->platform.fileAnswers = {card.path()};
+        cards->setCurrentIndex(1);
+        QSignalSpy written(window, &frmLabOrder::cardFinished);
+        QTest::mouseClick(control<QPushButton>(window, "cmdWriteCard"), Qt::LeftButton);
+        QVERIFY(written.wait(60000));
+        QVERIFY2(written.at(0).at(0).value<LabOrderCardResult>().written,
+                 qPrintable(program->platform.messages.last()));
+        QVERIFY(QFileInfo::exists(card.filePath("MISC/AUTPRINT.MRK")));
+        QCOMPARE(QDir(card.filePath("DCIM/100PICTR")).count() - 2, result.cards[1].photos());
     }
 };
 

@@ -96,6 +96,15 @@ int mayWrite(const QString& path);
 // Gives the existing file at existing the second name newName.
 int makeLink(const QString& existing, const QString& newName);
 
+// Gives the new, empty file to (OpenFile::descriptor()) the contents of the
+// open file from by sharing the file system's blocks (a reflink: Btrfs and
+// XFS on Linux, block cloning on ReFS): no data is copied, and the two
+// files change apart afterwards as copies do, never one through the other.
+// 0 when done; an error for which cloneUnsupported holds when this file
+// system (or these two files) cannot, and the caller copies.
+int cloneFile(int fromDescriptor, int toDescriptor);
+bool cloneUnsupported(int error);
+
 // Renames from to to, replacing whatever is at to in one step.
 int renameOver(const QString& from, const QString& to);
 
@@ -185,6 +194,11 @@ public:
     // Opens the file at path for reading, not through a symbolic link;
     // withoutWaiting, a named pipe does not wait for a writer.
     int openToRead(const QString& path, bool withoutWaiting = false);
+
+    // Opens the file at path for reading, through symbolic links as
+    // opening it anywhere else would (a photo in the photo folder that
+    // links to the photographer's own copy is that copy).
+    int openToReadThroughLinks(const QString& path);
 
     int descriptor() const { return descriptor_; }
 

@@ -19,6 +19,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace {
 
 QByteArray nativePath(const QString& path) {
@@ -143,6 +148,43 @@ int mayWrite(const QString& path) {
 int makeLink(const QString& existing, const QString& newName) {
     return ::link(nativePath(existing).constData(), nativePath(newName).constData()) == 0 ? 0
                                                                                           : errno;
+}
+
+int cloneFile(int fromDescriptor, int toDescriptor) {
+#ifdef __linux__
+    // A reflink where the file system shares blocks (Btrfs, XFS).
+    if (::ioctl(toDescriptor, FICLONE, fromDescriptor) == 0)
+        return 0;
+    // Otherwise the kernel's own copy, which shares blocks where it can
+    // (and copies on the server for a network file system).
+    struct stat source {};
+    if (::fstat(fromDescriptor, &source) != 0)
+        return errno;
+    loff_t from = 0;
+    loff_t to = 0;
+    while (from < source.st_size) {
+        const ssize_t copied = ::copy_file_range(fromDescriptor, &from, toDescriptor, &to,
+                                                 size_t(source.st_size - from), 0);
+        if (copied < 0) {
+            if (errno == EINTR)
+                continue;
+            // Refused before a byte was copied: the caller copies instead.
+            return from == 0 && cloneUnsupported(errno) ? ENOTSUP : errno;
+        }
+        if (copied == 0)
+            break;  // the file was shortened while it was copied
+    }
+    return 0;
+#else
+    Q_UNUSED(fromDescriptor);
+    Q_UNUSED(toDescriptor);
+    return ENOTSUP;
+#endif
+}
+
+bool cloneUnsupported(int error) {
+    return error == ENOTSUP || error == EOPNOTSUPP || error == EXDEV || error == EINVAL ||
+           error == ENOSYS || error == ENOTTY || error == EBADF;
 }
 
 int renameOver(const QString& from, const QString& to) {
@@ -302,6 +344,23 @@ int OpenFile::openToRead(const QString& path, bool withoutWaiting) {
     descriptor_ = ::open(nativePath(path).constData(),
                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | (withoutWaiting ? O_NONBLOCK : 0));
     return descriptor_ >= 0 ? 0 : errno;
+}
+
+int OpenFile::openToReadThroughLinks(const QString& path) {
+    // Without waiting for a writer, should a named pipe be there; then
+    // only a file is taken.
+    descriptor_ = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor_ < 0)
+        return errno;
+    struct stat status {};
+    if (::fstat(descriptor_, &status) != 0)
+        return errno;
+    if (!S_ISREG(status.st_mode))
+        return S_ISDIR(status.st_mode) ? EISDIR : ENODEV;
+    const int flags = ::fcntl(descriptor_, F_GETFL);
+    if (flags != -1)
+        ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK);
+    return 0;
 }
 
 int OpenFile::status(Status* found) const {

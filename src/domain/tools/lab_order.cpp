@@ -9,17 +9,21 @@
 #include "domain/tools/lab_export.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QStringList>
 
 namespace LabOrderTexts {
 const QString kFolderSuffix = QStringLiteral("_ラボ出力");
 const QString kDpofFolder = QStringLiteral("DPOF_%1");
+const QString kDpofCardFolder = QStringLiteral("DPOF_%1_%2／%3");
 const QString kNotesFile = QStringLiteral("注意事項.txt");
 const QString kTemporaryPrefix = QStringLiteral(".pictor-order-");
 const QString kWritten =
@@ -31,13 +35,19 @@ const QString kMissing =
 const QString kUnsized = QStringLiteral(
     "どのサイズの範囲にも入っていない番号があります（ラボ出力には入っていません）：\n%1");
 const QString kNotJpeg = QStringLiteral(
-    "JPEG でない写真は DPOF に入れられないため、DPOF のフォルダーには入れていません"
-    "（サイズ別のフォルダーには入っています）：\n%1");
+    "JPEG でない写真は DPOF のカードに入れられないため、入れていません。サイズ別のフォルダーには"
+    "入っていますが、JPEG しか受け付けないラボも多いので、渡す前に確かめてください：\n%1");
+const QString kNotJpegLeftOut = QStringLiteral(
+    "JPEG でない写真は DPOF のカードに入れられないため、ラボ出力には入っていません：\n%1");
+const QString kNotJpegInFolders = QStringLiteral(
+    "JPEG でない写真がサイズ別のフォルダーに入っています。JPEG しか受け付けないラボも多いので、"
+    "渡す前に確かめてください：\n%1");
 const QString kUnreadable =
     QStringLiteral("写真番号として読めない注文が %1 枚あり、ラボ出力には入っていません。");
 const QString kPendingLeftOut =
     QStringLiteral("入力中でまだ登録していない注文（%1 枚）は含めていません。");
-const QString kSeeNotes = QStringLiteral("番号の一覧はフォルダー内の「%1」にもあります。");
+const QString kSeeNotes =
+    QStringLiteral("カードへの入れ方と番号の一覧は、フォルダー内の「%1」にもあります。");
 const QString kFailed = QStringLiteral("ラボ出力のフォルダーを作れませんでした。\n%1\n%2");
 const QString kNothingMade = QStringLiteral("保存先には何も作っていません。");
 const QString kNothingLeft =
@@ -53,6 +63,25 @@ const QString kWriteFailed = QStringLiteral("%1 を書き込めませんでし�
 const QString kRenameFailed =
     QStringLiteral("できあがったフォルダーに名前 %1 を付けられませんでした。");
 const QString kMoreNumbers = QStringLiteral("ほか %1 件");
+const QString kCards = QStringLiteral(
+    "DPOF のカードは %1 枚分です。それぞれのフォルダーの中の DCIM と MISC を、カード（SD カードや"
+    " USB "
+    "メモリー）のいちばん上に置いてラボへ渡します（「カードに書き込む」でそのまま書けます）：\n%2");
+const QString kSkipped =
+    QStringLiteral("作っている途中で読めなくなった写真があり、ラボ出力には入っていません：\n%1");
+const QString kDoubts = QStringLiteral("確かめておきたい写真があります：\n%1");
+const QString kCardNotEmpty = QStringLiteral(
+    "%1 は空ではないため、カードを書き込みませんでした（%2 があります）。\n"
+    "カードを読む機械はいちばん上の DCIM と MISC を読むので、ほかの写真や注文が入っていると、"
+    "それも一緒にプリントされてしまいます。空のカードか、空のフォルダーを選んでください。");
+const QString kCardWritten = QStringLiteral(
+    "カードを書き込みました：%2\n%1\n\nいちばん上に DCIM（写真）と MISC（注文の "
+    "AUTPRINT.MRK）があります。このままラボへ渡してください。");
+const QString kCardCancelled =
+    QStringLiteral("カードの書き込みを取り消しました。書き込み先には何も残っていません。");
+const QString kCardFailed = QStringLiteral("カードを書き込めませんでした。\n%1\n%2");
+const QString kNoCard =
+    QStringLiteral("%1 に DPOF のカードの中身（DCIM と MISC/AUTPRINT.MRK）がありません。");
 }  // namespace LabOrderTexts
 
 namespace {
@@ -63,23 +92,56 @@ constexpr int kListedNumbers = 20;  // in the message; the notes file has them a
 constexpr int kMaxDpofQuantity = 999;
 constexpr qint64 kCopyBlock = 1 << 20;
 
+const QString kNotesTitle = QStringLiteral("ラボ出力 %1");
+const QString kNotesJob = QStringLiteral("（得意先名）%1　（行事名）%2　（撮影日）%3");
+const QString kNotesCards = QStringLiteral("DPOF のカード（%1 枚）");
+const QString kNotesCardsHow = QStringLiteral(
+    "カード 1 枚に、フォルダー 1 つの中身を入れます。フォルダーの中の DCIM と MISC を、"
+    "カード（SD カードや USB メモリー）のいちばん上に置いてください（フォルダーごと入れると、"
+    "カードを読む機械が注文を見つけられません）。カードは空のものを使います。");
+const QString kNotesCard = QStringLiteral("%1：%2　カードの名前 \"%3\"");
+const QString kNotesFolders = QStringLiteral("サイズ別のフォルダー");
+const QString kNotesFoldersHow = QStringLiteral(
+    "大・中・小のフォルダーに写真が 1 点ずつ、プリントの枚数を名前に付けて入っています"
+    "（0132_3枚.jpg は 132 番を 3 枚）。");
+const QString kNotesDoubts = QStringLiteral("確かめておきたい写真");
 const QString kNotesMissing = QStringLiteral("写真フォルダーに写真がない番号");
 const QString kNotesUnsized = QStringLiteral("どのサイズの範囲にも入っていない番号");
 const QString kNotesNotJpeg = QStringLiteral("JPEG でないため DPOF に入れなかった番号");
+const QString kNotesNotJpegInFolders =
+    QStringLiteral("JPEG でない写真（サイズ別のフォルダーに入っています）");
+const QString kNotesSkipped = QStringLiteral("作っている途中で読めなくなったため入れなかった写真");
 const QString kPhotoCount = QStringLiteral("%1（%2 枚）");
+const QString kCardText = QStringLiteral("%1 %2／%3（写真 %4 点、プリント %5 枚）");
+const QString kSkippedLine = QStringLiteral("%1（%2 枚）：%3");
 
 const PrintSize kSizes[] = {PrintSize::Large, PrintSize::Medium, PrintSize::Small};
+
+// The size's letter on a card, in ASCII.
+QString sizeLetter(PrintSize size) {
+    switch (size) {
+        case PrintSize::Large:
+            return QStringLiteral("L");
+        case PrintSize::Medium:
+            return QStringLiteral("M");
+        case PrintSize::Small:
+            return QStringLiteral("S");
+    }
+    return QString();
+}
+
+QString cardUserName(const LabOrderCard& card, const QString& orderId, const QString& job) {
+    return QStringList{
+        QStringLiteral("%1 %2/%3").arg(sizeLetter(card.size)).arg(card.index).arg(card.count),
+        orderId, job}
+        .join(u' ')
+        .simplified();
+}
 
 QString suffixOf(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot > 0 ? name.mid(dot + 1) : QString();
-}
-
-bool isJpeg(const QString& path) {
-    const QString suffix = suffixOf(path);
-    return suffix.compare(QStringLiteral("jpg"), Qt::CaseInsensitive) == 0 ||
-           suffix.compare(QStringLiteral("jpeg"), Qt::CaseInsensitive) == 0;
 }
 
 QStringList photoLines(const QVector<LabOrderPhoto>& photos) {
@@ -89,53 +151,90 @@ QStringList photoLines(const QVector<LabOrderPhoto>& photos) {
     return lines;
 }
 
-// The first numbers, then how many more.
-QString shortList(const QVector<LabOrderPhoto>& photos) {
-    QStringList lines = photoLines(photos.mid(0, kListedNumbers));
-    if (photos.size() > kListedNumbers)
-        lines << kMoreNumbers.arg(photos.size() - kListedNumbers);
-    return lines.join(QStringLiteral("、"));
+// The first lines, then how many more.
+QString shortList(const QStringList& lines) {
+    QStringList shown = lines.mid(0, kListedNumbers);
+    if (lines.size() > kListedNumbers)
+        shown << kMoreNumbers.arg(lines.size() - kListedNumbers);
+    return shown.join(QStringLiteral("、"));
 }
 
-// UTF-8 with a byte-order mark, CR LF: every Notepad opens it as Japanese.
-QByteArray notesBytes(const LabOrderPlan& plan) {
+QStringList skippedLines(const QVector<LabOrderSkipped>& skipped, const LabOrderPlan& plan) {
     QStringList lines;
-    const auto section = [&](const QString& title, const QVector<LabOrderPhoto>& photos) {
-        if (photos.isEmpty())
-            return;
-        if (!lines.isEmpty())
-            lines << QString();
-        lines << QStringLiteral("■ %1（%2 件）").arg(title).arg(photos.size());
-        lines << photoLines(photos);
-    };
-    section(kNotesMissing, plan.missing);
-    section(kNotesUnsized, plan.unsized);
-    section(kNotesNotJpeg, plan.notJpeg);
-    if (lines.isEmpty())
-        return {};
-    return QByteArray("\xEF\xBB\xBF") +
-           (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    for (const LabOrderSkipped& photo : skipped) {
+        int prints = 0;
+        for (const LabOrderPhoto& p : plan.photos)
+            if (p.number == photo.number)
+                prints = p.prints;
+        lines << kSkippedLine.arg(photo.number).arg(prints).arg(photoReadCauseText(photo.error));
+    }
+    return lines;
 }
 
-QString orderFolderName(const JobState& job, int maxNameBytes) {
-    // Room for the suffix and a "(999)" that tells it from one already there.
-    const QString tail = kFolderSuffix + QStringLiteral("(999)");
+QString orderFolderName(const JobState& job, const QString& orderId, int maxNameBytes) {
+    // Room for the suffix, the id and a "(999)" that tells it from one already there.
+    const QString tail = kFolderSuffix + u'_' + orderId;
     const QString jobExtension = QStringLiteral(".ptl");
-    const int room = maxNameBytes - int(QFile::encodeName(tail).size()) +
+    const int room = maxNameBytes - int(QFile::encodeName(tail + QStringLiteral("(999)")).size()) +
                      int(QFile::encodeName(jobExtension).size());
     QString name = defaultJobFileName(job, room);
     name.chop(jobExtension.size());
-    return name + kFolderSuffix;
+    return name + tail;
+}
+
+// The jobs of a size's photos, a count over 999 split, dealt onto cards of
+// at most kMaxDpofJobs jobs.
+QVector<QVector<LabOrderPhoto>> dealOntoCards(const QVector<LabOrderPhoto>& photos) {
+    QVector<QVector<LabOrderPhoto>> cards;
+    for (const LabOrderPhoto& photo : photos) {
+        for (int left = photo.prints; left > 0; left -= kMaxDpofQuantity) {
+            if (cards.isEmpty() || cards.last().size() == kMaxDpofJobs)
+                cards.append(QVector<LabOrderPhoto>());
+            cards.last().append({photo.number, std::min(left, kMaxDpofQuantity)});
+        }
+    }
+    return cards;
 }
 
 }  // namespace
 
+int LabOrderCard::photos() const {
+    std::set<int> numbers;
+    for (const LabOrderPhoto& job : jobs)
+        numbers.insert(job.number);
+    return int(numbers.size());
+}
+
+int LabOrderCard::prints() const {
+    int prints = 0;
+    for (const LabOrderPhoto& job : jobs)
+        prints += job.prints;
+    return prints;
+}
+
+QString labOrderCardText(const LabOrderCard& card) {
+    return kCardText.arg(ReportText::sizeName(card.size))
+        .arg(card.index)
+        .arg(card.count)
+        .arg(card.photos())
+        .arg(QLocale(QLocale::Japanese).toString(card.prints()));
+}
+
 LabOrderSnapshot takeLabOrderSnapshot(const JobState& job,
                                       const std::function<QString(int)>& photoFileOf) {
-    LabOrderSnapshot snapshot{job, QVector<QString>(JobState::kMaxPhotoNumber + 1)};
+    LabOrderSnapshot snapshot{job, QVector<QString>(JobState::kMaxPhotoNumber + 1), {}};
     for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n)
         snapshot.photoFiles[n] = photoFileOf(n);
     return snapshot;
+}
+
+QVector<int> labOrderNumbers(const JobState& job) {
+    const RegisteredOrders orders = collectRegisteredOrders(job);
+    QVector<int> numbers;
+    for (int n = 1; n <= JobState::kMaxPhotoNumber; ++n)
+        if (orders.countByPhoto.value(n) > 0 && sizeOf(job, n))
+            numbers.append(n);
+    return numbers;
 }
 
 QString dcfPathOf(int photoNumber) {
@@ -192,8 +291,13 @@ LabOrderPlan planLabOrder(const LabOrderSnapshot& snapshot, const LabOrderForms&
     const JobState& job = snapshot.job;
     const RegisteredOrders orders = collectRegisteredOrders(job);
     LabOrderPlan plan;
-    plan.folderName = orderFolderName(job, maxNameBytes);
+    plan.forms = forms;
+    plan.orderId = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    plan.folderName = orderFolderName(job, plan.orderId, maxNameBytes);
     plan.pendingPrints = int(orders.pendingPrints);
+    plan.doubts = snapshot.doubts;
+    plan.made = now;
+    plan.header = orders.header;
 
     QVector<LabOrderPhoto> bySize[3];
     int unsizedPrints = 0;
@@ -218,45 +322,65 @@ LabOrderPlan planLabOrder(const LabOrderSnapshot& snapshot, const LabOrderForms&
     }
     plan.unreadablePrints = std::max(0, int(orders.unsizedPrints) - unsizedPrints);
 
-    const QString user =
+    // What a photo is, its bytes say: a PNG named .jpg stays out of DPOF.
+    std::set<int> jpeg;
+    for (const LabOrderPhoto& photo : plan.photos) {
+        int error = 0;
+        // One that cannot be read now is tried when the order is made, and
+        // told with its cause then.
+        if (isJpegFile(snapshot.photoFiles[photo.number], &error) || error != 0)
+            jpeg.insert(photo.number);
+        else
+            plan.notJpeg.append(photo);
+    }
+
+    const QString jobName =
         QStringList{dpofText(orders.header.customerName), dpofText(orders.header.eventName)}
             .join(u' ')
             .simplified();
-    DpofHeader header;
-    header.userName = user;
-    header.made = now;
     for (const PrintSize size : kSizes) {
         const QVector<LabOrderPhoto>& photos = bySize[int(size)];
         if (photos.isEmpty())
             continue;
         const QString sizeName = ReportText::sizeName(size);
         if (forms.dpof) {
-            const QString card = kDpofFolder.arg(sizeName);
-            QVector<LabOrderPhoto> onCard;
-            for (const LabOrderPhoto& photo : photos) {
-                const QString& source = snapshot.photoFiles[photo.number];
-                if (!isJpeg(source)) {
-                    plan.notJpeg.append(photo);
-                    continue;
+            QVector<LabOrderPhoto> onCards;
+            for (const LabOrderPhoto& photo : photos)
+                if (jpeg.count(photo.number))
+                    onCards.append(photo);
+            const QVector<QVector<LabOrderPhoto>> dealt = dealOntoCards(onCards);
+            for (qsizetype i = 0; i < dealt.size(); ++i) {
+                LabOrderCard card;
+                card.size = size;
+                card.index = int(i + 1);
+                card.count = int(dealt.size());
+                card.folder = card.count == 1
+                                  ? kDpofFolder.arg(sizeName)
+                                  : kDpofCardFolder.arg(sizeName).arg(card.index).arg(card.count);
+                card.jobs = dealt[i];
+                card.header.made = now;
+                card.header.userName = cardUserName(card, plan.orderId, jobName);
+                int last = 0;
+                for (const LabOrderPhoto& photo : card.jobs) {
+                    if (photo.number == last)
+                        continue;  // a count split over several jobs: one file
+                    last = photo.number;
+                    plan.files.append({snapshot.photoFiles[photo.number],
+                                       card.folder + u'/' + dcfPathOf(photo.number), photo.number});
                 }
-                onCard.append(photo);
-                plan.files.append({source, card + u'/' + dcfPathOf(photo.number)});
+                plan.cards.append(card);
             }
-            if (!onCard.isEmpty())
-                plan.texts.append(
-                    {card + QStringLiteral("/MISC/AUTPRINT.MRK"), autPrintText(header, onCard)});
         }
         if (forms.plainFolders) {
             for (const LabOrderPhoto& photo : photos) {
                 const QString& source = snapshot.photoFiles[photo.number];
                 plan.files.append(
-                    {source, sizeName + u'/' +
-                                 plainFileName(photo.number, photo.prints, suffixOf(source))});
+                    {source,
+                     sizeName + u'/' + plainFileName(photo.number, photo.prints, suffixOf(source)),
+                     photo.number});
             }
         }
     }
-    std::sort(plan.notJpeg.begin(), plan.notJpeg.end(),
-              [](const LabOrderPhoto& a, const LabOrderPhoto& b) { return a.number < b.number; });
     if (forms.plainFolders) {
         const LabExportBytes csv = labExportBytes(labExportTable(job, LabExportKind::ByPhoto),
                                                   LabExportEncoding::ShiftJis);
@@ -264,13 +388,121 @@ LabOrderPlan planLabOrder(const LabOrderSnapshot& snapshot, const LabOrderForms&
             plan.texts.append(
                 {defaultLabExportFileName(job, LabExportKind::ByPhoto, maxNameBytes), csv.bytes});
     }
-    const QByteArray notes = notesBytes(plan);
-    if (!notes.isEmpty())
-        plan.texts.append({kNotesFile, notes});
     return plan;
 }
 
+QByteArray labOrderNotes(const LabOrderPlan& plan, const QVector<LabOrderSkipped>& skipped) {
+    QStringList lines = {
+        kNotesTitle.arg(plan.orderId),
+        kNotesJob.arg(plan.header.customerName, plan.header.eventName, plan.header.shootingDate)};
+    const auto section = [&](const QString& title, const QStringList& body) {
+        if (body.isEmpty())
+            return;
+        lines << QString() << QStringLiteral("■ %1").arg(title);
+        lines << body;
+    };
+    const auto listed = [&](const QString& title, const QStringList& body) {
+        if (!body.isEmpty())
+            section(QStringLiteral("%1（%2 件）").arg(title).arg(body.size()), body);
+    };
+    if (!plan.cards.isEmpty()) {
+        QStringList body = {kNotesCardsHow};
+        for (const LabOrderCard& card : plan.cards)
+            body << kNotesCard.arg(card.folder, labOrderCardText(card), card.header.userName);
+        section(kNotesCards.arg(plan.cards.size()), body);
+    }
+    if (plan.forms.plainFolders && !plan.photos.isEmpty())
+        section(kNotesFolders, {kNotesFoldersHow});
+    listed(kNotesDoubts, photoDoubtLines(plan.doubts));
+    listed(kNotesSkipped, skippedLines(skipped, plan));
+    listed(kNotesMissing, photoLines(plan.missing));
+    listed(kNotesUnsized, photoLines(plan.unsized));
+    if (plan.forms.dpof)
+        listed(kNotesNotJpeg, photoLines(plan.notJpeg));
+    else
+        listed(kNotesNotJpegInFolders, photoLines(plan.notJpeg));
+    // UTF-8 with a byte-order mark, CR LF: every Notepad opens it as Japanese.
+    return QByteArray("\xEF\xBB\xBF") +
+           (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
 namespace {
+
+// A photo's data into a new file of its own: a reflink where the file
+// system shares blocks safely, else a copy.
+class PhotoCopier {
+public:
+    PhotoCopier(bool tryClone, const std::atomic<bool>& cancel)
+        : tryClone_(tryClone), cancel_(cancel) {}
+
+    enum class Outcome { Done, SourceFailed, TargetFailed, Cancelled };
+    struct Step {
+        Outcome outcome = Outcome::Done;
+        int error = 0;
+        bool cloned = false;
+    };
+
+    // Never over anything at to.
+    Step copy(const QString& from, const QString& to);
+
+private:
+    Step copyBytes(const SystemFiles::OpenFile& source, const SystemFiles::OpenFile& target);
+
+    bool tryClone_;
+    const std::atomic<bool>& cancel_;
+    QByteArray buffer_;
+};
+
+PhotoCopier::Step PhotoCopier::copy(const QString& from, const QString& to) {
+    SystemFiles::OpenFile source;
+    if (const int error = source.openToReadThroughLinks(from); error != 0)
+        return {Outcome::SourceFailed, error};
+    SystemFiles::OpenFile target;
+    if (const int error = target.createNew(to, SystemFiles::NewFileAccess::Usual); error != 0)
+        return {Outcome::TargetFailed, error};
+    Step step;
+    if (tryClone_) {
+        const int error = SystemFiles::cloneFile(source.descriptor(), target.descriptor());
+        if (error == 0)
+            step.cloned = true;
+        else if (SystemFiles::cloneUnsupported(error))
+            tryClone_ = false;  // the rest is copied
+        else
+            return {Outcome::TargetFailed, error};
+    }
+    if (!step.cloned) {
+        step = copyBytes(source, target);
+        if (step.outcome != Outcome::Done)
+            return step;
+    }
+    if (const int error = SystemFiles::syncData(target.descriptor()); error != 0)
+        return {Outcome::TargetFailed, error};
+    if (const int error = target.close(); error != 0)
+        return {Outcome::TargetFailed, error};
+    return step;
+}
+
+PhotoCopier::Step PhotoCopier::copyBytes(const SystemFiles::OpenFile& source,
+                                         const SystemFiles::OpenFile& target) {
+    if (buffer_.isEmpty())
+        buffer_.resize(kCopyBlock);
+    for (;;) {
+        int error = 0;
+        const qint64 got = source.read(buffer_.data(), buffer_.size(), &error);
+        if (got < 0)
+            return {Outcome::SourceFailed, error};
+        if (got == 0)
+            return {};
+        if (const int written = target.write(buffer_.constData(), got); written != 0)
+            return {Outcome::TargetFailed, written};
+        if (cancel_.load(std::memory_order_relaxed))
+            return {Outcome::Cancelled};
+    }
+}
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
 
 // One making of an order folder.
 class OrderWriter {
@@ -282,7 +514,7 @@ public:
           destination_(destination),
           cancel_(cancel),
           progress_(progress),
-          tryLinks_(copying == LabOrderCopying::LinkWherePossible) {}
+          copier_(copying == LabOrderCopying::CloneWherePossible, cancel) {}
 
     LabOrderResult run();
 
@@ -290,16 +522,14 @@ private:
     bool makeTemporaryFolder();
     bool makeFolders();
     bool putFile(const LabOrderFile& file);
-    bool copyFile(const QString& from, const QString& to);
-    bool writeText(const LabOrderText& text);
+    void skip(const LabOrderFile& file, int error);
+    bool writeCard(const LabOrderCard& card);
+    bool writeText(const QString& target, const QByteArray& bytes);
     bool syncFolders();
     bool giveName();
     bool fail(const QString& what, int error);
     bool stopped();
     void step();
-    QString shown(const QString& path) const {
-        return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    }
     QString inside(const QString& relative) const { return temporary_ + u'/' + relative; }
     QString successText() const;
 
@@ -307,10 +537,11 @@ private:
     const QString destination_;
     const std::atomic<bool>& cancel_;
     const LabOrderProgress& progress_;
-    bool tryLinks_;
+    PhotoCopier copier_;
     QString temporary_;
-    QStringList folders_;  // made inside temporary_, parents first
-    QByteArray buffer_;
+    QStringList folders_;                // made inside temporary_, parents first
+    std::map<int, QStringList> placed_;  // the files put in, by photo number
+    std::set<int> skippedNumbers_;
     int done_ = 0;
     int total_ = 0;
     LabOrderResult result_;
@@ -321,7 +552,7 @@ LabOrderResult OrderWriter::run() {
         result_.message = kNothingOrdered;
         return result_;
     }
-    total_ = int(plan_.files.size() + plan_.texts.size());
+    total_ = int(plan_.files.size() + plan_.cards.size() + plan_.texts.size() + 1);
     if (!makeTemporaryFolder()) {
         result_.message += QStringLiteral("\n\n") + kNothingMade;
         return result_;
@@ -329,11 +560,18 @@ LabOrderResult OrderWriter::run() {
     bool ok = makeFolders();
     for (qsizetype i = 0; ok && i < plan_.files.size(); ++i)
         ok = !stopped() && putFile(plan_.files[i]);
+    for (qsizetype i = 0; ok && i < plan_.cards.size(); ++i)
+        ok = !stopped() && writeCard(plan_.cards[i]);
     for (qsizetype i = 0; ok && i < plan_.texts.size(); ++i)
-        ok = !stopped() && writeText(plan_.texts[i]);
+        ok = !stopped() && writeText(plan_.texts[i].target, plan_.texts[i].bytes);
+    ok = ok && !stopped() && writeText(kNotesFile, labOrderNotes(plan_, result_.skipped));
     ok = ok && !stopped() && syncFolders() && giveName();
     if (ok) {
         result_.written = true;
+        for (const LabOrderCard& card : plan_.cards) {
+            result_.cards.append(card);
+            result_.cards.last().folder = QDir(result_.path).filePath(card.folder);
+        }
         result_.message = successText();
         return result_;
     }
@@ -392,6 +630,8 @@ bool OrderWriter::makeFolders() {
     };
     for (const LabOrderFile& file : plan_.files)
         addParents(file.target);
+    for (const LabOrderCard& card : plan_.cards)
+        addParents(card.folder + QStringLiteral("/MISC/AUTPRINT.MRK"));
     for (const LabOrderText& text : plan_.texts)
         addParents(text.target);
     // In order, a folder comes before what it holds.
@@ -405,63 +645,60 @@ bool OrderWriter::makeFolders() {
 }
 
 bool OrderWriter::putFile(const LabOrderFile& file) {
+    if (skippedNumbers_.count(file.number)) {
+        step();
+        return true;
+    }
     const QString target = inside(file.target);
-    if (tryLinks_) {
-        const int error = SystemFiles::makeLink(file.source, target);
-        if (error == 0) {
-            ++result_.linked;
+    const PhotoCopier::Step copied = copier_.copy(file.source, target);
+    switch (copied.outcome) {
+        case PhotoCopier::Outcome::Done:
+            ++(copied.cloned ? result_.cloned : result_.copied);
+            placed_[file.number] << target;
             step();
             return true;
-        }
-        if (!SystemFiles::linksUnsupported(error)) {
-            // The photo gone from under the link is the photo's fault.
-            if (!QFileInfo::exists(file.source))
-                return fail(kReadPhotoFailed.arg(shown(file.source)), error);
-            return fail(kWriteFailed.arg(shown(target)), error);
-        }
-        tryLinks_ = false;  // the rest of the order is copied
+        case PhotoCopier::Outcome::SourceFailed:
+            // The photo's own fault: it is left out, and the order goes on.
+            SystemFiles::removeFile(target);
+            skip(file, copied.error);
+            step();
+            return true;
+        case PhotoCopier::Outcome::TargetFailed:
+            return fail(kWriteFailed.arg(shown(target)), copied.error);
+        case PhotoCopier::Outcome::Cancelled:
+            return !stopped();
     }
-    if (!copyFile(file.source, target))
+    return false;
+}
+
+void OrderWriter::skip(const LabOrderFile& file, int error) {
+    skippedNumbers_.insert(file.number);
+    result_.skipped.append({file.number, file.source, error});
+    // Its files put in before go too: every form of the order holds the same photos.
+    for (const QString& placed : placed_[file.number])
+        SystemFiles::removeFile(placed);
+    placed_.erase(file.number);
+}
+
+bool OrderWriter::writeCard(const LabOrderCard& card) {
+    QVector<LabOrderPhoto> jobs;
+    for (const LabOrderPhoto& job : card.jobs)
+        if (!skippedNumbers_.count(job.number))
+            jobs.append(job);
+    if (!jobs.isEmpty() && !writeText(card.folder + QStringLiteral("/MISC/AUTPRINT.MRK"),
+                                      autPrintText(card.header, jobs)))
         return false;
-    ++result_.copied;
-    step();
+    if (jobs.isEmpty())
+        step();
     return true;
 }
 
-bool OrderWriter::copyFile(const QString& from, const QString& to) {
-    SystemFiles::OpenFile source;
-    if (const int error = source.openToRead(from); error != 0)
-        return fail(kReadPhotoFailed.arg(shown(from)), error);
-    SystemFiles::OpenFile target;
-    if (const int error = target.createNew(to, SystemFiles::NewFileAccess::Usual); error != 0)
-        return fail(kWriteFailed.arg(shown(to)), error);
-    if (buffer_.isEmpty())
-        buffer_.resize(kCopyBlock);
-    for (;;) {
-        int error = 0;
-        const qint64 got = source.read(buffer_.data(), buffer_.size(), &error);
-        if (got < 0)
-            return fail(kReadPhotoFailed.arg(shown(from)), error);
-        if (got == 0)
-            break;
-        if (const int written = target.write(buffer_.constData(), got); written != 0)
-            return fail(kWriteFailed.arg(shown(to)), written);
-        if (stopped())
-            return false;
-    }
-    if (const int error = SystemFiles::syncData(target.descriptor()); error != 0)
-        return fail(kWriteFailed.arg(shown(to)), error);
-    if (const int error = target.close(); error != 0)
-        return fail(kWriteFailed.arg(shown(to)), error);
-    return true;
-}
-
-bool OrderWriter::writeText(const LabOrderText& text) {
-    const QString path = inside(text.target);
+bool OrderWriter::writeText(const QString& target, const QByteArray& bytes) {
+    const QString path = inside(target);
     SystemFiles::OpenFile file;
     int error = file.createNew(path, SystemFiles::NewFileAccess::Usual);
     if (error == 0)
-        error = file.write(text.bytes.constData(), text.bytes.size());
+        error = file.write(bytes.constData(), bytes.size());
     if (error == 0)
         error = SystemFiles::syncData(file.descriptor());
     if (error == 0)
@@ -499,20 +736,41 @@ bool OrderWriter::giveName() {
 }
 
 QString OrderWriter::successText() const {
-    QStringList parts = {
-        kWritten.arg(shown(result_.path)).arg(plan_.photos.size()).arg(plan_.prints)};
+    // What was written, counted: a photo left out is in no count.
+    int photos = 0;
+    int prints = 0;
+    for (const LabOrderPhoto& photo : plan_.photos) {
+        if (!placed_.count(photo.number))
+            continue;
+        ++photos;
+        prints += photo.prints;
+    }
+    QStringList parts = {kWritten.arg(shown(result_.path)).arg(photos).arg(prints)};
+    if (!plan_.cards.isEmpty()) {
+        QStringList cards;
+        for (const LabOrderCard& card : plan_.cards)
+            cards << QStringLiteral("%1：%2").arg(card.folder, labOrderCardText(card));
+        parts << kCards.arg(plan_.cards.size()).arg(cards.join(u'\n'));
+    }
+    if (!plan_.doubts.isEmpty())
+        parts << kDoubts.arg(shortList(photoDoubtLines(plan_.doubts)));
+    if (!result_.skipped.isEmpty())
+        parts << kSkipped.arg(shortList(skippedLines(result_.skipped, plan_)));
     if (!plan_.missing.isEmpty())
-        parts << kMissing.arg(shortList(plan_.missing));
+        parts << kMissing.arg(shortList(photoLines(plan_.missing)));
     if (!plan_.unsized.isEmpty())
-        parts << kUnsized.arg(shortList(plan_.unsized));
-    if (!plan_.notJpeg.isEmpty())
-        parts << kNotJpeg.arg(shortList(plan_.notJpeg));
+        parts << kUnsized.arg(shortList(photoLines(plan_.unsized)));
+    if (!plan_.notJpeg.isEmpty()) {
+        const QString& text = !plan_.forms.plainFolders ? kNotJpegLeftOut
+                              : plan_.forms.dpof        ? kNotJpeg
+                                                        : kNotJpegInFolders;
+        parts << text.arg(shortList(photoLines(plan_.notJpeg)));
+    }
     if (plan_.unreadablePrints > 0)
         parts << kUnreadable.arg(plan_.unreadablePrints);
     if (plan_.pendingPrints > 0)
         parts << kPendingLeftOut.arg(plan_.pendingPrints);
-    if (!plan_.missing.isEmpty() || !plan_.unsized.isEmpty() || !plan_.notJpeg.isEmpty())
-        parts << kSeeNotes.arg(kNotesFile);
+    parts << kSeeNotes.arg(kNotesFile);
     return parts.join(QStringLiteral("\n\n"));
 }
 
@@ -522,4 +780,161 @@ LabOrderResult writeLabOrder(const LabOrderPlan& plan, const QString& destinatio
                              const std::atomic<bool>& cancel, const LabOrderProgress& progress,
                              LabOrderCopying copying) {
     return OrderWriter(plan, destination, cancel, progress, copying).run();
+}
+
+namespace {
+
+// The names a system puts on every drive it mounts: no sign of a camera's
+// or another order's files.
+bool isSystemsOwn(const QString& name) {
+    return name.compare(QStringLiteral("System Volume Information"), Qt::CaseInsensitive) == 0;
+}
+
+// One copying of a card folder onto the top of a card.
+class CardWriter {
+public:
+    CardWriter(const QString& cardFolder, const QString& root, const std::atomic<bool>& cancel,
+               const LabOrderProgress& progress)
+        : card_(cardFolder),
+          root_(root),
+          cancel_(cancel),
+          progress_(progress),
+          copier_(true, cancel) {}
+
+    LabOrderCardResult run();
+
+private:
+    bool copyTree(const QString& from, const QString& to);
+    bool fail(const QString& what, int error);
+
+    const QString card_;
+    const QString root_;
+    const std::atomic<bool>& cancel_;
+    const LabOrderProgress& progress_;
+    PhotoCopier copier_;
+    QStringList folders_;
+    int done_ = 0;
+    int total_ = 0;
+    LabOrderCardResult result_;
+};
+
+LabOrderCardResult CardWriter::run() {
+    const QDir card(card_);
+    if (!card.exists(QStringLiteral("DCIM")) ||
+        !QFileInfo(card.filePath(QStringLiteral("MISC/AUTPRINT.MRK"))).isFile()) {
+        result_.refused = true;
+        result_.message = kNoCard.arg(shown(card_));
+        return result_;
+    }
+    QStringList there = QDir(root_).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                              QDir::NoDotAndDotDot);
+    there.erase(std::remove_if(there.begin(), there.end(), isSystemsOwn), there.end());
+    if (!QFileInfo(root_).isDir() || !there.isEmpty()) {
+        result_.refused = true;
+        there.sort(Qt::CaseInsensitive);
+        QStringList named = there.mid(0, 3);
+        if (there.size() > 3)
+            named << kMoreNumbers.arg(there.size() - 3);
+        result_.message = kCardNotEmpty.arg(shown(root_), named.join(QStringLiteral("、")));
+        return result_;
+    }
+    QDirIterator files(card_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        files.next();
+        ++total_;
+    }
+
+    // Made whole under a hidden name, then DCIM and MISC moved up, MISC last:
+    // a reader finds a print order only once its photos are all there.
+    const QString temporary =
+        QDir(root_).filePath(QStringLiteral(".pictor-card-") +
+                             QString::number(QRandomGenerator::global()->generate(), 16));
+    if (const int error = SystemFiles::makeFolder(temporary); error != 0) {
+        fail(kMakeFolderFailed.arg(shown(temporary)), error);
+        return result_;
+    }
+    QStringList moved;
+    bool ok = true;
+    for (const QString& top : {QStringLiteral("DCIM"), QStringLiteral("MISC")})
+        ok = ok && copyTree(card.filePath(top), temporary + u'/' + top);
+    for (auto it = folders_.crbegin(); ok && it != folders_.crend(); ++it)
+        if (const int error = SystemFiles::syncFolder(*it); error != 0)
+            ok = fail(kWriteFailed.arg(shown(*it)), error);
+    for (const QString& top : {QStringLiteral("DCIM"), QStringLiteral("MISC")}) {
+        if (!ok)
+            break;
+        const QString to = QDir(root_).filePath(top);
+        if (const int error = SystemFiles::renameNew(temporary + u'/' + top, to); error != 0)
+            ok = fail(kRenameFailed.arg(shown(to)), error);
+        else
+            moved << to;
+    }
+    bool leftBehind = SystemFiles::removeTree(temporary) != 0;
+    if (!ok) {
+        // Only what this writing put there: the root was empty.
+        for (const QString& folder : moved)
+            leftBehind = SystemFiles::removeTree(folder) != 0 || leftBehind;
+    }
+    SystemFiles::syncFolder(root_);
+    if (ok) {
+        result_.written = true;
+        result_.message = kCardWritten.arg(shown(root_), QFileInfo(card_).fileName());
+        return result_;
+    }
+    if (result_.cancelled)
+        result_.message = leftBehind ? kLeftBehind.arg(shown(temporary)) : kCardCancelled;
+    else
+        result_.message += QStringLiteral("\n\n") +
+                           (leftBehind ? kLeftBehind.arg(shown(temporary)) : kNothingLeft);
+    return result_;
+}
+
+bool CardWriter::copyTree(const QString& from, const QString& to) {
+    if (const int error = SystemFiles::makeFolder(to); error != 0)
+        return fail(kMakeFolderFailed.arg(shown(to)), error);
+    folders_ << to;
+    const QFileInfoList entries = QDir(from).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (cancel_.load(std::memory_order_relaxed)) {
+            result_.cancelled = true;
+            return false;
+        }
+        const QString target = to + u'/' + entry.fileName();
+        if (entry.isDir()) {
+            if (!copyTree(entry.filePath(), target))
+                return false;
+            continue;
+        }
+        const PhotoCopier::Step copied = copier_.copy(entry.filePath(), target);
+        switch (copied.outcome) {
+            case PhotoCopier::Outcome::Done:
+                break;
+            case PhotoCopier::Outcome::SourceFailed:
+                return fail(kReadPhotoFailed.arg(shown(entry.filePath())), copied.error);
+            case PhotoCopier::Outcome::TargetFailed:
+                return fail(kWriteFailed.arg(shown(target)), copied.error);
+            case PhotoCopier::Outcome::Cancelled:
+                result_.cancelled = true;
+                return false;
+        }
+        ++done_;
+        if (progress_)
+            progress_(done_, total_);
+    }
+    return true;
+}
+
+bool CardWriter::fail(const QString& what, int error) {
+    result_.message =
+        kCardFailed.arg(what, FileWriteTexts::causeText(faultOfSystemError(error), error));
+    return false;
+}
+
+}  // namespace
+
+LabOrderCardResult writeLabOrderCard(const QString& cardFolder, const QString& root,
+                                     const std::atomic<bool>& cancel,
+                                     const LabOrderProgress& progress) {
+    return CardWriter(cardFolder, root, cancel, progress).run();
 }

@@ -219,6 +219,14 @@ QVector<int> PhotoFolder::numbers() const {
     return numbers;
 }
 
+QStringList PhotoFolder::filesOf(int number) const {
+    QStringList files = namesOf(number);
+    const QDir folder(path_);
+    for (QString& file : files)
+        file = folder.filePath(file);
+    return files;
+}
+
 QStringList PhotoFolder::namesOf(int number) const {
     if (number < 1 || number > JobState::kMaxPhotoNumber)
         return {};

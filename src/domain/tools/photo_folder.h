@@ -67,6 +67,8 @@ public:
 
     // The names of every file that gives the number, the photo's first.
     QStringList namesOf(int number) const;
+    // The same as full paths.
+    QStringList filesOf(int number) const;
 
     // Starts reading the folder again, in the background, and returns at
     // once; `scanned` tells when the index has been brought up to date (the

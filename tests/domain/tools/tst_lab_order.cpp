@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The lab order folder: its plan (what goes where with which count), the
-// DPOF print order read back line by line, and the folder made on disk with
-// links and with copies; a cancel and a photo lost part way leave nothing.
+// DPOF print order read back line by line as a lab's reader takes it, and
+// the folder made on disk with files of its own; a cancel leaves nothing, a
+// photo lost part way is left out and told; a card written to a drive's top.
 
 #include "domain/files/system_files.h"
+#include "domain/reports/report_document.h"
 #include "domain/tools/lab_export.h"
 #include "domain/tools/lab_order.h"
 #include "support/job_builder.h"
@@ -23,6 +25,11 @@ struct Mrk {
     QStringList printIds;
     bool wellFormed = true;  // ASCII, CR LF, every job a standard print of a JPEG
 };
+
+bool threeDigits(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{3}$"));
+    return digits.match(text).hasMatch();
+}
 
 Mrk readMrk(const QByteArray& bytes) {
     Mrk mrk;
@@ -44,10 +51,12 @@ Mrk readMrk(const QByteArray& bytes) {
         } else if (const auto f = field.match(line); f.hasMatch()) {
             if (section == u"[HDR]")
                 mrk.header[f.captured(1)] = f.captured(2);
-            else if (f.captured(1) == u"PRT QTY")
+            else if (f.captured(1) == u"PRT QTY" && threeDigits(f.captured(2)))
                 mrk.prints.last().second = f.captured(2).toInt();
-            else if (f.captured(1) == u"PRT PID")
+            else if (f.captured(1) == u"PRT PID" && threeDigits(f.captured(2)))
                 mrk.printIds << f.captured(2);
+            else if (f.captured(1) == u"PRT QTY" || f.captured(1) == u"PRT PID")
+                mrk.wellFormed = false;  // readers take exactly three digits
             else if (f.captured(1) == u"PRT TYP" && f.captured(2) != u"STD")
                 mrk.wellFormed = false;
             else if (f.captured(1) == u"IMG FMT" && f.captured(2) != u"EXIF2 -J")
@@ -85,18 +94,20 @@ class TestLabOrder : public QObject {
     LabOrderSnapshot snapshot;
     const QDateTime made{QDate(2026, 5, 1), QTime(9, 30, 5)};
 
-    QString addPhoto(int number, const QString& name) {
+    // A JPEG by its bytes when jpeg, whatever its name.
+    QString addPhoto(int number, const QString& name, bool jpeg = true) {
         const QString path = photos->filePath(name);
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
-            file.write(QByteArray("photo ") + QByteArray::number(number) + QByteArray(5000, 'x'));
+            file.write((jpeg ? QByteArray("\xFF\xD8\xFF\xE0") : QByteArray("\x89PNG")) +
+                       QByteArray::number(number) + QByteArray(5000, 'x') + "\xFF\xD9");
         snapshot.photoFiles[number] = path;
         return path;
     }
 
     LabOrderResult write(const LabOrderPlan& plan, const std::atomic<bool>& cancel,
                          const LabOrderProgress& progress = {},
-                         LabOrderCopying copying = LabOrderCopying::LinkWherePossible) {
+                         LabOrderCopying copying = LabOrderCopying::CloneWherePossible) {
         return writeLabOrder(plan, destination->path(), cancel, progress, copying);
     }
 
@@ -119,7 +130,7 @@ private slots:
         snapshot.photoFiles = QVector<QString>(JobState::kMaxPhotoNumber + 1);
         addPhoto(5, QStringLiteral("0005.jpg"));
         addPhoto(150, QStringLiteral("IMG_0150.JPG"));
-        addPhoto(400, QStringLiteral("0400.png"));
+        addPhoto(400, QStringLiteral("0400.jpg"), false);  // a PNG by its bytes
         addPhoto(1200, QStringLiteral("1200.jpg"));
         addPhoto(7, QStringLiteral("0007.jpg"));
     }
@@ -192,29 +203,33 @@ private slots:
         QCOMPARE(numbers(plan.notJpeg), (QVector<QPair<int, int>>{{400, 1}}));
         QCOMPARE(plan.pendingPrints, 2);
         QCOMPARE(plan.prints, 7);
-        QCOMPARE(plan.folderName, QStringLiteral("ＡＢＣ写真館_Sports _Day__ラボ出力"));
+        QCOMPARE(plan.orderId, QStringLiteral("20260501-093005"));
+        QCOMPARE(plan.folderName,
+                 QStringLiteral("ＡＢＣ写真館_Sports _Day__ラボ出力_20260501-093005"));
 
-        // Each size's card: the DPOF print order read back.
-        QMap<QString, QByteArray> texts;
-        for (const LabOrderText& text : plan.texts)
-            texts[text.target] = text.bytes;
-        QVERIFY(!texts.contains("DPOF_小/MISC/AUTPRINT.MRK"));  // its one photo is a PNG
-        const Mrk large = readMrk(texts.value("DPOF_大/MISC/AUTPRINT.MRK"));
+        // Each size's card: the DPOF print order read back. 小's one photo
+        // is a PNG named .jpg: no card.
+        QCOMPARE(plan.cards.size(), 2);
+        const Mrk large = readMrk(autPrintText(plan.cards[0].header, plan.cards[0].jobs));
+        QCOMPARE(plan.cards[0].folder, QStringLiteral("DPOF_大"));
         QVERIFY(large.wellFormed);
         QCOMPARE(large.header.value("GEN REV"), QStringLiteral("01.10"));
         QCOMPARE(large.header.value("GEN DTM"), QStringLiteral("2026:05:01:09:30:05"));
-        QCOMPARE(large.header.value("USR NAM"), QStringLiteral("\"Sports 'Day'\""));
+        QCOMPARE(large.header.value("USR NAM"),
+                 QStringLiteral("\"L 1/1 20260501-093005 Sports 'Day'\""));
         QCOMPARE(large.prints,
                  (QVector<QPair<QString, int>>{{"../DCIM/100PICTR/PICT0005.JPG", 4}}));
-        const Mrk medium = readMrk(texts.value("DPOF_中/MISC/AUTPRINT.MRK"));
+        const Mrk medium = readMrk(autPrintText(plan.cards[1].header, plan.cards[1].jobs));
         QCOMPARE(medium.prints,
                  (QVector<QPair<QString, int>>{{"../DCIM/100PICTR/PICT0150.JPG", 2}}));
 
-        // The notes: UTF-8 with a byte-order mark, every number left out.
-        const QByteArray notes = texts.value(LabOrderTexts::kNotesFile);
+        // The notes: UTF-8 with a byte-order mark, the order's id, what goes
+        // on a card, every number left out.
+        const QByteArray notes = labOrderNotes(plan, {});
         QVERIFY(notes.startsWith("\xEF\xBB\xBF"));
         const QString notesText = QString::fromUtf8(notes);
-        for (const char* line : {"401（1 枚）", "1200（1 枚）", "400（1 枚）"})
+        for (const char* line : {"20260501-093005", "いちばん上", "DPOF_大：大 1／1", "401（1 枚）",
+                                 "1200（1 枚）", "400（1 枚）"})
             QVERIFY2(notesText.contains(QString::fromUtf8(line)), line);
 
         // Only the plain folders when DPOF is not wanted, and the reverse.
@@ -225,14 +240,78 @@ private slots:
         }
     }
 
-    void write_withLinks_makesTheFolderOfSameFiles() {
+    // The largest job: 1,001, 3,000 and 4,999 photos, one of them ordered
+    // 1,500 times. Every card a reader takes: at most 999 jobs, three-digit
+    // ids and counts, only its own photos, every print on exactly one card.
+    void plan_largestJob_dealsEachSizeOntoCardsOfAtMost999Jobs() {
+        snapshot.job = makeJob({1, 1001, 800, 1002, 4001, 500, 4002, 9000, 100});
+        QString entry;
+        for (int n = 1; n <= 9000; ++n) {
+            snapshot.photoFiles[n] = snapshot.photoFiles[5];  // one JPEG serves every number
+            entry += QString::number(n) + u' ';
+        }
+        snapshot.job.personRecords[1] = personRecordText(1, entry, QStringLiteral("0 "));
+        snapshot.job.personRecords[2] =
+            personRecordText(2, QStringLiteral("7 ").repeated(1499), QStringLiteral("0 "));
+        snapshot.job.personCount = 2;
+        snapshot.job.pendingEntry.clear();
+        const LabOrderPlan plan = planLabOrder(snapshot, {true, false}, made);
+
+        QMap<QString, int> cardsOfSize;
+        QMap<int, int> printsOf;
+        for (const LabOrderCard& card : plan.cards) {
+            const QString size = ReportText::sizeName(card.size);
+            ++cardsOfSize[size];
+            const Mrk mrk = readMrk(autPrintText(card.header, card.jobs));
+            QVERIFY2(mrk.wellFormed, qPrintable(card.folder));
+            QVERIFY(mrk.prints.size() <= 999);
+            QCOMPARE(mrk.printIds.size(), mrk.prints.size());
+            QCOMPARE(mrk.printIds.last(),
+                     QStringLiteral("%1").arg(mrk.prints.size(), 3, 10, QLatin1Char('0')));
+            QVERIFY(mrk.header.value("USR NAM").contains(
+                QStringLiteral("%1/%2 20260501-093005").arg(card.index).arg(card.count)));
+            QSet<QString> onCard;
+            for (const LabOrderFile& file : plan.files)
+                if (file.target.startsWith(card.folder + u'/'))
+                    onCard << QStringLiteral("../") + file.target.mid(card.folder.size() + 1);
+            for (const auto& [source, quantity] : mrk.prints) {
+                QVERIFY2(onCard.contains(source), qPrintable(source));
+                printsOf[QFileInfo(source).baseName().mid(4).toInt()] += quantity;
+            }
+        }
+        // 大: 1,000 photos of one print and photo 7's 1,500 as two jobs.
+        QCOMPARE(cardsOfSize, (QMap<QString, int>{{"大", 2}, {"中", 4}, {"小", 6}}));
+        QCOMPARE(plan.cards[1].folder, QStringLiteral("DPOF_大_2／2"));
+        QCOMPARE(printsOf.value(7), 1500);
+        QCOMPARE(printsOf.value(8), 1);
+        QCOMPARE(printsOf.value(9000 % 10000), 1);
+        int prints = 0;
+        for (const int p : std::as_const(printsOf))
+            prints += p;
+        QCOMPARE(prints, 9000 + 1499);
+    }
+
+    void write_makesFilesOfItsOwn_neverLinksToThePhotos_data() {
+        QTest::addColumn<int>("copying");
+        QTest::newRow("clone where possible") << int(LabOrderCopying::CloneWherePossible);
+        QTest::newRow("copies") << int(LabOrderCopying::CopyAlways);
+    }
+    void write_makesFilesOfItsOwn_neverLinksToThePhotos() {
+        QFETCH(int, copying);
+        // A photo that is a symbolic link is read through, as the preview does.
+        const QString elsewhere = addPhoto(150, QStringLiteral("elsewhere.jpg"));
+        QFile::remove(photos->filePath("IMG_0150.JPG"));
+        QVERIFY(QFile::link(elsewhere, photos->filePath("IMG_0150.JPG")));
+        snapshot.photoFiles[150] = photos->filePath("IMG_0150.JPG");
+
         const LabOrderPlan plan = planLabOrder(snapshot, {}, made);
         const std::atomic<bool> cancel{false};
         QVector<int> steps;
-        const LabOrderResult result = write(plan, cancel, [&](int done, int) { steps << done; });
+        const LabOrderResult result = write(
+            plan, cancel, [&](int done, int) { steps << done; }, LabOrderCopying(copying));
         QVERIFY2(result.written, qPrintable(result.message));
         QCOMPARE(QFileInfo(result.path).fileName(), plan.folderName);
-        QCOMPARE(steps.size(), plan.files.size() + plan.texts.size());
+        QCOMPARE(steps.last(), plan.files.size() + plan.cards.size() + plan.texts.size() + 1);
         const QString csvName = defaultLabExportFileName(snapshot.job, LabExportKind::ByPhoto);
         QStringList expected = {"DPOF_中",
                                 "DPOF_中/DCIM",
@@ -252,7 +331,7 @@ private slots:
                                 "大",
                                 "大/0005_4枚.jpg",
                                 "小",
-                                "小/0400_1枚.png",
+                                "小/0400_1枚.jpg",
                                 LabOrderTexts::kNotesFile};
         expected.sort();
         QCOMPARE(filesUnder(result.path), expected);
@@ -261,12 +340,23 @@ private slots:
                  labExportBytes(labExportTable(snapshot.job, LabExportKind::ByPhoto),
                                 LabExportEncoding::ShiftJis)
                      .bytes);
-        // Links: the same file under a second name.
-        const FileStamp photo = fileStamp(snapshot.photoFiles[5]);
-        const FileStamp linked = fileStamp(QDir(result.path).filePath("大/0005_4枚.jpg"));
-        QCOMPARE(linked, photo);
-        QCOMPARE(result.linked, int(plan.files.size()));
-        for (const char* told : {"401（1 枚）", "1200（1 枚）", "400（1 枚）", "（2 枚）"})
+        // Every photo a file of its own with the photo's bytes: nothing the
+        // lab writes into the order reaches the studio's originals.
+        QSet<quint64> originals;
+        for (const QString& name : QDir(photos->path()).entryList(QDir::Files))
+            originals << fileStamp(photos->filePath(name)).identity;
+        for (const LabOrderFile& file : plan.files) {
+            const QString put = QDir(result.path).filePath(file.target);
+            QVERIFY2(!QFileInfo(put).isSymLink(), qPrintable(file.target));
+            QVERIFY2(!originals.contains(fileStamp(put).identity), qPrintable(file.target));
+            QCOMPARE(readAll(put), readAll(file.source));
+        }
+        QCOMPARE(result.cloned + result.copied, int(plan.files.size()));
+        if (LabOrderCopying(copying) == LabOrderCopying::CopyAlways)
+            QCOMPARE(result.cloned, 0);
+        for (const char* told :
+             {"401（1 枚）", "1200（1 枚）", "400（1 枚）", "写真 3 点、プリント 7 枚",
+              "DPOF_大：大 1／1（写真 1 点、プリント 4 枚）"})
             QVERIFY2(result.message.contains(QString::fromUtf8(told)), told);
 
         // Made again, it takes the next free name and leaves the first alone.
@@ -278,58 +368,59 @@ private slots:
                  (QStringList{plan.folderName, plan.folderName + "(2)"}));
     }
 
-    void write_withCopies_makesFilesOfTheirOwnWithTheSameBytes() {
-        const LabOrderPlan plan = planLabOrder(snapshot, {false, true}, made);
+    void write_dpofOnly_countsWhatItWrote() {
         const std::atomic<bool> cancel{false};
-        const LabOrderResult result = write(plan, cancel, {}, LabOrderCopying::CopyAlways);
+        const LabOrderResult result = write(planLabOrder(snapshot, {true, false}, made), cancel);
         QVERIFY2(result.written, qPrintable(result.message));
-        QCOMPARE(result.copied, 3);
-        QCOMPARE(result.linked, 0);
-        const QString copy = QDir(result.path).filePath("中/0150_2枚.JPG");
-        QVERIFY(fileStamp(copy).identity != fileStamp(snapshot.photoFiles[150]).identity);
-        QCOMPARE(readAll(copy), readAll(snapshot.photoFiles[150]));
+        QVERIFY2(result.message.contains(QStringLiteral("写真 2 点、プリント 6 枚")),
+                 qPrintable(result.message));
+        QVERIFY(result.message.contains(
+            LabOrderTexts::kNotJpegLeftOut.arg(QStringLiteral("400（1 枚）"))));
     }
 
-    // Stopped part way, by the operator or by a photo gone: the destination
-    // holds what it held before, and the operator is told so.
-    void write_stoppedPartWay_leavesNothing_data() {
-        QTest::addColumn<bool>("cancelled");
+    void write_cancelled_leavesNothing_data() {
         QTest::addColumn<int>("copying");
-        QTest::newRow("cancel, links") << true << int(LabOrderCopying::LinkWherePossible);
-        QTest::newRow("cancel, copies") << true << int(LabOrderCopying::CopyAlways);
-        QTest::newRow("photo gone, links") << false << int(LabOrderCopying::LinkWherePossible);
-        QTest::newRow("photo gone, copies") << false << int(LabOrderCopying::CopyAlways);
+        QTest::newRow("clone where possible") << int(LabOrderCopying::CloneWherePossible);
+        QTest::newRow("copies") << int(LabOrderCopying::CopyAlways);
     }
-    void write_stoppedPartWay_leavesNothing() {
-        QFETCH(bool, cancelled);
+    void write_cancelled_leavesNothing() {
         QFETCH(int, copying);
-        const LabOrderPlan plan = planLabOrder(snapshot, {}, made);
         std::atomic<bool> cancel{false};
-        const QString lastPhoto = plan.files.last().source;
         const LabOrderResult result = write(
-            plan, cancel,
-            [&](int done, int) {
-                if (done != 2)
-                    return;
-                if (cancelled)
-                    cancel = true;
-                else
-                    QFile::remove(lastPhoto);
-            },
-            LabOrderCopying(copying));
+            planLabOrder(snapshot, {}, made), cancel,
+            [&](int done, int) { cancel = cancel || done == 2; }, LabOrderCopying(copying));
         QVERIFY(!result.written);
-        QCOMPARE(result.cancelled, cancelled);
+        QVERIFY(result.cancelled);
         QVERIFY(!result.leftBehind);
+        QCOMPARE(result.message, LabOrderTexts::kCancelled);
         QCOMPARE(QDir(destination->path())
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
-        if (cancelled) {
-            QCOMPARE(result.message, LabOrderTexts::kCancelled);
-        } else {
-            QVERIFY2(result.message.contains(QDir::toNativeSeparators(lastPhoto)),
-                     qPrintable(result.message));
-            QVERIFY(result.message.endsWith(LabOrderTexts::kNothingLeft));
-        }
+    }
+
+    // A photo removed while the order is made is left out of every form,
+    // its cause told; the rest of the order is made.
+    void write_photoGonePartWay_isLeftOutAndTold() {
+        const LabOrderPlan plan = planLabOrder(snapshot, {}, made);
+        const std::atomic<bool> cancel{false};
+        const QString gone = snapshot.photoFiles[150];
+        const LabOrderResult result = write(plan, cancel, [&](int done, int) {
+            if (done == 1)
+                QFile::remove(gone);
+        });
+        QVERIFY2(result.written, qPrintable(result.message));
+        QCOMPARE(result.skipped.size(), 1);
+        QCOMPARE(result.skipped[0].number, 150);
+        QVERIFY2(result.message.contains(QStringLiteral("150（2 枚）：写真がありません")),
+                 qPrintable(result.message));
+        QVERIFY(result.message.contains(QStringLiteral("写真 2 点、プリント 5 枚")));
+        const QStringList files = filesUnder(result.path);
+        QVERIFY(!files.contains("中/0150_2枚.JPG"));
+        QVERIFY(!files.contains("DPOF_中/DCIM/100PICTR/PICT0150.JPG"));
+        QVERIFY(!files.contains("DPOF_中/MISC/AUTPRINT.MRK"));  // its only photo
+        QVERIFY(files.contains("DPOF_大/MISC/AUTPRINT.MRK"));
+        QVERIFY(QString::fromUtf8(readAll(QDir(result.path).filePath(LabOrderTexts::kNotesFile)))
+                    .contains(QStringLiteral("150（2 枚）")));
     }
 
     void write_nothingRegistered_makesNothing() {
@@ -340,6 +431,40 @@ private slots:
         QCOMPARE(result.message, LabOrderTexts::kNothingOrdered);
         QVERIFY(QDir(destination->path())
                     .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
+    // A card's DCIM and MISC go to the top of an empty drive or folder; one
+    // that holds anything (a camera's DCIM, say) is refused and left alone.
+    void writeCard_putsTheCardAtTheTopOfAnEmptyRootOnly() {
+        const std::atomic<bool> cancel{false};
+        const LabOrderResult order = write(planLabOrder(snapshot, {true, false}, made), cancel);
+        QVERIFY2(order.written, qPrintable(order.message));
+        const QString card = order.cards[0].folder;
+
+        QTemporaryDir used;
+        QVERIFY(QDir(used.path()).mkpath("DCIM/100CANON"));
+        const LabOrderCardResult refused = writeLabOrderCard(card, used.path(), cancel);
+        QVERIFY(refused.refused && !refused.written);
+        QVERIFY2(refused.message.contains("DCIM"), qPrintable(refused.message));
+        QCOMPARE(filesUnder(used.path()), (QStringList{"DCIM", "DCIM/100CANON"}));
+
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkdir("System Volume Information"));
+        const LabOrderCardResult written = writeLabOrderCard(card, root.path(), cancel);
+        QVERIFY2(written.written, qPrintable(written.message));
+        QCOMPARE(filesUnder(root.path()),
+                 (QStringList{"DCIM", "DCIM/100PICTR", "DCIM/100PICTR/PICT0005.JPG", "MISC",
+                              "MISC/AUTPRINT.MRK", "System Volume Information"}));
+        QCOMPARE(readAll(root.filePath("MISC/AUTPRINT.MRK")), readAll(card + "/MISC/AUTPRINT.MRK"));
+        QCOMPARE(readAll(root.filePath("DCIM/100PICTR/PICT0005.JPG")),
+                 readAll(snapshot.photoFiles[5]));
+
+        std::atomic<bool> stop{true};
+        QTemporaryDir cancelled;
+        const LabOrderCardResult none = writeLabOrderCard(card, cancelled.path(), stop);
+        QVERIFY(none.cancelled && !none.written);
+        QCOMPARE(none.message, LabOrderTexts::kCardCancelled);
+        QCOMPARE(filesUnder(cancelled.path()), QStringList());
     }
 };
 

@@ -22,7 +22,7 @@ private slots:
         if (!disk.mounted())
             QSKIP(qPrintable(disk.whyNotMounted()));
         QTemporaryDir photos;
-        LabOrderSnapshot snapshot{makeJob(), QVector<QString>(JobState::kMaxPhotoNumber + 1)};
+        LabOrderSnapshot snapshot{makeJob(), QVector<QString>(JobState::kMaxPhotoNumber + 1), {}};
         QString entry;
         for (int n = 1; n <= 40; ++n) {
             const QString path = photos.filePath(QStringLiteral("%1.jpg").arg(n));
