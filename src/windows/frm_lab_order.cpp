@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStandardPaths>
-#include <QThread>
 
 const QString frmLabOrder::kChooseDestination = QStringLiteral("ラボ出力を作るフォルダーの選択");
 const QString frmLabOrder::kChooseCardRoot =
@@ -34,7 +33,7 @@ const QString kNoCards = QStringLiteral("（DPOF のラボ出力を作ると、�
 }  // namespace
 
 frmLabOrder::frmLabOrder(RunContext& context)
-    : context_(context), ui(std::make_unique<Ui::frmLabOrder>()) {
+    : context_(context), ui(std::make_unique<Ui::frmLabOrder>()), work_(new BackgroundWork(this)) {
     ui->setupUi(this);
     ui->cmdMake->setAutoDefault(true);
     ui->cmdCancel->setAutoDefault(true);
@@ -47,32 +46,25 @@ frmLabOrder::frmLabOrder(RunContext& context)
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmLabOrder::cmdCancel_Click);
     connect(ui->cmdBrowse, &QPushButton::clicked, this, &frmLabOrder::cmdBrowse_Click);
     connect(ui->cmdWriteCard, &QPushButton::clicked, this, &frmLabOrder::cmdWriteCard_Click);
+    connect(work_, &BackgroundWork::progressed, ui->prgWork, &QProgressBar::setValue);
     connect(ui->chkDpof, &QCheckBox::toggled, this, &frmLabOrder::showForms);
     connect(ui->chkFolders, &QCheckBox::toggled, this, &frmLabOrder::showForms);
     showCards();
     showWorking(false);
 }
 
-frmLabOrder::~frmLabOrder() {
-    // The work stops at its next file and removes what it made.
-    if (worker_) {
-        cancel_->store(true);
-        worker_->wait();
-    }
-}
+// The work stops at its next file and removes what it made (BackgroundWork
+// waits for it).
+frmLabOrder::~frmLabOrder() = default;
 
 void frmLabOrder::stopWork() {
-    if (!worker_)
+    if (!work_->isRunning())
         return;
-    cancel_->store(true);
-    worker_->wait();
+    work_->stop();
     endWork();
 }
 
 void frmLabOrder::endWork() {
-    ++generation_;
-    worker_->deleteLater();
-    worker_ = nullptr;
     ui->prgWork->setRange(0, 1000);
     ui->prgWork->setValue(0);
     ui->cmdCancel->setEnabled(true);
@@ -91,7 +83,7 @@ void frmLabOrder::open() {
     show();
     raise();
     activateWindow();
-    if (!worker_)
+    if (!isWorking())
         ui->cmdMake->setFocus(Qt::OtherFocusReason);
 }
 
@@ -106,8 +98,8 @@ void frmLabOrder::keyPressEvent(QKeyEvent* event) {
 void frmLabOrder::closeEvent(QCloseEvent* event) {
     // Closed while working: the work is cancelled, and the window stays
     // until it has stopped and told the operator.
-    if (worker_) {
-        cancel_->store(true);
+    if (isWorking()) {
+        work_->cancel();
         event->ignore();
         return;
     }
@@ -126,7 +118,8 @@ QString frmLabOrder::startFolder() const {
 }
 
 void frmLabOrder::showForms() {
-    ui->cmdMake->setEnabled(!worker_ && (ui->chkDpof->isChecked() || ui->chkFolders->isChecked()));
+    ui->cmdMake->setEnabled(!isWorking() &&
+                            (ui->chkDpof->isChecked() || ui->chkFolders->isChecked()));
 }
 
 void frmLabOrder::showCards() {
@@ -137,8 +130,8 @@ void frmLabOrder::showCards() {
             card.folder);
     if (cards_.isEmpty())
         ui->cboCard->addItem(kNoCards);
-    ui->cboCard->setEnabled(!worker_ && !cards_.isEmpty());
-    ui->cmdWriteCard->setEnabled(!worker_ && !cards_.isEmpty());
+    ui->cboCard->setEnabled(!isWorking() && !cards_.isEmpty());
+    ui->cmdWriteCard->setEnabled(!isWorking() && !cards_.isEmpty());
 }
 
 void frmLabOrder::showWorking(bool working) {
@@ -159,40 +152,22 @@ void frmLabOrder::cmdBrowse_Click() {
 }
 
 void frmLabOrder::cmdCancel_Click() {
-    if (worker_) {
-        cancel_->store(true);
+    if (isWorking()) {
+        work_->cancel();
         ui->cmdCancel->setEnabled(false);
         return;
     }
     close();
 }
 
-void frmLabOrder::runInBackground(Task task, void (frmLabOrder::*done)()) {
-    cancel_ = std::make_shared<std::atomic<bool>>(false);
-    permille_ = std::make_shared<std::atomic<int>>(-1);
-    worker_ = QThread::create(
-        [task = std::move(task), cancel = cancel_, permille = permille_, window = this] {
-            task(*cancel, [&](int finished, int total) {
-                const int value = total > 0 ? int(qint64(finished) * 1000 / total) : 0;
-                // Told to the window when it moves, not at every file.
-                if (permille->exchange(value) != value)
-                    QMetaObject::invokeMethod(
-                        window, [window, value] { window->ui->prgWork->setValue(value); },
-                        Qt::QueuedConnection);
-            });
-        });
-    const int generation = ++generation_;
-    connect(worker_, &QThread::finished, this, [this, generation, done] {
-        if (generation == generation_)
-            (this->*done)();
-    });
+void frmLabOrder::runInBackground(BackgroundWork::Task task, void (frmLabOrder::*done)()) {
+    work_->start(std::move(task), [this, done] { (this->*done)(); });
     showWorking(true);
     ui->cmdCancel->setFocus(Qt::OtherFocusReason);
-    worker_->start();
 }
 
 void frmLabOrder::cmdMake_Click() {
-    if (worker_ || !ui->cmdMake->isEnabled())
+    if (isWorking() || !ui->cmdMake->isEnabled())
         return;
     const QString destination = QDir::fromNativeSeparators(ui->txtFolder->text().trimmed());
     if (destination.isEmpty() || !QFileInfo(destination).isDir()) {
@@ -224,14 +199,15 @@ void frmLabOrder::cmdMake_Click() {
     doubts_ = std::make_shared<QVector<PhotoDoubt>>();
     ui->prgWork->setRange(0, 0);
     runInBackground(
-        [ordered, doubts = doubts_](const std::atomic<bool>& cancel, const LabOrderProgress&) {
+        [ordered, doubts = doubts_](const std::atomic<bool>& cancel,
+                                    const BackgroundWork::Progress&) {
             *doubts = findPhotoDoubts(ordered, cancel);
         },
         &frmLabOrder::checkDone);
 }
 
 void frmLabOrder::checkDone() {
-    const bool cancelled = cancel_->load();
+    const bool cancelled = work_->isCancelled();
     endWork();
     if (cancelled) {
         LabOrderResult result;
@@ -280,7 +256,7 @@ void frmLabOrder::makeDone() {
 }
 
 void frmLabOrder::cmdWriteCard_Click() {
-    if (worker_ || cards_.isEmpty() || ui->cboCard->currentIndex() < 0)
+    if (isWorking() || cards_.isEmpty() || ui->cboCard->currentIndex() < 0)
         return;
     const QString card = ui->cboCard->currentData().toString();
     const QString root = context_.platform.chooseFolder(kChooseCardRoot, QString());

@@ -2,16 +2,14 @@
 #pragma once
 
 #include "domain/tools/lab_order.h"
+#include "windows/background_work.h"
 
-#include <atomic>
-#include <functional>
 #include <memory>
 
 #include <QString>
 #include <QVector>
 #include <QWidget>
 
-class QThread;
 struct RunContext;
 
 namespace Ui {
@@ -36,7 +34,7 @@ public:
     // Shows the window over the others.
     void open();
 
-    bool isWorking() const { return worker_ != nullptr; }
+    bool isWorking() const { return work_->isRunning(); }
 
     // Stops the work under way and waits until it has removed what it had
     // made (for closing the program); the operator is not told.
@@ -69,8 +67,7 @@ private:
     void cardDone();
     // Runs task on a thread of its own, then done here, on this one; the
     // progress it tells goes to the bar.
-    using Task = std::function<void(const std::atomic<bool>& cancel, const LabOrderProgress&)>;
-    void runInBackground(Task task, void (frmLabOrder::*done)());
+    void runInBackground(BackgroundWork::Task task, void (frmLabOrder::*done)());
     void endWork();
     void showWorking(bool working);
     void showForms();
@@ -81,10 +78,7 @@ private:
 
     RunContext& context_;
     std::unique_ptr<Ui::frmLabOrder> ui;
-    QThread* worker_ = nullptr;
-    int generation_ = 0;  // a work stopped does not come back to its done
-    std::shared_ptr<std::atomic<bool>> cancel_;
-    std::shared_ptr<std::atomic<int>> permille_;
+    BackgroundWork* work_;
     std::shared_ptr<LabOrderSnapshot> snapshot_;
     std::shared_ptr<QVector<PhotoDoubt>> doubts_;
     std::shared_ptr<LabOrderResult> result_;

@@ -33,11 +33,16 @@ const QString frmSampleSheet::kCancelledStatus =
     QStringLiteral("中止しました。見本写真は作られていません。");
 const QString frmSampleSheet::kDoneStatus = QStringLiteral("写真 %1 枚を %2 ページにしました。");
 const QString frmSampleSheet::kUnreadableStatus = QStringLiteral("（読めない写真 %1 枚）");
+const QString frmSampleSheet::kCheckingStatus = QStringLiteral("写真を確かめています…");
+const QString frmSampleSheet::kUnreadablePhotos =
+    QStringLiteral("読めなかった写真は、見本写真では写真のない枠になっています：\n%1");
+const QString frmSampleSheet::kWhatIsMade = QStringLiteral("見本写真");
 
 frmSampleSheet::frmSampleSheet(RunContext& context)
     : context_(context),
       ui(std::make_unique<Ui::frmSampleSheet>()),
-      reader_(std::make_unique<SampleSheetReader>()) {
+      reader_(std::make_unique<SampleSheetReader>()),
+      check_(new BackgroundWork(this)) {
     ui->setupUi(this);
     // Buttons pressed with Enter as with Space, like classic command buttons.
     ui->cmdMake->setAutoDefault(true);
@@ -78,7 +83,7 @@ SampleSheetOptions frmSampleSheet::options() const {
 }
 
 bool frmSampleSheet::isReading() const {
-    return reader_->isRunning();
+    return check_->isRunning() || reader_->isRunning();
 }
 
 void frmSampleSheet::keyPressEvent(QKeyEvent* event) {
@@ -129,12 +134,48 @@ void frmSampleSheet::cmdMake_Click() {
         context_.platform.showMessage(kNoPhotosInRange.arg(numbers.size()));
         return;
     }
+    // First the photos are looked at, on a thread of its own.
+    QVector<PhotoFiles> photos;
+    photos.reserve(layout_.photoCount());
+    for (const auto& page : std::as_const(layout_.pages))
+        for (const SampleSheetCell& cell : page)
+            photos.append({cell.number, folder.filesOf(cell.number)});
+    doubts_ = std::make_shared<QVector<PhotoDoubt>>();
+    setReading(true);
+    ui->prgReading->setRange(0, 0);
+    ui->lblStatus->setText(kCheckingStatus);
+    check_->start(
+        [photos, doubts = doubts_](const std::atomic<bool>& cancel,
+                                   const BackgroundWork::Progress&) {
+            *doubts = findPhotoDoubts(photos, cancel);
+        },
+        [this] { checkDone(); });
+}
+
+void frmSampleSheet::checkDone() {
+    if (check_->isCancelled()) {
+        setReading(false);
+        ui->lblStatus->setText(kCancelledStatus);
+        return;
+    }
+    // The focus on stopping: an Enter typed ahead makes nothing.
+    if (!doubts_->isEmpty() &&
+        context_.platform.askChoice(photoDoubtQuestion(*doubts_, kWhatIsMade),
+                                    {PhotoDoubtTexts::kGoOn, PhotoDoubtTexts::kStop}, 1, 1) != 0) {
+        setReading(false);
+        ui->lblStatus->setText(kCancelledStatus);
+        return;
+    }
+    startReading();
+}
+
+void frmSampleSheet::startReading() {
+    const PhotoFolder& folder = runPhotoFolder(context_);
     QVector<SampleSheetReader::Item> items;
     items.reserve(layout_.photoCount());
     for (const auto& page : std::as_const(layout_.pages))
         for (const SampleSheetCell& cell : page)
             items.append({cell.number, folder.fileOf(cell.number)});
-    setReading(true);
     showProgress(0, int(items.size()));
     reader_->start(items, sampleSheetPrintFit(layout_), spoolFolder_);
 }
@@ -150,6 +191,7 @@ void frmSampleSheet::cmdCancel_Click() {
 void frmSampleSheet::stopReading() {
     if (!isReading())
         return;
+    check_->stop();
     reader_->stop();
     setReading(false);
     ui->lblStatus->setText(kCancelledStatus);
@@ -185,6 +227,20 @@ void frmSampleSheet::readingFinished(bool written) {
     if (const int unreadable = photos->unreadableCount())
         status += kUnreadableStatus.arg(unreadable);
     ui->lblStatus->setText(status);
+    QStringList unreadable;
+    for (const auto& page : std::as_const(layout_.pages))
+        for (const SampleSheetCell& cell : page)
+            if (const SampleSheetPhotos::Photo* photo = photos->find(cell.number);
+                photo && photo->offset < 0)
+                unreadable << QStringLiteral("%1：%2").arg(cell.number).arg(photo->reason);
+    if (!unreadable.isEmpty()) {
+        constexpr int kListed = 20;
+        const qsizetype more = unreadable.size() - kListed;
+        unreadable = unreadable.mid(0, kListed);
+        if (more > 0)
+            unreadable << PhotoDoubtTexts::kMore.arg(more);
+        context_.platform.showMessage(kUnreadablePhotos.arg(unreadable.join(u'\n')));
+    }
     // The preview keeps the layout and the photos for as long as it is open,
     // after this window is gone too.
     context_.platform.previewReport(layout_.title,

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "domain/tools/photo_check.h"
 #include "domain/tools/sample_sheet.h"
+#include "windows/background_work.h"
 
 #include <memory>
 
@@ -18,8 +20,10 @@ class frmSampleSheet;
 // The sample sheets: the photos of the run's photo folder laid out on A4
 // pages with their numbers and sizes, to post at the school. The operator
 // picks the photos a page, the page's orientation and what becomes of the
-// photos outside every range; "作成" reads the photos in the background
-// (with the progress shown, "キャンセル" stopping it) and then opens the
+// photos outside every range; "作成" looks at the photos first (a number
+// with two files, a photo cut short: the operator is asked whether to go
+// on), reads them in the background (with the progress shown, "キャンセル"
+// stopping it, a photo that cannot be read named at the end) and then opens the
 // print preview, from which the sheets are printed or saved as a PDF. Kept
 // for the run once opened; "キャンセル" when nothing is being read, Esc and
 // the close box hide it (a reading under way is stopped).
@@ -49,6 +53,9 @@ public:
     static const QString kCancelledStatus;
     static const QString kDoneStatus;
     static const QString kUnreadableStatus;
+    static const QString kCheckingStatus;
+    static const QString kUnreadablePhotos;  // %1: the photos, a line each
+    static const QString kWhatIsMade;        // the question's %2
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -57,6 +64,8 @@ protected:
 private:
     void cmdMake_Click();
     void cmdCancel_Click();
+    void checkDone();
+    void startReading();
     void readingFinished(bool written);
     void showProgress(int done, int total);
     void setReading(bool reading);
@@ -65,6 +74,8 @@ private:
     RunContext& context_;
     std::unique_ptr<Ui::frmSampleSheet> ui;
     std::unique_ptr<SampleSheetReader> reader_;
+    BackgroundWork* check_;
+    std::shared_ptr<QVector<PhotoDoubt>> doubts_;
     SampleSheetLayout layout_;
     QString spoolFolder_;
     bool placed_ = false;

@@ -136,9 +136,18 @@ private Q_SLOTS:
             ->setChecked(true);
         control<QRadioButton>(&window, outOfRangeMarked ? "optOutMarked" : "optOutLeft")
             ->setChecked(true);
+        program->platform.choiceAnswers = {0};  // two files for 150: made all the same
         make(window);
         QTRY_COMPARE(program->platform.reportTitles, QStringList{QStringLiteral("見本写真")});
         QVERIFY(!window.isReading());
+        QCOMPARE(program->platform.choices.size(), 1);
+        QVERIFY(program->platform.choices[0].text.contains(
+            QStringLiteral("150：0150.jpg を使います（使わないファイル：IMG_0150.jpg）")));
+        // The photo that could not be decoded is named.
+        QCOMPARE(program->platform.messages.size(), 1);
+        QVERIFY2(program->platform.messages[0].startsWith(
+                     frmSampleSheet::kUnreadablePhotos.arg(QStringLiteral("8："))),
+                 qPrintable(program->platform.messages[0]));
         QVERIFY(control<QLabel>(&window, "lblStatus")
                     ->text()
                     .endsWith(frmSampleSheet::kUnreadableStatus.arg(1)));
@@ -201,10 +210,22 @@ private Q_SLOTS:
         frmSampleSheet& window = openSheets(*program);
         QTemporaryDir spool;
         window.setSpoolFolder(spool.filePath(QStringLiteral("gone")));  // no such folder
+        program->platform.choiceAnswers = {0};
         make(window);
         QTRY_COMPARE(program->platform.messages, QStringList{frmSampleSheet::kSpoolFailed});
         QVERIFY(!window.isReading());
         QVERIFY(control<QPushButton>(&window, "cmdMake")->isEnabled());
+        QVERIFY(program->platform.reportTitles.isEmpty());
+    }
+
+    void make_doubtfulPhotosStoppedAt_makesNothing() {
+        program->platform.fileAnswers << photos.path();
+        frmSampleSheet& window = openSheets(*program);
+        make(window);  // the question answered with Esc: stop
+        QTRY_COMPARE(program->platform.choices.size(), 1);
+        QTRY_VERIFY(!window.isReading());
+        QCOMPARE(control<QLabel>(&window, "lblStatus")->text(), frmSampleSheet::kCancelledStatus);
+        QTest::qWait(50);
         QVERIFY(program->platform.reportTitles.isEmpty());
     }
 
