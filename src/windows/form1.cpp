@@ -23,6 +23,7 @@
 #include "windows/report_commands.h"
 #include "windows/run_journal.h"
 #include "windows/run_photos.h"
+#include "windows/run_tools.h"
 #include "windows/window_registry.h"
 
 #include "ui_form1.h"
@@ -561,6 +562,19 @@ void Form1::refreshTotals() {
 }
 
 bool Form1::mayEndRun() {
+    // A tool at work is asked about first, and stopped only once the run
+    // is sure to end.
+    if (!mayStopRunTools(context_)) {
+        giveKeyingFocusBack();
+        return false;
+    }
+    if (!mayEndWithUnsavedWork())
+        return false;
+    stopRunTools(context_);
+    return true;
+}
+
+bool Form1::mayEndWithUnsavedWork() {
     if (!hasUnsavedWork(context_.job, context_.jobFile))
         return true;
     // The focus starts on going back: an Enter typed ahead must not end the

@@ -91,6 +91,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool mayEndWithUnsavedWork();
     // The constructor's steps: the controls' looks and keys, the menus'
     // separator names, the commands of the buttons and menu entries, and the
     // picture's paging and the copy count.

@@ -9,6 +9,7 @@
 #include "windows/fill_job_settings_controls.h"
 #include "windows/form1.h"
 #include "windows/frm_end.h"
+#include "windows/run_tools.h"
 #include "windows/setup_line_edit.h"
 #include "windows/window_registry.h"
 
@@ -203,6 +204,11 @@ void FrmFilm::Form_Activate() {
 }
 
 void FrmFilm::closeEvent(QCloseEvent* event) {
+    if (!mayStopRunTools(context_)) {
+        event->ignore();
+        return;
+    }
+    stopRunTools(context_);
     event->accept();
     context_.platform.endProgram();
 }

@@ -10,6 +10,7 @@
 #include "support/window_helpers.h"
 #include "windows/form1.h"
 #include "windows/frm_lab_order.h"
+#include "windows/run_tools.h"
 
 #include <memory>
 
@@ -102,6 +103,25 @@ private Q_SLOTS:
         }
         QVERIFY(window->isVisible());
         QCOMPARE(program->platform.choices.size(), 0);  // no photo worth a question
+    }
+
+    // Closing the program while the order is made asks first: waiting
+    // leaves it at work, stopping ends the run with nothing left behind.
+    void closeWhileMaking_asksToWaitOrStop() {
+        openFromMenu();
+        auto* form = program->windows.find<Form1>();
+        QTest::mouseClick(control<QPushButton>(window, "cmdMake"), Qt::LeftButton);
+        program->platform.choiceAnswers = {0};  // 待つ
+        QVERIFY(!form->mayEndRun());
+        QCOMPARE(program->platform.choices.size(), 1);
+        QCOMPARE(program->platform.choices[0].text,
+                 RunToolsTexts::kWorking.arg(RunToolsTexts::kLabOrder));
+        QVERIFY(window->isWorking());
+
+        program->platform.choiceAnswers = {1, 1};  // 中止して終了; end without saving
+        QVERIFY(form->mayEndRun());
+        QVERIFY(!window->isWorking());
+        QCOMPARE(made(), QStringList());
     }
 
     // Photo 5 cut short and a second file for 6: asked first; stopping
