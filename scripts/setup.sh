@@ -17,6 +17,7 @@ packages=(
   python3
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
   dosfstools  # a FAT disk image for the save tests
+  xfsprogs    # an XFS disk image, whose reflinks the lab order uses
 )
 
 installed() {

@@ -96,41 +96,47 @@ private:
     QString why_;
 };
 
-// A FAT file system in an image file, mounted over a fresh temporary folder
-// by the kernel and unmounted when it goes: two-second times, file numbers
-// that are not the disk's own, no hard links. When it cannot be made or
-// mounted (mounting needs root, and a kernel with FAT), whyNotMounted()
-// says why. (fusefat is no stand-in: it refuses renames to long names.)
-class FatImage {
+// A file system in an image file, mounted over a fresh temporary folder by
+// the kernel and unmounted when it goes. FAT: two-second times, file
+// numbers that are not the disk's own, no hard links. XFS: reflinks, files
+// sharing their blocks. When it cannot be made or mounted (mounting needs
+// root, and a kernel with the file system), whyNotMounted() says why.
+// (fusefat is no stand-in: it refuses renames to long names.)
+class DiskImage {
 public:
-    FatImage() {
+    enum class Kind { Fat, Xfs };
+
+    explicit DiskImage(Kind kind) {
         if (!dir_.isValid() || !image_.isValid()) {
             why_ = QStringLiteral("no temporary folder for the image");
             return;
         }
-        const QString image = image_.filePath(QStringLiteral("fat.img"));
+        const bool fat = kind == Kind::Fat;
+        const QString image = image_.filePath(QStringLiteral("disk.img"));
         QFile file(image);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(16 * 1024 * 1024)) {
-            why_ = QStringLiteral("no room for a 16 MiB image");
+        // Sparse: XFS takes no less than 300 MiB.
+        if (!file.open(QIODevice::WriteOnly) || !file.resize((fat ? 16 : 320) * 1024 * 1024)) {
+            why_ = QStringLiteral("no room for the image");
             return;
         }
         file.close();
-        if (!run(QStringLiteral("mkfs.vfat"),
-                 {QStringLiteral("-F"), QStringLiteral("16"), image})) {
-            why_ = QStringLiteral("mkfs.vfat (dosfstools) could not make the image: ") + output_;
+        const QString mkfs = fat ? QStringLiteral("mkfs.vfat") : QStringLiteral("mkfs.xfs");
+        if (!run(mkfs, fat ? QStringList{QStringLiteral("-F"), QStringLiteral("16"), image}
+                           : QStringList{QStringLiteral("-q"), image})) {
+            why_ = mkfs + QStringLiteral(" could not make the image: ") + output_;
             return;
         }
         if (!run(QStringLiteral("mount"),
-                 {QStringLiteral("-t"), QStringLiteral("vfat"), QStringLiteral("-o"),
-                  QStringLiteral("loop"), image, dir_.path()})) {
-            why_ = QStringLiteral("the FAT image could not be mounted: ") + output_;
+                 {QStringLiteral("-t"), fat ? QStringLiteral("vfat") : QStringLiteral("xfs"),
+                  QStringLiteral("-o"), QStringLiteral("loop"), image, dir_.path()})) {
+            why_ = QStringLiteral("the image could not be mounted: ") + output_;
             return;
         }
         mounted_ = true;
     }
-    FatImage(const FatImage&) = delete;
-    FatImage& operator=(const FatImage&) = delete;
-    ~FatImage() {
+    DiskImage(const DiskImage&) = delete;
+    DiskImage& operator=(const DiskImage&) = delete;
+    ~DiskImage() {
         if (mounted_)
             run(QStringLiteral("umount"), {QStringLiteral("-l"), dir_.path()});
     }
@@ -138,6 +144,7 @@ public:
     bool mounted() const { return mounted_; }
     QString whyNotMounted() const { return why_; }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
+    QString path() const { return dir_.path(); }
 
 private:
     bool run(const QString& program, const QStringList& arguments) {

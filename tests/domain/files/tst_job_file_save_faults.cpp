@@ -587,7 +587,7 @@ void TestJobFileSaveFaults::killedMidSave_fileWholeAndLeftoversCleared() {
 // every stamp as it was, and the second save of this program's own file
 // must not be taken for another program's.
 void TestJobFileSaveFaults::fatDisk_savesAgainAndSeesASameSecondRewrite() {
-    FatImage fat;
+    DiskImage fat(DiskImage::Kind::Fat);
     if (!fat.mounted())
         QSKIP(qPrintable(fat.whyNotMounted()));
     const auto fileBytes = [](const QString& path) {

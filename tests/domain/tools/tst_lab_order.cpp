@@ -351,6 +351,12 @@ private slots:
             QVERIFY2(!originals.contains(fileStamp(put).identity), qPrintable(file.target));
             QCOMPARE(readAll(put), readAll(file.source));
         }
+        // A retoucher saving into the order changes the order's file only.
+        const QByteArray original = readAll(snapshot.photoFiles[5]);
+        QFile retouched(QDir(result.path).filePath("大/0005_4枚.jpg"));
+        QVERIFY(retouched.open(QIODevice::ReadWrite) && retouched.write("retouched") == 9);
+        retouched.close();
+        QCOMPARE(readAll(snapshot.photoFiles[5]), original);
         QCOMPARE(result.cloned + result.copied, int(plan.files.size()));
         if (LabOrderCopying(copying) == LabOrderCopying::CopyAlways)
             QCOMPARE(result.cloned, 0);

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The lab order on a disk that fills up part way: the photos are on another
-// file system (so they are copied, links being refused across devices), the
-// order folder goes on a small tmpfs. Nothing is left there, and the
-// operator is told that the disk is full.
+// file system, the order folder goes on a small tmpfs. Nothing is left
+// there, and the operator is told that the disk is full. On XFS the photos
+// are reflinked: files of their own that share the photos' blocks.
 
 #include "domain/files/file_write_texts.h"
+#include "domain/files/system_files.h"
 #include "domain/tools/lab_order.h"
 #include "support/job_builder.h"
 #include "support/posix_faults_fixture.h"
@@ -46,6 +47,39 @@ private slots:
         QCOMPARE(
             QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList());
+    }
+
+    void write_onXfs_reflinksFilesOfTheirOwn() {
+        DiskImage xfs(DiskImage::Kind::Xfs);
+        if (!xfs.mounted())
+            QSKIP(qPrintable(xfs.whyNotMounted()));
+        LabOrderSnapshot snapshot{makeJob(), QVector<QString>(JobState::kMaxPhotoNumber + 1), {}};
+        const QString photo = xfs.filePath(QStringLiteral("0005.jpg"));
+        QFile file(photo);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray bytes = "\xFF\xD8\xFF" + QByteArray(256 * 1024, 'p') + "\xFF\xD9";
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        snapshot.photoFiles[5] = photo;
+        snapshot.job.personRecords[1] =
+            personRecordText(1, QStringLiteral("5 "), QStringLiteral("0 "));
+        snapshot.job.personCount = 1;
+
+        const std::atomic<bool> cancel{false};
+        const LabOrderResult result = writeLabOrder(
+            planLabOrder(snapshot, {}, QDateTime::currentDateTime()), xfs.path(), cancel);
+        QVERIFY2(result.written, qPrintable(result.message));
+        QCOMPARE(result.cloned, 2);
+        QCOMPARE(result.copied, 0);
+        QFile order(QDir(result.path).filePath(QStringLiteral("大/0005_1枚.jpg")));
+        QVERIFY(order.open(QIODevice::ReadWrite));
+        QCOMPARE(order.readAll(), bytes);
+        QVERIFY(order.seek(0) && order.write("retouched") == 9);
+        order.close();
+        QVERIFY(fileStamp(order.fileName()).identity != fileStamp(photo).identity);
+        QFile original(photo);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), bytes);
     }
 };
 
