@@ -105,6 +105,27 @@ private Q_SLOTS:
         QCOMPARE(program->platform.choices.size(), 0);  // no photo worth a question
     }
 
+    // The folder proposed is one that exists: the documents folder when
+    // there is one, else the home folder (no job file was loaded).
+    void destination_proposedFolderExists() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows takes the home and documents folders from the user's profile, not HOME");
+#endif
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", dir->path().toLocal8Bit());
+        const auto proposed = [this] {
+            program = std::make_unique<Program<FakePlatform>>();
+            return control<QLineEdit>(&program->windows.get<frmLabOrder>(), "txtFolder")->text();
+        };
+        const QString withoutDocuments = proposed();
+        QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("Documents"))));
+        const QString withDocuments = proposed();
+        qputenv("HOME", home);
+        QCOMPARE(withoutDocuments, QDir::toNativeSeparators(dir->path()));
+        QCOMPARE(withDocuments,
+                 QDir::toNativeSeparators(dir->filePath(QStringLiteral("Documents"))));
+    }
+
     // Closing the program while the order is made asks first: waiting
     // leaves it at work, stopping ends the run with nothing left behind.
     void closeWhileMaking_asksToWaitOrStop() {
