@@ -3,6 +3,7 @@
 
 #include "domain/entry/order_entry.h"
 #include "domain/platform/platform_relay.h"
+#include "windows/input_keys.h"
 
 #include <memory>
 
@@ -10,6 +11,8 @@
 #include <QPointer>
 #include <QStringList>
 
+struct ChangingLabels;
+struct GlyphImages;
 struct JournalContents;
 struct JournalEntry;
 struct RunContext;
@@ -131,21 +134,10 @@ private:
     OrderEntry engine_;
     InputDisplay shown_;  // what the controls show (its picture aside)
     bool shownOnce_ = false;
-    struct GlyphImages;
     std::unique_ptr<GlyphImages> typedNumberGlyphs_;
-    struct ChangingLabels;
     std::unique_ptr<ChangingLabels> changingLabels_;
     bool activatedOnce_ = false;
 };
-
-// The character code a key event stands for on the input screen, the way
-// the classic key-press event gives it: Enter (main or keypad) 13, Back
-// Space 8, Esc 27, printable characters their code; keypad keys act like the
-// main keyboard's. 0 when the key is no character (arrows, Shift, F1 ...).
-int keyAsciiOf(const QKeyEvent& event);
-
-// The classic key code of the arrow keys (Up 38, Down 40); 0 for others.
-int keyCodeOf(const QKeyEvent& event);
 
 // The question before a run with unsaved work ends, and its answers.
 namespace Form1Texts {

@@ -15,9 +15,7 @@ class QPaintDevice;
 // The page the reports are designed for: A4 portrait with 15 mm margins.
 QPageLayout reportPageLayout();
 
-namespace ReportRendering {
-class Layout;
-}
+class ReportLayout;
 
 // A report over as many pages as it needs: the job header line and "page /
 // pages" on every page, the title, the job header block and its rule on
@@ -47,12 +45,12 @@ public:
 
 private:
     friend int paintReport(const ReportDocument& document, QPagedPaintDevice* device);
-    const ReportRendering::Layout& laidOut(QPaintDevice* device, QSize size, int dpi);
-    const ReportRendering::Layout& shownLayout();
+    const ReportLayout& laidOut(QPaintDevice* device, QSize size, int dpi);
+    const ReportLayout& shownLayout();
     int printOn(QPagedPaintDevice* device, int& pageCount);
 
     ReportDocument document_;
-    std::unique_ptr<ReportRendering::Layout> layout_;
+    std::unique_ptr<ReportLayout> layout_;
 };
 
 // Paints the whole report onto a printer or PDF writer (any paged device
