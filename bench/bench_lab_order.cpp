@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         snapshot.photoFiles[n] = path;
     }
 
-    // What the keys' thread does when the command starts: the job and the
+    // What the GUI thread does when the command starts: the job and the
     // photo of every number, from the run's photo folder.
     PhotoFolder folder({QStringLiteral("jpg")});
     if (!folder.open(photos))
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     timer.start();
     const LabOrderSnapshot taken =
         takeLabOrderSnapshot(snapshot.job, [&folder](int number) { return folder.fileOf(number); });
-    std::printf("snapshot on the keys' thread: %.2f ms (%d photos in the folder)\n",
+    std::printf("snapshot on the GUI thread: %.2f ms (%d photos in the folder)\n",
                 timer.nsecsElapsed() / 1e6, folder.photoCount());
     if (taken.photoFiles != snapshot.photoFiles)
         return 2;

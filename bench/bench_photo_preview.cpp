@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
 
     // 1. The index of a folder of 20,000 files, two cameras' 10,000 photos
     // each under its own name. The folder read again after a change is
-    // read on a thread of its own: timed are the call on the keys' thread,
+    // read on a thread of its own: timed are the call on the GUI thread,
     // the handing over of the new index there, and the time until it is in.
     {
         QTemporaryDir temp;
@@ -141,7 +141,7 @@ int main(int argc, char* argv[]) {
             triggerCpu.push_back(threadMs() - cpu);
             triggers.push_back(msSince(start));
             // Events delivered as they come: the delivery that brings the
-            // index is the time the keys' thread spends taking it over.
+            // index is the time the GUI thread spends taking it over.
             while (!arrived) {
                 const auto delivery = Clock::now();
                 cpu = threadMs();
@@ -157,9 +157,9 @@ int main(int argc, char* argv[]) {
         }
         std::printf("folder of 20000 files (10000 photos)\n");
         report("index (open)", opens);
-        report("read again: the call, keys' thread", triggers);
+        report("read again: the call, GUI thread", triggers);
         report("  its processor time", triggerCpu);
-        report("read again: taking the index, keys' thread", handovers);
+        report("read again: taking the index, GUI thread", handovers);
         report("  its processor time", handoverCpu);
         report("read again: until the index is in", arrivals);
     }

@@ -184,7 +184,7 @@ void frmLabOrder::cmdMake_Click() {
         return;
     }
 
-    // Taken here, on the keys' thread: the operator may go on keying.
+    // Taken here, on the GUI thread: the operator may go on keying.
     snapshot_ = std::make_shared<LabOrderSnapshot>(takeLabOrderSnapshot(
         context_.job, [&photos](int number) { return photos.fileOf(number); }));
     forms_.dpof = ui->chkDpof->isChecked();

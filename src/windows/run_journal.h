@@ -15,7 +15,7 @@ struct RunContext;
 // showing, the operator is told once by a message), and the journal starts
 // again from the job as it is at the next close of a pupil or save. A sync
 // to the disk, made by the journal's own thread, that fails is told the
-// same way, on the keys' thread from its event loop, a moment after the
+// same way, on the GUI thread from its event loop, a moment after the
 // close that asked for it.
 void recordInJournal(RunContext& context, const JournalEntry& entry);
 

@@ -142,7 +142,7 @@ void SampleSheetReader::start(const QVector<Item>& items, QSize printFit,
 
     const int generation = ++generation_;
     thread_ = QThread::create([work = work_] {
-        // Low, not idle, priority: the keys' thread comes first, but the
+        // Low, not idle, priority: the GUI thread comes first, but the
         // sheets still come while another program keeps the processors busy.
         SystemFiles::lowerThreadPriority();
         work->run();

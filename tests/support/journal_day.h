@@ -51,7 +51,7 @@ inline JobState keyedStraight(const QString& keys) {
 // is written to the journal, then carried out.
 class JournaledDay {
 public:
-    // sync: how the journal is forced to the disk (a test's, or the system's).
+    // sync: how the journal is synced (a test's fake, or the system's fsync).
     explicit JournaledDay(const QString& path, JournalSync::SyncCall sync = {})
         : engine(job, platform), writer(std::move(sync)) {
         job = makeJob();

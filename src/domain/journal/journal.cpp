@@ -449,8 +449,8 @@ void JournalWriter::write(quint8 kind, const QByteArray& payload, bool sync) {
 void JournalWriter::record(const JournalEntry& entry) {
     if (entry.mayChangeJob())
         unsaved_ = true;
-    // A close of a pupil, finishing, corrections and combines are forced to
-    // the disk, by the sync thread.
+    // A close of a pupil, finishing, corrections and combines are synced
+    // (fsync), by the sync thread.
     write(quint8(entry.kind), entryData(entry), entry.isSyncPoint());
 }
 

@@ -59,7 +59,7 @@ struct JournalEntry {
     bool isCorrection() const;
     // Whether the entry carries the two texts (a correction, a job file).
     bool hasTexts() const;
-    // Whether the entry is forced to the disk as soon as it is written: a
+    // Whether the entry is synced (fsync) as soon as it is written: a
     // close of a pupil, finishing, a correction, a combine, a job file.
     bool isSyncPoint() const;
 
@@ -148,10 +148,10 @@ bool makePrivateFolder(const QString& folder);
 // thread that calls, before the work it records is carried out, so a crash
 // of the program, or its process killed, loses nothing written: the system
 // holds it. At every close of a pupil, finishing, correction, combine, save
-// mark and job file the file is also forced to the disk, in order, by a
+// mark and job file the file is also synced (fsync), in order, by a
 // thread of its own (JournalSync): the close returns without waiting for
 // the disk, and its pupil is on the disk a sync's time after the key was
-// handled and repainted (a few milliseconds in all, see README). So a power
+// handled and repainted (a few milliseconds in all, see docs/performance.md). So a power
 // cut loses at most the open pupil and what was closed in the last few
 // milliseconds before it (while one sync runs, the closes that follow wait
 // for the next, which covers them all).
@@ -167,7 +167,7 @@ bool makePrivateFolder(const QString& folder);
 // asked for, and ends the sync thread.
 class JournalWriter {
 public:
-    // sync: how the file is forced to the disk; SystemFiles::syncData
+    // sync: how the file is synced (fsync); SystemFiles::syncData
     // when none is given.
     explicit JournalWriter(JournalSync::SyncCall sync = {});
     JournalWriter(const JournalWriter&) = delete;

@@ -43,7 +43,7 @@ struct LabOrderForms {
     bool plainFolders = true;  // 大/, 中/, 小/ and the CSV
 };
 
-// What the order is made from, taken on the keys' thread when the command
+// What the order is made from, taken on the GUI thread when the command
 // starts: the job as it stands and the photo file of every number.
 struct LabOrderSnapshot {
     JobState job;

@@ -99,7 +99,7 @@ private:
         std::shared_ptr<const Names> names;  // the index before when unchanged
         bool differs = false;
     };
-    // Compared with the index before where it is read: the keys' thread
+    // Compared with the index before where it is read: the GUI thread
     // only swaps the two, and lets the old one go on the reading thread.
     static Index read(const QString& path, const QStringList& suffixes,
                       const std::shared_ptr<const Names>& before);

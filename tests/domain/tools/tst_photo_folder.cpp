@@ -18,7 +18,7 @@ void touch(const QDir& dir, const QString& name) {
 }
 
 // The processor time this thread has taken, in milliseconds: what the
-// thread handling the keys spends, whatever else the machine is doing.
+// GUI thread spends, whatever else the machine is doing.
 double threadMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
