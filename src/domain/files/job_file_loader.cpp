@@ -3,6 +3,7 @@
 
 #include "domain/entry/job_setup.h"
 #include "domain/files/cp932.h"
+#include "domain/files/file_write_texts.h"
 #include "domain/files/system_files.h"
 
 #include <algorithm>
@@ -58,6 +59,8 @@ QString reasonText(JobFileLoadResult::Reason reason) {
             return QStringLiteral("ファイルを開けません");
         case Reason::NotAFile:
             return QStringLiteral("通常のファイルではありません");
+        case Reason::InUse:
+            return QStringLiteral("ほかのプログラムがファイルを開いたままにしています");
         case Reason::TooLarge:
             return QStringLiteral("ファイルが大きすぎます");
         case Reason::ReadError:
@@ -620,12 +623,30 @@ JobFileLoadResult tooLarge(qint64 size, qint64 maxBytes) {
     return result;
 }
 
+// A file another program holds open: in the save's words for it, which
+// say what to do as well.
+QString inUseText(const QString& path) {
+    FileWriteTexts::WriteWording opening;
+    opening.verb = QStringLiteral("開い");
+    return JobFileLoadMessages::kCannotOpen.arg(path) + u'\n' + FileWriteTexts::kInUse + u'\n' +
+           FileWriteTexts::closeAndRetryText(opening);
+}
+
 JobFileLoadResult cannotOpen(Reason reason, const QString& path) {
+    using namespace JobFileLoadMessages;
     JobFileLoadResult result;
     result.reason = reason;
-    result.message = (reason == Reason::NotAFile ? JobFileLoadMessages::kNotAFile
-                                                 : JobFileLoadMessages::kCannotOpen)
-                         .arg(path);
+    switch (reason) {
+        case Reason::NotAFile:
+            result.message = kNotAFile.arg(path);
+            break;
+        case Reason::InUse:
+            result.message = inUseText(path);
+            break;
+        default:
+            result.message = kCannotOpen.arg(path);
+            break;
+    }
     return result;
 }
 
@@ -640,6 +661,8 @@ Reason openRegularFile(const QString& path, QFile& file) {
             return Reason::None;
         case SystemFiles::Opened::NotAFile:
             return Reason::NotAFile;
+        case SystemFiles::Opened::InUse:
+            return Reason::InUse;
         case SystemFiles::Opened::CannotOpen:
             break;
     }

@@ -23,6 +23,7 @@ struct JobFileLoadResult {
         None,
         CannotOpen,         // the file could not be opened
         NotAFile,           // a folder, a named pipe, a device: only files are read
+        InUse,              // another program holds the file open and lets nobody read it
         TooLarge,           // the file is far larger than any job file; not read
         ReadError,          // the device failed while being read
         EndOfFile,          // the file ends before the field

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <QDateTime>
 #include <QFile>
@@ -165,7 +166,12 @@ quint32 currentUser();
 // folder holds; 0 or less where it cannot be asked.
 long longestNameIn(const QString& folder);
 
-enum class Opened { Yes, CannotOpen, NotAFile };
+enum class Opened {
+    Yes,
+    CannotOpen,
+    NotAFile,
+    InUse,  // another program holds it open and lets nobody read it (Windows)
+};
 
 // Opens the file at path into file for reading when it is a regular file,
 // without waiting on the way (a named pipe would wait for a writer).
@@ -251,3 +257,14 @@ private:
 void ignoreFileSizeSignal();
 
 }  // namespace SystemFiles
+
+#ifdef Q_OS_WIN
+namespace SystemFiles::detail {
+
+// The path as the wide-character calls take it: an absolute one of 248
+// characters or more, which CreateDirectoryW refuses otherwise, in the
+// "\\?\" form ("\\?\UNC\" for a share); any other as it is.
+std::wstring nativePath(const QString& path);
+
+}  // namespace SystemFiles::detail
+#endif

@@ -19,22 +19,21 @@
 #include <io.h>
 #include <stdlib.h>
 #include <windows.h>
+#include <winioctl.h>
 
-namespace {
+namespace SystemFiles::detail {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// From this length on a path is given the "\\?\" form. CreateDirectoryW
+// takes no more than MAX_PATH less the 12 characters of an 8.3 name, which
+// the folder must leave room for; every other call takes up to MAX_PATH.
+constexpr qsizetype kLongFormFrom = MAX_PATH - 12;
 
-// ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack. NTFS's own quotas
-// answer with ERROR_DISK_FULL.
-constexpr DWORD kDiskQuotaExceeded = 1295;
-
-// The path as the wide-character calls take it. An absolute path longer than
-// the old limit is given the "\\?\" form, which the system takes up to
-// 32767 characters long (as QFile does); any other is left as the user gave
-// it.
+// Absolute paths from kLongFormFrom characters on in the "\\?\" form, which
+// the system takes up to 32767 characters long (as QFile does); any other as
+// the user gave it.
 std::wstring nativePath(const QString& path) {
     QString native = QDir::toNativeSeparators(path);
-    if (native.size() >= MAX_PATH && !native.startsWith(u"\\\\?\\") &&
+    if (native.size() >= kLongFormFrom && !native.startsWith(u"\\\\?\\") &&
         !native.startsWith(u"\\\\.\\")) {
         native = QDir::toNativeSeparators(QDir::cleanPath(path));
         if (native.startsWith(u"\\\\"))
@@ -44,6 +43,43 @@ std::wstring nativePath(const QString& path) {
     }
     return native.toStdWString();
 }
+
+}  // namespace SystemFiles::detail
+
+namespace {
+
+using SystemFiles::detail::nativePath;
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// ERROR_DISK_QUOTA_EXCEEDED, which MinGW's headers lack. NTFS's own quotas
+// answer with ERROR_DISK_FULL.
+constexpr DWORD kDiskQuotaExceeded = 1295;
+
+// Block cloning, which MinGW's headers lack: the volume's flag
+// (FILE_SUPPORTS_BLOCK_REFCOUNTING), the request that makes a range of one
+// file share the clusters of another (FSCTL_DUPLICATE_EXTENTS_TO_FILE, with
+// DUPLICATE_EXTENTS_DATA), and the one that tells a file's integrity
+// streams and the volume's cluster size (FSCTL_GET_INTEGRITY_INFORMATION,
+// answered with FSCTL_GET_INTEGRITY_INFORMATION_BUFFER).
+constexpr DWORD kSupportsBlockRefcounting = 0x08000000;
+constexpr DWORD kDuplicateExtentsToFile =
+    CTL_CODE(FILE_DEVICE_FILE_SYSTEM, 209, METHOD_BUFFERED, FILE_WRITE_DATA);
+constexpr DWORD kGetIntegrityInformation =
+    CTL_CODE(FILE_DEVICE_FILE_SYSTEM, 159, METHOD_BUFFERED, FILE_ANY_ACCESS);
+struct DuplicateExtentsData {
+    HANDLE fileHandle;
+    LARGE_INTEGER sourceFileOffset;
+    LARGE_INTEGER targetFileOffset;
+    LARGE_INTEGER byteCount;
+};
+struct IntegrityInformation {
+    WORD checksumAlgorithm;
+    WORD reserved;
+    DWORD flags;
+    DWORD checksumChunkSizeInBytes;
+    DWORD clusterSizeInBytes;
+};
 
 // Whether the last name of path is one the system keeps for a device (CON,
 // NUL, COM1 and the rest): with or without an extension, in any case and
@@ -81,6 +117,14 @@ bool lastNameTooLong(const QString& path) {
     constexpr qsizetype kLongestName = 255;
     const QString native = QDir::toNativeSeparators(path);
     return native.size() - (native.lastIndexOf(u'\\') + 1) > kLongestName;
+}
+
+// Whether a folder (or a link to one) is at path: such a name opens only
+// with FILE_FLAG_BACKUP_SEMANTICS, and fails otherwise as if it were
+// refused.
+bool isFolderAt(const QString& path) {
+    const DWORD attributes = ::GetFileAttributesW(nativePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A failure the system gave no number for.
@@ -321,6 +365,92 @@ int makeLink(const QString& existing, const QString& newName) {
                : lastError();
 }
 
+int cloneFile(int fromDescriptor, int toDescriptor) {
+    const HANDLE from = handleOf(fromDescriptor);
+    const HANDLE to = handleOf(toDescriptor);
+    if (from == INVALID_HANDLE_VALUE || to == INVALID_HANDLE_VALUE)
+        return int(ERROR_INVALID_HANDLE);
+    // Only a volume whose clusters several files may share (ReFS) clones,
+    // and only between two files on it.
+    DWORD fromVolume = 0;
+    DWORD toVolume = 0;
+    DWORD flags = 0;
+    if (!::GetVolumeInformationByHandleW(from, nullptr, 0, &fromVolume, nullptr, nullptr, nullptr,
+                                         0) ||
+        !::GetVolumeInformationByHandleW(to, nullptr, 0, &toVolume, nullptr, &flags, nullptr, 0) ||
+        !(flags & kSupportsBlockRefcounting))
+        return int(ERROR_NOT_SUPPORTED);
+    if (fromVolume != toVolume)
+        return int(ERROR_NOT_SAME_DEVICE);
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(from, FileStandardInfo, &standard, sizeof standard) ||
+        !::GetFileInformationByHandleEx(from, FileBasicInfo, &basic, sizeof basic))
+        return lastError();
+    const qint64 size = standard.EndOfFile.QuadPart;
+    if (size == 0)
+        return 0;
+    // Both files keep checksums of their contents (integrity streams), or
+    // neither does. The ranges begin and end on the volume's clusters.
+    IntegrityInformation source{};
+    IntegrityInformation target{};
+    DWORD returned = 0;
+    if (!::DeviceIoControl(from, kGetIntegrityInformation, nullptr, 0, &source, sizeof source,
+                           &returned, nullptr) ||
+        !::DeviceIoControl(to, kGetIntegrityInformation, nullptr, 0, &target, sizeof target,
+                           &returned, nullptr))
+        return lastError();
+    // Each request under 4 GB: a multiple of any cluster ReFS has (4 or 64 KB).
+    constexpr qint64 kPiece = qint64(1) << 30;
+    const qint64 cluster = source.clusterSizeInBytes;
+    if (source.checksumAlgorithm != target.checksumAlgorithm || cluster <= 0 ||
+        (cluster & (cluster - 1)) != 0 || cluster > kPiece)
+        return int(ERROR_NOT_SUPPORTED);
+    // A sparse file's clusters go only into a sparse file.
+    if ((basic.FileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) &&
+        !::DeviceIoControl(to, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr))
+        return lastError();
+    // The clusters go only within the file's end: it is made as long as the
+    // source first. The last cluster is taken whole, past the end of both.
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = size;
+    if (!::SetFileInformationByHandle(to, FileEndOfFileInfo, &end, sizeof end))
+        return lastError();
+    const qint64 clusters = (size + cluster - 1) / cluster * cluster;
+    for (qint64 at = 0; at < clusters; at += kPiece) {
+        DuplicateExtentsData range{};
+        range.fileHandle = from;
+        range.sourceFileOffset.QuadPart = at;
+        range.targetFileOffset.QuadPart = at;
+        range.byteCount.QuadPart = std::min(kPiece, clusters - at);
+        if (!::DeviceIoControl(to, kDuplicateExtentsToFile, &range, sizeof range, nullptr, 0,
+                               &returned, nullptr)) {
+            // Empty again, for the caller to copy into.
+            const int error = lastError();
+            FILE_END_OF_FILE_INFO empty{};
+            ::SetFileInformationByHandle(to, FileEndOfFileInfo, &empty, sizeof empty);
+            return error;
+        }
+    }
+    return 0;
+}
+
+bool cloneUnsupported(int error) {
+    // A volume other than ReFS, or one that does not share clusters, answers
+    // ERROR_INVALID_FUNCTION or ERROR_NOT_SUPPORTED (cloneFile's own
+    // answer too); a source on another volume, ERROR_INVALID_PARAMETER.
+    switch (DWORD(error)) {
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION:
+        case ERROR_INVALID_PARAMETER:
+        case ERROR_NOT_SAME_DEVICE:
+        case ERROR_CALL_NOT_IMPLEMENTED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 int renameOver(const QString& from, const QString& to) {
     // Through to the disk before it returns: the rename is as sure as a
     // folder's fsync makes it on Linux. A virus checker or the search
@@ -366,6 +496,26 @@ int renameNew(const QString& from, const QString& to) {
 
 namespace {
 
+int removeTreeAt(const QString& path);
+
+// Removes the entry at path, whose attributes (GetFileAttributesW,
+// FindFirstFileW) are those of the entry itself, a link's own and not its
+// target's. A reparse point is never gone into: a symbolic link or a
+// junction leads to a folder elsewhere, whose entries are not this tree's.
+// RemoveDirectoryW removes the folder's link or junction alone, and
+// DeleteFileW a file's symbolic link.
+int removeEntry(const QString& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesW(nativePath(path).c_str(),
+                             attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return removeTreeAt(path);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return ::RemoveDirectoryW(nativePath(path).c_str()) ? 0 : lastError();
+    return ::DeleteFileW(nativePath(path).c_str()) ? 0 : lastError();
+}
+
+// Removes the folder at path and everything in it.
 int removeTreeAt(const QString& path) {
     int first = 0;
     const auto keep = [&first](int error) {
@@ -377,20 +527,8 @@ int removeTreeAt(const QString& path) {
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const QString name = QString::fromWCharArray(found.cFileName);
-            if (name == u"." || name == u"..")
-                continue;
-            const QString entry = path + u'/' + name;
-            const DWORD attributes = found.dwFileAttributes;
-            if (attributes & FILE_ATTRIBUTE_READONLY)
-                ::SetFileAttributesW(nativePath(entry).c_str(),
-                                     attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                keep(removeTreeAt(entry));
-            else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                keep(::RemoveDirectoryW(nativePath(entry).c_str()) ? 0 : lastError());
-            else
-                keep(::DeleteFileW(nativePath(entry).c_str()) ? 0 : lastError());
+            if (name != u"." && name != u"..")
+                keep(removeEntry(path + u'/' + name, found.dwFileAttributes));
         } while (::FindNextFileW(search, &found));
         ::FindClose(search);
     } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
@@ -404,7 +542,12 @@ int removeTreeAt(const QString& path) {
 }  // namespace
 
 int removeTree(const QString& path) {
-    return removeTreeAt(path);
+    // path itself may be a link or a junction too: then it alone goes, as
+    // on Linux, where the folder is opened without following a link.
+    const DWORD attributes = ::GetFileAttributesW(nativePath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return removeTreeAt(path);  // which tells why
+    return removeEntry(path, attributes);
 }
 
 void lowerThreadPriority() {
@@ -481,11 +624,12 @@ Opened openRegularFile(const QString& path, QFile& file) {
         return Opened::NotAFile;
     Handle handle = openHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!handle.valid()) {
-        // A folder is refused as a file would not be.
-        const DWORD attributes = ::GetFileAttributesW(nativePath(path).c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                   ? Opened::NotAFile
-                   : Opened::CannotOpen;
+        // A folder is refused as a file would not be; a file another
+        // program holds open without letting it be read is told apart.
+        const int error = lastError();
+        if (isFolderAt(path))
+            return Opened::NotAFile;
+        return faultOfSystemError(error) == FileFault::InUse ? Opened::InUse : Opened::CannotOpen;
     }
     Status status;
     if (statusOfHandle(handle.get(), &status) != 0 || status.kind != Kind::File)
@@ -545,6 +689,27 @@ int OpenFile::openToRead(const QString& path, bool) {
         descriptor_ = through.toDescriptor(_O_RDONLY | _O_NOINHERIT, &error);
         return error;
     }
+    descriptor_ = handle.toDescriptor(_O_RDONLY | _O_NOINHERIT, &error);
+    return error;
+}
+
+int OpenFile::openToReadThroughLinks(const QString& path) {
+    // Without FILE_FLAG_OPEN_REPARSE_POINT: a symbolic link or a junction on
+    // the way leads to its target, and a file kept in the cloud is fetched.
+    // A device's name would open the device.
+    if (isDeviceName(path))
+        return int(ERROR_INVALID_NAME);
+    Handle handle = openHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!handle.valid()) {
+        const int error = lastError();
+        return isFolderAt(path) ? isAFolder() : error;
+    }
+    Status found;
+    if (const int error = statusOfHandle(handle.get(), &found); error != 0)
+        return error;
+    if (found.kind != Kind::File)
+        return found.kind == Kind::Folder ? isAFolder() : int(ERROR_INVALID_NAME);
+    int error = 0;
     descriptor_ = handle.toDescriptor(_O_RDONLY | _O_NOINHERIT, &error);
     return error;
 }

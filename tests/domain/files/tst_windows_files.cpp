@@ -2,8 +2,10 @@
 // The job file and the journal on Windows (run under Wine here): a job file
 // another program holds open, the names Windows keeps for devices, folders
 // with Japanese names, a full disk, and the journal's rename of a file it
-// has just written. Every fault is made to happen through the system's own
-// calls.
+// has just written; and the file layer's own calls where Windows differs:
+// links and junctions, paths near the old length limit, block cloning.
+// Every fault is made to happen through the system's own calls; what Wine
+// cannot make (a link, a junction, ReFS) is skipped or accepted as such.
 #include "domain/files/file_replacement.h"
 #include "domain/files/job_file_loader.h"
 #include "domain/files/job_file_writer.h"
@@ -12,12 +14,16 @@
 #include "domain/journal/journal_store.h"
 #include "support/save_faults_fixture.h"
 
+#include <cstring>
+#include <vector>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <windows.h>
+#include <winioctl.h>
 
 namespace {
 
@@ -57,6 +63,61 @@ private:
 
 JobState smallJob(const QString& customer) {
     return jobOfPersons(2, customer);
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+std::wstring wide(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+bool exists(const QString& path) {
+    return ::GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A symbolic link at link to target; false when none was made (Wine 8's
+// CreateSymbolicLinkW answers TRUE and makes nothing).
+bool makeSymbolicLink(const QString& link, const QString& target, bool folder) {
+    const DWORD flags =
+        SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    return ::CreateSymbolicLinkW(wide(link).c_str(), wide(target).c_str(), flags) && exists(link);
+}
+
+// A junction at link to the folder target (a mount point's reparse data
+// on an empty folder); false when the system makes none (Wine 8 refuses
+// FSCTL_SET_REPARSE_POINT with ERROR_NOT_SUPPORTED).
+bool makeJunction(const QString& link, const QString& target) {
+    if (!::CreateDirectoryW(wide(link).c_str(), nullptr))
+        return false;
+    const std::wstring substitute = L"\\??\\" + wide(target);
+    const std::wstring print = wide(target);
+    const auto bytes = [](const std::wstring& text) { return WORD((text.size() + 1) * 2); };
+    // ReparseTag, ReparseDataLength, Reserved; then the offsets and lengths
+    // of the two names, and the names, each ended by a 0.
+    std::vector<char> data(16 + bytes(substitute) + bytes(print));
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    const WORD header[6] = {
+        WORD(data.size() - 8), 0, 0, WORD(bytes(substitute) - 2), bytes(substitute),
+        WORD(bytes(print) - 2)};
+    std::memcpy(data.data(), &tag, 4);
+    std::memcpy(data.data() + 4, header, sizeof header);
+    std::memcpy(data.data() + 16, substitute.c_str(), bytes(substitute));
+    std::memcpy(data.data() + 16 + bytes(substitute), print.c_str(), bytes(print));
+    const HANDLE folder =
+        ::CreateFileW(wide(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    DWORD returned = 0;
+    const bool made = folder != INVALID_HANDLE_VALUE &&
+                      ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(),
+                                        DWORD(data.size()), nullptr, 0, &returned, nullptr);
+    if (folder != INVALID_HANDLE_VALUE)
+        ::CloseHandle(folder);
+    if (!made)
+        ::RemoveDirectoryW(wide(link).c_str());
+    return made;
 }
 
 }  // namespace
@@ -180,6 +241,158 @@ private slots:
         }
         // Saved again over its own save: the file is as that save left it.
         QVERIFY(saveJobFile(path, second, kept.fileDigest).saved);
+    }
+
+    // A job file another program holds open: refused with the save's words
+    // for it when it may not be read, and loaded when it may.
+    void aFileHeldOpenIsLoadedWhenItMayBeRead_data() {
+        QTest::addColumn<quint32>("share");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("shared with nobody") << quint32(0) << false;
+        QTest::newRow("shared for reading (Excel)") << quint32(FILE_SHARE_READ) << true;
+    }
+    void aFileHeldOpenIsLoadedWhenItMayBeRead() {
+        QFETCH(quint32, share);
+        QFETCH(bool, loads);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("山田写真館.ptl"));
+        QVERIFY(saveJobFile(path, smallJob(QStringLiteral("保存済み"))).saved);
+        JobState job = smallJob(QStringLiteral("読む前"));
+
+        HeldOpen holder(path, share);
+        QVERIFY(holder.held());
+        const JobFileLoadResult result = LoadJobFile(job, path);
+        if (loads) {
+            QVERIFY2(result.complete(), qPrintable(result.message));
+            QCOMPARE(job.customerName.toText(), QStringLiteral("保存済み"));
+            return;
+        }
+        QCOMPARE(result.status, JobFileLoadResult::Status::NothingRead);
+        QCOMPARE(result.reason, JobFileLoadResult::Reason::InUse);
+        QVERIFY2(result.message.startsWith(JobFileLoadMessages::kCannotOpen.arg(path)),
+                 qPrintable(result.message));
+        QVERIFY(result.message.contains(kInUse));
+        QVERIFY(result.message.endsWith(
+            QStringLiteral("そのプログラムでファイルを閉じてから、もう一度開いてください。")));
+        QCOMPARE(job.customerName.toText(), QStringLiteral("読む前"));
+
+        holder.release();
+        QVERIFY(LoadJobFile(job, path).complete());
+        QCOMPARE(job.customerName.toText(), QStringLiteral("保存済み"));
+    }
+
+    // A tree to remove that is itself a link to a folder elsewhere (the
+    // studio's originals): the link goes, the folder and its files stay.
+    void aLinkedTreeGoesAloneNotWhereItLeads_data() {
+        QTest::addColumn<bool>("junction");
+        QTest::newRow("a folder's symbolic link") << false;
+        QTest::newRow("a junction") << true;
+    }
+    void aLinkedTreeGoesAloneNotWhereItLeads() {
+        QFETCH(bool, junction);
+        QTemporaryDir dir;
+        const QString originals = dir.filePath(QStringLiteral("撮影済み"));
+        QVERIFY(QDir().mkpath(originals + QStringLiteral("/二組")));
+        QVERIFY(writeFile(originals + QStringLiteral("/二組/0001.jpg"), "original"));
+        const QString link = dir.filePath(QStringLiteral("作業用"));
+        if (junction ? !makeJunction(link, originals) : !makeSymbolicLink(link, originals, true))
+            QSKIP(junction ? "this system makes no junction (Wine 8 refuses "
+                             "FSCTL_SET_REPARSE_POINT)"
+                           : "this system makes no symbolic link (Wine 8's "
+                             "CreateSymbolicLinkW makes nothing)");
+
+        QCOMPARE(SystemFiles::removeTree(link), 0);
+        QVERIFY(!exists(link));
+        QCOMPARE(bytesOf(originals + QStringLiteral("/二組/0001.jpg")), QByteArray("original"));
+    }
+
+    // Paths near MAX_PATH: from 248 characters on, absolute ones take the
+    // long form, which CreateDirectoryW needs there (Wine makes such a
+    // folder without it, so there the form alone tells).
+    void pathsFrom248CharactersTakeTheLongForm_data() {
+        QTest::addColumn<QString>("start");  // empty: a folder made in the temporary one
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("form");
+        const QString local = QStringLiteral("\\\\?\\");
+        QTest::newRow("247 characters") << QString() << 247 << QString();
+        QTest::newRow("248 characters") << QString() << 248 << local;
+        QTest::newRow("259 characters") << QString() << 259 << local;
+        QTest::newRow("a share's, 248 characters")
+            << QStringLiteral("//写真サーバー/共有") << 248 << QStringLiteral("\\\\?\\UNC\\");
+        QTest::newRow("a relative one") << QStringLiteral("作業") << 300 << QString();
+    }
+    void pathsFrom248CharactersTakeTheLongForm() {
+        QFETCH(QString, start);
+        QFETCH(int, length);
+        QFETCH(QString, form);
+        QTemporaryDir dir;
+        const QString parent = (start.isEmpty() ? dir.path() : start) + u'/' + QString(100, u'親');
+        const QString path = parent + u'/' + QString(length - parent.size() - 1, u'子');
+        const QString native = QDir::toNativeSeparators(path);
+        QCOMPARE(int(native.size()), length);
+        const QString expected =
+            form.isEmpty() ? native : form + (form.endsWith(u"UNC\\") ? native.mid(2) : native);
+        QCOMPARE(QString::fromStdWString(SystemFiles::detail::nativePath(path)), expected);
+        if (start.isEmpty()) {
+            QVERIFY(QDir().mkpath(parent));
+            QCOMPARE(SystemFiles::makeFolder(path), 0);
+            QVERIFY(QFileInfo(path).isDir());
+        }
+    }
+
+    // Opened as any program opens it: a file, or the file a symbolic link
+    // leads to; a folder is told as one.
+    void openedThroughLinks_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("error");
+        QTest::newRow("a file") << QStringLiteral("0001.jpg") << 0;
+        QTest::newRow("a symbolic link to it") << QStringLiteral("リンク.jpg") << 0;
+        QTest::newRow("a folder") << QStringLiteral("二組") << SystemFiles::isAFolder();
+    }
+    void openedThroughLinks() {
+        QFETCH(QString, name);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("0001.jpg")), "photo"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("二組")));
+        if (name == u"リンク.jpg" &&
+            !makeSymbolicLink(dir.filePath(name), dir.filePath(QStringLiteral("0001.jpg")), false))
+            QSKIP(
+                "this system makes no symbolic link (Wine 8's CreateSymbolicLinkW makes nothing)");
+
+        SystemFiles::OpenFile file;
+        QCOMPARE(file.openToReadThroughLinks(dir.filePath(name)), error);
+        if (error != 0)
+            return;
+        char data[16] = {};
+        int readError = 0;
+        QCOMPARE(file.read(data, sizeof data, &readError), qint64(5));
+        QCOMPARE(QByteArray(data, 5), QByteArray("photo"));
+    }
+
+    // A clone shares the clusters of ReFS; anywhere else (Wine's disks
+    // among them) the caller is told to copy, into a file still empty.
+    void aCloneIsTheSourceOrTheCallerCopies() {
+        QTemporaryDir dir;
+        QByteArray contents;
+        for (int k = 0; k < 3 * 65536 + 123; ++k)
+            contents += char(k * 7 % 251);  // past the last whole cluster
+        const QString from = dir.filePath(QStringLiteral("元.jpg"));
+        const QString to = dir.filePath(QStringLiteral("写し.jpg"));
+        QVERIFY(writeFile(from, contents));
+        SystemFiles::OpenFile source;
+        SystemFiles::OpenFile copy;
+        QCOMPARE(source.openToRead(from), 0);
+        QCOMPARE(copy.createNew(to, SystemFiles::NewFileAccess::Usual), 0);
+
+        const int error = SystemFiles::cloneFile(source.descriptor(), copy.descriptor());
+        QCOMPARE(copy.close(), 0);
+        if (error != 0) {
+            QVERIFY2(SystemFiles::cloneUnsupported(error), qPrintable(QString::number(error)));
+            QCOMPARE(bytesOf(to), QByteArray());
+            return;
+        }
+        QCOMPARE(bytesOf(to), contents);
     }
 
     // Faults the system gives for the target or its backup, as the operator
