@@ -298,11 +298,14 @@ private slots:
     }
     void write_makesFilesOfItsOwn_neverLinksToThePhotos() {
         QFETCH(int, copying);
-        // A photo that is a symbolic link is read through, as the preview does.
+#ifndef Q_OS_WIN
+        // A photo that is a symbolic link is read through, as the preview
+        // does. (QFile::link makes a shortcut file on Windows.)
         const QString elsewhere = addPhoto(150, QStringLiteral("elsewhere.jpg"));
         QFile::remove(photos->filePath("IMG_0150.JPG"));
         QVERIFY(QFile::link(elsewhere, photos->filePath("IMG_0150.JPG")));
         snapshot.photoFiles[150] = photos->filePath("IMG_0150.JPG");
+#endif
 
         const LabOrderPlan plan = planLabOrder(snapshot, {}, made);
         const std::atomic<bool> cancel{false};
