@@ -18,11 +18,11 @@
 //       [--preview FOLDER] [--pupils N]
 
 #include "app/program.h"
-#include "bench_windows.h"
+#include "bench_gui.h"
 #include "domain/platform/platform_relay.h"
+#include "gui/input/form1.h"
+#include "gui/tools/frm_photo_preview.h"
 #include "maximal_job.h"
-#include "windows/form1.h"
-#include "windows/frm_photo_preview.h"
 
 #include <algorithm>
 #include <chrono>

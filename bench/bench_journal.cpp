@@ -14,9 +14,9 @@
 #include "domain/entry/order_entry.h"
 #include "domain/journal/journal_store.h"
 #include "domain/platform/platform_relay.h"
+#include "gui/input/form1.h"
 #include "support/fake_platform.h"
 #include "support/journal_day.h"
-#include "windows/form1.h"
 
 #include <algorithm>
 #include <chrono>

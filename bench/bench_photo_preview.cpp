@@ -15,12 +15,12 @@
 // 10000 (four pictures under 10,000 names), for bench_form1 --preview.
 
 #include "app/program.h"
-#include "bench_windows.h"
+#include "bench_gui.h"
 #include "domain/platform/platform_relay.h"
 #include "domain/tools/photo_folder.h"
-#include "windows/form1.h"
-#include "windows/frm_photo_preview.h"
-#include "windows/photo_decoder.h"
+#include "gui/input/form1.h"
+#include "gui/tools/frm_photo_preview.h"
+#include "gui/tools/photo_decoder.h"
 
 #include <algorithm>
 #include <chrono>

@@ -19,15 +19,15 @@
 // its PDF made from the preview.
 
 #include "app/program.h"
-#include "bench_windows.h"
+#include "bench_gui.h"
 #include "domain/reports/report_content.h"
 #include "domain/reports/report_document.h"
+#include "gui/input/form1.h"
+#include "gui/printing/report_commands.h"
+#include "gui/printing/report_preview.h"
+#include "gui/printing/report_renderer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
-#include "windows/form1.h"
-#include "windows/report_commands.h"
-#include "windows/report_preview.h"
-#include "windows/report_renderer.h"
 
 #include <algorithm>
 #include <ctime>

@@ -16,14 +16,14 @@
 // hard links to them under the numbered names 1 to 3000.
 
 #include "app/program.h"
-#include "bench_windows.h"
+#include "bench_gui.h"
 #include "domain/tools/photo_folder.h"
+#include "gui/input/form1.h"
+#include "gui/printing/report_preview.h"
+#include "gui/run_photos.h"
+#include "gui/tools/frm_sample_sheet.h"
 #include "maximal_job.h"
 #include "support/fake_platform.h"
-#include "windows/form1.h"
-#include "windows/frm_sample_sheet.h"
-#include "windows/report_preview.h"
-#include "windows/run_photos.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,10 +9,10 @@
 #include "domain/platform/platform_relay.h"
 #include "domain/reports/report_content.h"
 #include "domain/reports/report_document.h"
+#include "gui/input/form1.h"
+#include "gui/printing/report_renderer.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
-#include "windows/form1.h"
-#include "windows/report_renderer.h"
 
 #include <cstdio>
 

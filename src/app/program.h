@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/window_roles.h"
 #include "domain/job/job_state.h"
 #include "domain/journal/journal.h"
-#include "windows/window_registry.h"
+#include "gui/window_registry.h"
 
 #include <QString>
 
@@ -13,7 +14,9 @@
 template <class PlatformType>
 struct Program {
     explicit Program(const QString& programDirectory = QString())
-        : context{job, platform, windows, programDirectory} {}
+        : context{job, platform, windows, programDirectory} {
+        installWindowRoles();
+    }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 

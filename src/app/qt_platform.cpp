@@ -2,9 +2,9 @@
 #include "app/qt_platform.h"
 
 #include "app/qt_texts.h"
-#include "windows/form1.h"
-#include "windows/report_preview.h"
-#include "windows/window_registry.h"
+#include "gui/input/form1.h"
+#include "gui/printing/report_preview.h"
+#include "gui/window_registry.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include "domain/journal/journal.h"
 #include "domain/journal/journal_store.h"
 #include "domain/platform/platform.h"
-#include "windows/form1.h"
-#include "windows/window_registry.h"
+#include "gui/input/form1.h"
+#include "gui/window_registry.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/start.h"
 
-#include "windows/frm_film.h"
-#include "windows/frm_start.h"
-#include "windows/window_registry.h"
+#include "gui/dialogs/frm_start.h"
+#include "gui/setup/frm_film.h"
+#include "gui/window_registry.h"
 
 void startProgram(RunContext& context, const QString& jobFile) {
     frmStart& start = context.windows.get<frmStart>();

@@ -9,9 +9,9 @@
 #include "app/program.h"
 #include "domain/journal/journal_store.h"
 #include "domain/platform/platform_relay.h"
+#include "gui/input/form1.h"
 #include "support/journal_day.h"
 #include "support/window_helpers.h"
-#include "windows/form1.h"
 
 #include <cstdio>
 

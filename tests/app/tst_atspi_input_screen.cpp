@@ -7,11 +7,11 @@
 // the real bridge tells what a screen reader gets: Qt's offscreen platform
 // has none.
 
+#include "gui/input/form1.h"
+#include "gui/input/form1_accessibility.h"
+#include "gui/input/frm_teisei.h"
 #include "support/private_x_server.h"
 #include "support/program_fixture.h"
-#include "windows/form1.h"
-#include "windows/form1_accessibility.h"
-#include "windows/frm_teisei.h"
 
 #include <algorithm>
 #include <optional>

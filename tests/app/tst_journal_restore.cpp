@@ -5,16 +5,16 @@
 #include "domain/files/job_file_writer.h"
 #include "domain/files/system_files.h"
 #include "domain/journal/journal_store.h"
+#include "gui/dialogs/frm_start.h"
+#include "gui/input/form1.h"
+#include "gui/input/frm_teisei.h"
+#include "gui/run_journal.h"
+#include "gui/setup/frm_film.h"
 #include "support/fake_platform.h"
 #include "support/job_checks.h"
 #include "support/journal_day.h"
 #include "support/journaled_run_fixture.h"
 #include "support/window_helpers.h"
-#include "windows/form1.h"
-#include "windows/frm_film.h"
-#include "windows/frm_start.h"
-#include "windows/frm_teisei.h"
-#include "windows/run_journal.h"
 
 #include <atomic>
 #include <cerrno>

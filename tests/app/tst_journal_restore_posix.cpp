@@ -3,13 +3,13 @@
 // system sets for a process: the keys go on and the next start is told.
 #include "app/program.h"
 #include "app/run_start.h"
+#include "gui/input/form1.h"
+#include "gui/run_journal.h"
 #include "support/job_checks.h"
 #include "support/journal_day.h"
 #include "support/journaled_run_fixture.h"
 #include "support/posix_faults_fixture.h"
 #include "support/window_helpers.h"
-#include "windows/form1.h"
-#include "windows/run_journal.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app/start.h"
+#include "gui/dialogs/frm_end.h"
+#include "gui/dialogs/frm_start.h"
+#include "gui/input/form1.h"
+#include "gui/setup/frm_film.h"
 #include "support/dialogs_fixture.h"
-#include "windows/form1.h"
-#include "windows/frm_end.h"
-#include "windows/frm_film.h"
-#include "windows/frm_start.h"
 
 #include <memory>
 

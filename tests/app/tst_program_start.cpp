@@ -4,10 +4,10 @@
 #include "app/start.h"
 #include "domain/files/job_file_loader.h"
 #include "domain/files/job_file_writer.h"
+#include "gui/setup/frm_film.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/window_helpers.h"
-#include "windows/frm_film.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

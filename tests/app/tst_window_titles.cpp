@@ -8,12 +8,12 @@
 // The run is driven with xdotool: the start screen, the setup screen, a
 // refusal's message box, the input screen and the exit confirmation.
 
+#include "gui/dialogs/frm_end.h"
+#include "gui/dialogs/frm_start.h"
+#include "gui/input/form1.h"
+#include "gui/setup/frm_film.h"
 #include "support/private_x_server.h"
 #include "support/program_fixture.h"
-#include "windows/form1.h"
-#include "windows/frm_end.h"
-#include "windows/frm_film.h"
-#include "windows/frm_start.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "domain/journal/journal_store.h"
 #include "support/fake_platform.h"
 #include "support/journal_day.h"
-#include "support/run_windows.h"
+#include "support/run_gui.h"
 
 #include <QString>
 
