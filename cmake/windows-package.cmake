@@ -7,7 +7,7 @@
 # The root CMakeLists.txt includes this on Windows, before include(CPack).
 #
 # The folder:
-#   pictor.exe, chimes.wav, menupop.wav, nophoto.wav, tap.wav
+#   pictor.exe, chimes.wav, menupop.wav, nophoto.wav, tap.wav, libcsv.dll
 #   Qt6Core/Gui/Widgets/PrintSupport.dll (printing to Windows printers is
 #     built into Qt6PrintSupport.dll), the MinGW runtime DLLs
 #   platforms/qwindows.dll (and qoffscreen.dll, for runs without a screen),
@@ -18,6 +18,8 @@
 #     DLLs as its prefix, so QLibraryInfo finds them there.
 
 install(TARGETS pictor RUNTIME DESTINATION .)
+# libcsv.dll, which reads the roster files (LGPL: a DLL the user may replace).
+install(TARGETS pictor_libcsv RUNTIME DESTINATION .)
 install(FILES
   ${PROJECT_SOURCE_DIR}/resources/chimes.wav
   ${PROJECT_SOURCE_DIR}/resources/menupop.wav

@@ -42,7 +42,7 @@ installed() {
 
 install_packages() {
   local packages=(
-    cmake ninja-build dpkg-dev
+    cmake ninja-build dpkg-dev libcsv-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
     qt6-tools-dev qt6-l10n-tools
@@ -203,6 +203,31 @@ install_qt_translations() {
   fi
 }
 
+# libcsv, which reads the roster files, built with the program from the
+# source of the host's libcsv-dev (fetched once into the cache): prints the
+# folder that holds libcsv.c and csv.h.
+fetch_libcsv_source() {
+  local version dir tree
+  version=$(dpkg-query -W -f='${Version}' libcsv-dev)
+  dir=$cache_root/libcsv-${version#*:}
+  if [ ! -f "$dir/.unpacked" ]; then
+    ensure_deb_src >&2
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    log "fetching the source of libcsv $version"
+    (cd "$dir" && apt-get source -qq "libcsv=$version" >&2)
+    touch "$dir/.unpacked"
+  fi
+  for tree in "$dir"/libcsv-*/; do
+    if [ -f "$tree/libcsv.c" ]; then
+      echo "${tree%/}"
+      return
+    fi
+  done
+  echo "build-windows: no libcsv.c in $dir" >&2
+  exit 1
+}
+
 # The options the program is configured with; build-windows/ is configured
 # again when they change (a change of the sources reconfigures it by itself).
 program_configure_options() {
@@ -214,6 +239,7 @@ program_configure_options() {
     -DQT_HOST_PATH=/usr
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DBUILD_TESTING=ON
+    -DPICTOR_LIBCSV_SOURCE_DIR="$(fetch_libcsv_source)"
   )
   if command -v ccache >/dev/null; then
     options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -30,8 +30,9 @@ declare -A folder_reaches=(
     [entry]="entry job platform"
     [reports]="reports job"
     [files]="files entry job platform"
-    [tools]="tools files reports entry job platform"
-    [journal]="journal tools files reports entry job platform"
+    [roster]="roster files entry job platform"
+    [tools]="tools roster files reports entry job platform"
+    [journal]="journal tools roster files reports entry job platform"
 )
 
 # The areas of the GUI layer and the headers each lets the others include.

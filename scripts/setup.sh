@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins
   qt6-tools-dev qt6-l10n-tools
   libgl-dev
+  libcsv-dev  # the roster files' CSV parser
   xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
