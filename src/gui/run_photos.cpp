@@ -32,6 +32,8 @@ bool choosePhotoFolder(RunContext& context) {
     if (chosen.isEmpty())
         return false;
     folder.open(chosen);
+    // Kept with the job, for the next time it is loaded.
+    context.companion.photoFolder = chosen;
     return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/files/job_file_commands.h"
+#include "domain/roster/job_companion.h"
 #include "domain/tools/photo_folder.h"
 
 #include <functional>
@@ -30,6 +31,13 @@ struct RunContext {
     JournalWriter* journal = nullptr;
     KnownJobFile jobFile{};  // loaded or saved last; a save back checks it is unchanged
     std::shared_ptr<PhotoFolder> photoFolder{};  // the run's photo folder (see run_photos.h)
+    // The job's companion file (see run_companion.h): what it holds, and
+    // the job file whose companion was last read or written, with its digest.
+    JobCompanion companion{};
+    struct {
+        QString jobFilePath;
+        QByteArray digest;
+    } companionFile{};
     // Shows the journal's warning on the input screen and returns true, or
     // false when the input screen is not showing (set by the input screen).
     std::function<bool()> showJournalWarning{};

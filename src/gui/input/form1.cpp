@@ -15,6 +15,7 @@
 #include "gui/input/input_labels.h"
 #include "gui/input/recent_entries.h"
 #include "gui/printing/report_commands.h"
+#include "gui/run_companion.h"
 #include "gui/run_journal.h"
 #include "gui/run_photos.h"
 #include "gui/setup/frm_film.h"
@@ -315,6 +316,7 @@ bool Form1::runSaveCommand(const JobState& job, bool registersOpenPupil) {
             showDisplay();
         }
         context_.jobFile = {outcome.path, outcome.result.fileDigest, jobFileDigest(context_.job)};
+        saveRunCompanion(context_, outcome.path);
         // The file holds registered pupils only: an open pupil is not saved yet.
         markSavedInJournal(context_, context_.job.pendingEntry.isEmpty(), outcome.path);
     }

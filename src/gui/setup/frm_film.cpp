@@ -8,6 +8,7 @@
 #include "gui/activation_tracker.h"
 #include "gui/dialogs/frm_end.h"
 #include "gui/input/form1.h"
+#include "gui/run_companion.h"
 #include "gui/setup/fill_job_settings_controls.h"
 #include "gui/setup/setup_line_edit.h"
 #include "gui/tools/run_tools.h"
@@ -136,6 +137,7 @@ void FrmFilm::loadJobFile(const QString& path) {
     loadedFilePath_ = path;
     context_.jobFile = {path, result.fileDigest, jobFileDigest(context_.job)};
     showLoadedJob();
+    loadRunCompanion(context_, path);
     // Where a partial load stopped, or which fields hold unreadable bytes.
     if (!result.message.isEmpty())
         context_.platform.showMessage(result.message);

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "domain/roster/job_companion.h"
 #include "gui/input/form1.h"
+#include "gui/run_photos.h"
 #include "gui/setup/frm_film.h"
 #include "support/job_window_fixture.h"
 #include "support/window_helpers.h"
@@ -18,7 +20,54 @@ class TestJobFileFlow : public QObject {
 
 private Q_SLOTS:
     void loadKeySaveAndResume();
+    void photoFolder_keptBesideTheJobFile_andADamagedCompanionTold();
 };
+
+namespace {
+
+// A run with the job file at path loaded on its setup screen.
+std::unique_ptr<Program<FakePlatform>> runWithLoaded(const QString& path) {
+    auto run = std::make_unique<Program<FakePlatform>>();
+    run->windows.get<FrmFilm>().loadJobFile(path);
+    return run;
+}
+
+}  // namespace
+
+void TestJobFileFlow::photoFolder_keptBesideTheJobFile_andADamagedCompanionTold() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("day1.ptl"));
+    QVERIFY(writeJob(keyedJob(), path));
+    QFile original(path);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray jobBytes = original.readAll();
+    original.close();
+
+    auto run = runWithLoaded(path);
+    QVERIFY(!QFile::exists(jobCompanionPath(path)));  // nothing new for a job as it was
+    run->platform.fileAnswers = {dir.path()};
+    QVERIFY(choosePhotoFolder(run->context));
+    run->platform.fileAnswers = {path};
+    Form1& form = run->windows.get<Form1>();
+    QVERIFY(form.saveJob());
+    QVERIFY2(run->platform.messages.isEmpty(), qPrintable(run->platform.messages.join('\n')));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), jobBytes);  // the job file as it always was
+
+    auto next = runWithLoaded(path);
+    QVERIFY(photoFolderChosen(next->context));
+    QCOMPARE(runPhotoFolder(next->context).path(), dir.path());
+
+    QFile damaged(jobCompanionPath(path));
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{\"format\": 1, \"ro") > 0);
+    damaged.close();
+    auto third = runWithLoaded(path);
+    QCOMPARE(third->job.personCount, keyedJob().personCount);
+    QCOMPARE(third->platform.messages.size(), 1);
+    QVERIFY(third->platform.messages[0].contains(QStringLiteral("ジョブはそのまま読み込みました")));
+    QVERIFY(!photoFolderChosen(third->context));
+}
 
 void TestJobFileFlow::loadKeySaveAndResume() {
     QTemporaryDir dir;
