@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 
 // Ends a helper process of a test: asked to end, then killed if it does not
 // within the time given.
@@ -41,7 +43,18 @@ public:
         server_.start(QStringLiteral("Xvfb"), {display_, QStringLiteral("-screen"),
                                                QStringLiteral("0"), QStringLiteral("1280x900x24"),
                                                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        return server_.waitForStarted();
+        if (!server_.waitForStarted())
+            return false;
+        // Started is not listening: on a busy machine a client started at
+        // once finds no server. Its socket is there once it listens.
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X") + display_.mid(1);
+        QDeadlineTimer deadline(20000);
+        while (!QFile::exists(socket)) {
+            if (deadline.hasExpired() || server_.state() == QProcess::NotRunning)
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
     }
 
     // ":N", the DISPLAY of its clients.
