@@ -12,6 +12,7 @@
 #include "gui/tools/frm_lab_order.h"
 #include "gui/tools/frm_photo_preview.h"
 #include "gui/tools/frm_photo_search.h"
+#include "gui/tools/frm_roster_import.h"
 #include "gui/tools/frm_sample_sheet.h"
 
 #include <QAccessible>
@@ -38,6 +39,7 @@ const WindowRole kWindowRoles[] = {
     {&frmPhotoSearch::staticMetaObject, QAccessible::Dialog},
     {&frmSampleSheet::staticMetaObject, QAccessible::Dialog},
     {&frmLabOrder::staticMetaObject, QAccessible::Dialog},
+    {&frmRosterImport::staticMetaObject, QAccessible::Dialog},
     {&frmStart::staticMetaObject, QAccessible::Window},
     {&frmPhotoPreview::staticMetaObject, QAccessible::Window},
 };

@@ -24,6 +24,7 @@
 #include "gui/tools/frm_lab_order.h"
 #include "gui/tools/frm_photo_preview.h"
 #include "gui/tools/frm_photo_search.h"
+#include "gui/tools/frm_roster_import.h"
 #include "gui/tools/frm_sample_sheet.h"
 #include "gui/tools/run_tools.h"
 #include "gui/widgets/picture_box_view.h"
@@ -168,6 +169,8 @@ void Form1::connectCommands() {
     connect(ui->mnuLabOrder, &QAction::triggered, this,
             [this] { context_.windows.get<frmLabOrder>().open(); });
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
+    connect(ui->mnuRosterImport, &QAction::triggered, this,
+            [this] { context_.windows.get<frmRosterImport>().open(); });
 }
 
 void Form1::connectPagesAndCopyCount() {

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: MIT
+#include "gui/tools/frm_roster_import.h"
+
+#include "domain/files/system_files.h"
+#include "domain/platform/platform.h"
+#include "gui/window_registry.h"
+
+#include "ui_frm_roster_import.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+
+const QString frmRosterImport::kCaption = QStringLiteral("名簿のファイルを選ぶ");
+const QString frmRosterImport::kFilter = QStringLiteral("名簿（CSV）(*.csv *.txt *.tsv)");
+const QString frmRosterImport::kCannotOpen = QStringLiteral("名簿のファイル %1 を開けません。");
+const QString frmRosterImport::kImported = QStringLiteral(
+    "名簿に %1 人を取り込みました（取り込まなかった行 %2）。\n"
+    "ジョブを保存すると、名簿も保存されます。");
+const QString frmRosterImport::kReplaceQuestion = QStringLiteral(
+    "このジョブには名簿（%1 人）があり、%2 人の注文がその名簿の生徒に結び付いています。\n"
+    "名簿を入れ替えると、その結び付きは外れます。入れ替えますか？");
+const QString frmRosterImport::kReplace = QStringLiteral("入れ替える");
+const QString frmRosterImport::kKeep = QStringLiteral("やめる");
+const QString frmRosterImport::kSummary =
+    QStringLiteral("取り込む生徒 %1 人、取り込まない行 %2（%3）");
+
+namespace {
+
+// Shown of a large file: its problems are all listed all the same.
+constexpr int kRowsShown = 500;
+
+const QList<std::pair<RosterField, QString>> kFieldNames = {
+    {RosterField::Ignored, QStringLiteral("（使わない）")},
+    {RosterField::Grade, QStringLiteral("学年")},
+    {RosterField::Class, QStringLiteral("組")},
+    {RosterField::Number, QStringLiteral("番号")},
+    {RosterField::Name, QStringLiteral("氏名")},
+    {RosterField::Kana, QStringLiteral("ふりがな")},
+    {RosterField::Id, QStringLiteral("ID")},
+};
+
+}  // namespace
+
+frmRosterImport::frmRosterImport(RunContext& context)
+    : context_(context), ui(std::make_unique<Ui::frmRosterImport>()) {
+    ui->setupUi(this);
+    ui->cmdImport->setAutoDefault(true);
+    ui->cmdCancel->setAutoDefault(true);
+    ui->cmdBrowse->setAutoDefault(true);
+    connect(ui->cmdBrowse, &QPushButton::clicked, this, &frmRosterImport::cmdBrowse_Click);
+    connect(ui->cmdImport, &QPushButton::clicked, this, &frmRosterImport::cmdImport_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    ui->cmdImport->setEnabled(false);
+}
+
+frmRosterImport::~frmRosterImport() = default;
+
+void frmRosterImport::open() {
+    if (!placed_) {
+        if (const QWidget* from = QApplication::activeWindow(); from && from != this)
+            move(from->frameGeometry().center() - rect().center());
+        placed_ = true;
+    }
+    show();
+    raise();
+    activateWindow();
+    if (!table_)
+        cmdBrowse_Click();
+}
+
+void frmRosterImport::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmRosterImport::cmdBrowse_Click() {
+    const QString path = context_.platform.chooseFileToOpen(kCaption, {kFilter}, kFilter);
+    if (!path.isEmpty())
+        readFile(path);
+}
+
+bool frmRosterImport::readFile(const QString& path) {
+    QFile file;
+    if (SystemFiles::openRegularFile(path, file) != SystemFiles::Opened::Yes) {
+        context_.platform.showMessage(kCannotOpen.arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    // One byte past the largest taken tells a file too large.
+    const RosterReadResult read = readRosterCsv(file.read(kMaxRosterFileBytes + 1));
+    if (!read.table) {
+        context_.platform.showMessage(read.refusal);
+        return false;
+    }
+    table_ = read.table;
+    ui->lblFilePath->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    showTable();
+    return true;
+}
+
+QVector<RosterField> frmRosterImport::columns() const {
+    QVector<RosterField> fields;
+    for (const QComboBox* chooser : choosers_)
+        fields << RosterField(chooser->currentData().toInt());
+    return fields;
+}
+
+void frmRosterImport::showTable() {
+    const RosterTable& table = *table_;
+    const QVector<RosterField> guessed = guessRosterColumns(table.headers);
+    QTableWidget* grid = ui->tblRows;
+    grid->clear();
+    choosers_.clear();
+    const int shown = std::min<int>(int(table.rows.size()), kRowsShown);
+    grid->setColumnCount(int(table.headers.size()));
+    grid->setRowCount(shown + 1);
+    grid->setHorizontalHeaderLabels(table.headers);
+    QStringList lines = {QStringLiteral("列")};
+    for (int r = 0; r < shown; ++r)
+        lines << QString::number(table.rowNumbers[r]);
+    grid->setVerticalHeaderLabels(lines);
+    // The first row chooses what each column holds.
+    for (int c = 0; c < table.headers.size(); ++c) {
+        auto* chooser = new QComboBox(grid);
+        chooser->setAccessibleName(QStringLiteral("%1 の列の中身").arg(table.headers[c]));
+        for (const auto& [field, name] : kFieldNames)
+            chooser->addItem(name, int(field));
+        chooser->setCurrentIndex(chooser->findData(int(guessed.value(c))));
+        connect(chooser, &QComboBox::currentIndexChanged, this, &frmRosterImport::showProblems);
+        grid->setCellWidget(0, c, chooser);
+        choosers_ << chooser;
+    }
+    for (int r = 0; r < shown; ++r)
+        for (int c = 0; c < table.rows[r].size() && c < grid->columnCount(); ++c)
+            grid->setItem(r + 1, c, new QTableWidgetItem(table.rows[r][c]));
+    grid->resizeColumnsToContents();
+    showProblems();
+}
+
+void frmRosterImport::showProblems() {
+    import_ = importRoster(*table_, columns());
+    ui->lstProblems->clear();
+    int leftOut = 0;
+    for (const RosterProblem& problem : std::as_const(import_.problems)) {
+        ui->lstProblems->addItem(QStringLiteral("%1 行目：%2").arg(problem.row).arg(problem.text));
+        leftOut += problem.leftOut ? 1 : 0;
+    }
+    ui->lblSummary->setText(kSummary.arg(import_.roster.size()).arg(leftOut).arg(table_->encoding));
+    ui->cmdImport->setEnabled(!import_.roster.isEmpty());
+}
+
+void frmRosterImport::cmdImport_Click() {
+    if (!table_ || import_.roster.isEmpty())
+        return;
+    JobCompanion& companion = context_.companion;
+    if (!companion.ties.empty()) {
+        // The focus on keeping: an Enter typed ahead loses no tie.
+        const int answer = context_.platform.askChoice(
+            kReplaceQuestion.arg(companion.roster.size()).arg(companion.ties.size()),
+            {kReplace, kKeep}, 1, 1);
+        if (answer != 0)
+            return;
+    }
+    companion.roster = import_.roster;
+    companion.ties.clear();
+    int leftOut = 0;
+    for (const RosterProblem& problem : std::as_const(import_.problems))
+        leftOut += problem.leftOut ? 1 : 0;
+    context_.platform.showMessage(kImported.arg(companion.roster.size()).arg(leftOut));
+    emit imported(companion.roster.size());
+    close();
+}
