@@ -41,6 +41,10 @@ const QString kColumnPupilAmount = QStringLiteral("個人の金額（円・そ�
 const QString kColumnCustomer = QStringLiteral("得意先名");
 const QString kColumnEvent = QStringLiteral("行事名");
 const QString kColumnDate = QStringLiteral("撮影年月日");
+const QString kColumnGrade = QStringLiteral("学年");
+const QString kColumnClass = QStringLiteral("組");
+const QString kColumnNumber = QStringLiteral("出席番号");
+const QString kColumnName = QStringLiteral("氏名");
 const QString kWritten =
     QStringLiteral("ラボ発注データ（%1）を書き出しました。\n%2\nデータ %3 行（見出しの行を除く）");
 const QString kEncodeFailed = FileWriteTexts::encodeFailedText(kWording);
@@ -123,7 +127,8 @@ QString csvTextOf(const LabExportTable& table, Field&& field) {
 
 }  // namespace
 
-LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
+LabExportTable labExportTable(const JobState& job, LabExportKind kind,
+                              const JobCompanion& companion) {
     const RegisteredOrders orders = collectRegisteredOrders(job);
     const QStringList jobColumns = {spreadsheetText(orders.header.customerName),
                                     spreadsheetText(orders.header.eventName),
@@ -147,6 +152,18 @@ LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
     table.columns = QStringList{kColumnPupil, kColumnPhotoNumber, kColumnSize, kColumnPrints,
                                 kColumnPupilAmount} +
                     QStringList{kColumnCustomer, kColumnEvent, kColumnDate};
+    const bool named = !companion.roster.isEmpty();
+    if (named)
+        table.columns += QStringList{kColumnGrade, kColumnClass, kColumnNumber, kColumnName};
+    // The roster's columns of a pupil: empty for one tied to nobody.
+    const auto rosterColumns = [&](int pupilNumber) {
+        const auto tie = companion.ties.find(pupilNumber);
+        if (tie == companion.ties.end())
+            return QStringList{QString(), QString(), QString(), QString()};
+        const RosterPupil& pupil = companion.roster.pupils().at(tie->second);
+        return QStringList{spreadsheetText(pupil.grade), spreadsheetText(pupil.className),
+                           QString::number(pupil.number), spreadsheetText(pupil.name)};
+    };
     for (const PupilOrder& pupil : orders.pupils) {
         // The numbers the reports count, read again from the record to keep
         // a fraction or an out-of-range number from passing as another.
@@ -156,10 +173,11 @@ LabExportTable labExportTable(const JobState& job, LabExportKind kind) {
                 ++prints[int(n)];
         const QString pupilNumber = plainDecimal(pupil.personNumber);
         const QString amount = plainDecimal(pupil.amount);
+        const QStringList names = named ? rosterColumns(int(pupil.personNumber)) : QStringList();
         for (const auto& [n, count] : prints)
             table.rows.append(QStringList{pupilNumber, QString::number(n), sizeText(job, n),
                                           QString::number(count), amount} +
-                              jobColumns);
+                              jobColumns + names);
     }
     return table;
 }
@@ -216,9 +234,9 @@ LabExportBytes labExportBytes(const LabExportTable& table, LabExportEncoding enc
 }
 
 LabExportResult writeLabExport(const QString& path, const JobState& job, LabExportKind kind,
-                               LabExportEncoding encoding) {
+                               LabExportEncoding encoding, const JobCompanion& companion) {
     const QString shownPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    const LabExportTable table = labExportTable(job, kind);
+    const LabExportTable table = labExportTable(job, kind, companion);
     const LabExportBytes contents = labExportBytes(table, encoding);
     LabExportResult result;
     if (!contents.ok) {
@@ -263,13 +281,14 @@ QString suggestedLabExportPath(const JobState& job, LabExportKind kind, const QS
 
 LabExportCommandOutcome labExportCommand(const JobState& job, Platform& platform,
                                          LabExportKind kind, LabExportEncoding encoding,
-                                         const QString& suggestedPath) {
+                                         const QString& suggestedPath,
+                                         const JobCompanion& companion) {
     LabExportCommandOutcome outcome;
     outcome.path = platform.chooseFileToSave(kCaption, suggestedPath, {kFilter});
     if (outcome.path.isEmpty())
         return outcome;
     outcome.cancelled = false;
-    outcome.result = writeLabExport(outcome.path, job, kind, encoding);
+    outcome.result = writeLabExport(outcome.path, job, kind, encoding, companion);
     platform.showMessage(outcome.result.message);
     return outcome;
 }

@@ -3,6 +3,7 @@
 
 #include "domain/files/file_replacement.h"
 #include "domain/job/job_state.h"
+#include "domain/roster/job_companion.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,9 +39,13 @@ struct LabExportTable {
 // ByPupil: pupil number, photo number, size, prints of that number for that
 // pupil, the pupil's amount (the same on each of the pupil's rows), customer,
 // event, shooting date; pupils in order, each one's numbers ascending. The
-// amount is the one the per-pupil report prints. The texts of the customer,
-// event and date columns pass through spreadsheetText.
-LabExportTable labExportTable(const JobState& job, LabExportKind kind);
+// amount is the one the per-pupil report prints. With a roster, ByPupil
+// ends with the pupil's grade, class, number and name (empty for a pupil
+// tied to none), after every column it has without one, so that what reads
+// those columns reads them still. The texts of the customer, event, date
+// and roster columns pass through spreadsheetText.
+LabExportTable labExportTable(const JobState& job, LabExportKind kind,
+                              const JobCompanion& companion = JobCompanion{});
 
 // A text of the export as a spreadsheet must take it: with a leading "'"
 // when it begins with a character that Excel or LibreOffice reads as the
@@ -95,7 +100,8 @@ struct LabExportResult {
 // ever left under that name, and a file already there stays whole unless
 // the new one is complete on the disk. No backup is kept.
 LabExportResult writeLabExport(const QString& path, const JobState& job, LabExportKind kind,
-                               LabExportEncoding encoding);
+                               LabExportEncoding encoding,
+                               const JobCompanion& companion = JobCompanion{});
 
 // A file name to offer: customer and event as the save names the job file,
 // the kind of export, ".csv"; within maxNameBytes bytes.
@@ -116,7 +122,8 @@ struct LabExportCommandOutcome {
 // the export there and tells the operator how it went.
 LabExportCommandOutcome labExportCommand(const JobState& job, Platform& platform,
                                          LabExportKind kind, LabExportEncoding encoding,
-                                         const QString& suggestedPath);
+                                         const QString& suggestedPath,
+                                         const JobCompanion& companion = JobCompanion{});
 
 namespace LabExportTexts {
 extern const QString kCaption;  // the file dialog's
@@ -131,6 +138,10 @@ extern const QString kColumnPupilAmount;
 extern const QString kColumnCustomer;
 extern const QString kColumnEvent;
 extern const QString kColumnDate;
+extern const QString kColumnGrade;  // the roster's
+extern const QString kColumnClass;
+extern const QString kColumnNumber;
+extern const QString kColumnName;
 extern const QString kWritten;         // %1: kind, %2: path, %3: rows
 extern const QString kEncodeFailed;    // %1: path
 extern const QString kSubstituted;     // %1: the list of changed texts

@@ -72,8 +72,8 @@ QString frmLabExport::startFolder() const {
 
 void frmLabExport::cmdExport_Click() {
     const QString suggestion = suggestedLabExportPath(context_.job, kind(), startFolder());
-    const LabExportCommandOutcome outcome =
-        labExportCommand(context_.job, context_.platform, kind(), encoding(), suggestion);
+    const LabExportCommandOutcome outcome = labExportCommand(
+        context_.job, context_.platform, kind(), encoding(), suggestion, context_.companion);
     if (outcome.cancelled)
         return;
     if (!outcome.result.written)

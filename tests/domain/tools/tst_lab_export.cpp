@@ -213,6 +213,28 @@ private Q_SLOTS:
             QCOMPARE(rows[1].mid(0, 5), (QStringList{"1", "5", "大", "3", "-1800"}));
         }
     }
+
+    // With a roster, 個人別 ends with each pupil's class, number and name;
+    // without one, it is as it always was.
+    void byPupil_withARoster_endsWithTheNames() {
+        const LabExportTable plain = labExportTable(job, LabExportKind::ByPupil);
+        JobCompanion companion;
+        companion.roster =
+            Roster({{"6", "1", 3, "=山田 太郎", "", ""}, {"6", "2", 1, "佐藤", "", ""}});
+        companion.ties = {{1, 0}, {3, 1}};
+        const LabExportTable named = labExportTable(job, LabExportKind::ByPupil, companion);
+        const QStringList rosterColumns = {"学年", "組", "出席番号", "氏名"};
+        QCOMPARE(named.columns, plain.columns + rosterColumns);
+        QCOMPARE(named.rows.size(), plain.rows.size());
+        for (qsizetype r = 0; r < named.rows.size(); ++r) {
+            QCOMPARE(named.rows[r].mid(0, plain.columns.size()), plain.rows[r]);
+            const QString pupil = plain.rows[r][0];
+            const QStringList expected = pupil == u"1" ? QStringList{"6", "1", "3", "'=山田 太郎"}
+                                         : pupil == u"3" ? QStringList{"6", "2", "1", "佐藤"}
+                                                         : QStringList{"", "", "", ""};
+            QCOMPARE(named.rows[r].mid(plain.columns.size()), expected);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLabExport)
