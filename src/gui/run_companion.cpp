@@ -4,6 +4,7 @@
 #include "domain/files/file_write_texts.h"
 #include "domain/platform/platform.h"
 #include "domain/roster/job_companion.h"
+#include "gui/run_journal.h"
 #include "gui/run_photos.h"
 #include "gui/window_registry.h"
 
@@ -16,15 +17,32 @@ const QString kNotSaved = QStringLiteral(
     "を保存できませんでした。\n%2");
 }  // namespace RunCompanionTexts
 
+namespace {
+
+void openPhotoFolderOf(RunContext& context) {
+    const QString& photos = context.companion.photoFolder;
+    if (!photos.isEmpty() && QFileInfo(photos).isDir())
+        runPhotoFolder(context).open(photos);
+}
+
+}  // namespace
+
 void loadRunCompanion(RunContext& context, const QString& jobFilePath) {
     JobCompanionLoad load = loadJobCompanion(jobFilePath);
     context.companion = std::move(load.companion);
     context.companionFile = {jobFilePath, load.fileDigest};
     if (!load.problem.isEmpty())
         context.platform.showMessage(load.problem);
-    const QString& photos = context.companion.photoFolder;
-    if (!photos.isEmpty() && QFileInfo(photos).isDir())
-        runPhotoFolder(context).open(photos);
+    openPhotoFolderOf(context);
+    recordCompanionInJournal(context);
+}
+
+void restoreRunCompanion(RunContext& context, const QByteArray& companionBytes) {
+    JobCompanionRead read = readJobCompanion(companionBytes);
+    if (!read.companion)
+        return;  // the journal's own check passed it: nothing else can be done
+    context.companion = std::move(*read.companion);
+    openPhotoFolderOf(context);
 }
 
 void saveRunCompanion(RunContext& context, const QString& jobFilePath) {

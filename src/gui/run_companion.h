@@ -12,6 +12,10 @@ struct RunContext;
 // photo folder it names opened again (when it is there), a damaged one told.
 void loadRunCompanion(RunContext& context, const QString& jobFilePath);
 
+// The companion a restored run had (its journal's): into the run, the photo
+// folder it names opened again.
+void restoreRunCompanion(RunContext& context, const QByteArray& companionBytes);
+
 // After the job file at path has been saved: the companion beside it, when
 // the run has anything for it or there is one there already; a failure is
 // told (the job file stays saved).

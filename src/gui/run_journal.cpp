@@ -3,6 +3,7 @@
 
 #include "domain/journal/journal.h"
 #include "domain/platform/platform.h"
+#include "domain/roster/job_companion.h"
 #include "gui/window_registry.h"
 
 const QString RunJournalTexts::kWriteFailed = QStringLiteral(
@@ -56,6 +57,11 @@ void noteJobFileInJournal(RunContext& context, const QString& path) {
     if (context.journal)
         context.journal->noteJobFile(
             path, path == context.jobFile.path ? context.jobFile.fileDigest : QByteArray());
+}
+
+void recordCompanionInJournal(RunContext& context) {
+    if (context.journal && !context.companion.isEmpty())
+        context.journal->recordCompanion(jobCompanionBytes(context.companion));
 }
 
 void setAsideRunJournal(RunContext& context) {

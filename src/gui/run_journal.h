@@ -25,6 +25,11 @@ void markSavedInJournal(RunContext& context, bool complete, const QString& path 
 // The job file the job on the input screen was loaded from.
 void noteJobFileInJournal(RunContext& context, const QString& path);
 
+// The job's companion as it now stands (after a roster is imported, the
+// photo folder chosen, the job loaded with one): kept by the journal, so a
+// restore gives it back.
+void recordCompanionInJournal(RunContext& context);
+
 // Ends the run's journal without offering it again: it is set aside under
 // a dated name, as a journal the operator chose not to restore.
 void setAsideRunJournal(RunContext& context);

@@ -3,6 +3,7 @@
 
 #include "domain/platform/platform.h"
 #include "domain/tools/photo_folder.h"
+#include "gui/run_journal.h"
 #include "gui/window_registry.h"
 
 #include <QDir>
@@ -34,6 +35,7 @@ bool choosePhotoFolder(RunContext& context) {
     folder.open(chosen);
     // Kept with the job, for the next time it is loaded.
     context.companion.photoFolder = chosen;
+    recordCompanionInJournal(context);
     return true;
 }
 

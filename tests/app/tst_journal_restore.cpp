@@ -67,6 +67,9 @@ private Q_SLOTS:
             QTest::mouseClick(control<QPushButton>(teisei, "Command2"), Qt::LeftButton);
             QTest::mouseClick(control<QPushButton>(teisei, "Command3"), Qt::LeftButton);
             QVERIFY(QTest::qWaitForWindowActive(&form));
+            // A roster imported: the journal keeps the job's companion.
+            first.program.context.companion.roster = Roster({{"6", "1", 1, "山田 太郎", "", ""}});
+            recordCompanionInJournal(first.program.context);
             typeIntoFocus(QStringLiteral("77\r7"));  // an open pupil, a number typed
             QVERIFY(first.program.job.personRecords[1].contains(QStringLiteral(" 45 ")));
             before = first.program.job;
@@ -92,6 +95,8 @@ private Q_SLOTS:
             return;
         QCOMPARE(listItems(*form), listBefore);
         QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral("7"));
+        QCOMPARE(second.program.context.companion.roster.pupils(),
+                 (QVector<RosterPupil>{{"6", "1", 1, "山田 太郎", "", ""}}));
 
         // Keying goes on, into the same journal.
         QVERIFY(QTest::qWaitForWindowActive(form));

@@ -35,14 +35,14 @@ constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::
 }  // namespace
 
 bool JournalEntry::hasTexts() const {
-    return isCorrection() || kind == Kind::JobFile;
+    return isCorrection() || kind == Kind::JobFile || kind == Kind::Companion;
 }
 
 bool JournalEntry::isSyncPoint() const {
     if (kind == Kind::KeyPress)
         return value == u'/' || value == u'*' || value == u'=';
     return kind == Kind::FinishClose || isCorrection() || kind == Kind::Combine ||
-           kind == Kind::JobFile;
+           kind == Kind::JobFile || kind == Kind::Companion;
 }
 
 bool JournalEntry::mayChangeJob() const {
@@ -95,6 +95,7 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry) {
         case Kind::Combine:
         case Kind::Saved:
         case Kind::JobFile:
+        case Kind::Companion:
             break;
     }
 }
@@ -229,6 +230,8 @@ std::optional<JournalContents> readJournal(QIODevice& device, QString* error) {
                 contents.jobFilePath = entry->text1;
                 contents.jobFileDigest = jobFileDigestOfText(entry->text2);
             }
+            if (entry->kind == JournalEntry::Kind::Companion)
+                contents.companion = entry->text1.toUtf8();
             contents.entries.append(*entry);
         }
         at += 8 + size;
@@ -393,6 +396,11 @@ bool JournalWriter::begin(const JobState& job) {
                                 jobFileDigestText(jobFileDigest_));
         journal_ += frameBytes(quint8(file.kind), entryData(file));
     }
+    if (!companion_.isEmpty()) {
+        const JournalEntry companion(JournalEntry::Kind::Companion,
+                                     QString::fromUtf8(companion_), QString());
+        journal_ += frameBytes(quint8(companion.kind), entryData(companion));
+    }
     return writeAfresh();
 }
 
@@ -404,6 +412,7 @@ bool JournalWriter::resume(const JournalContents& contents) {
     unsaved_ = contents.unsaved;
     jobFile_ = contents.jobFilePath;
     jobFileDigest_ = contents.jobFileDigest;
+    companion_ = contents.companion;
     closeFile();
     sync_.takeFailure();  // of a journal before: this one starts whole
     file_.setFileName(path_);
@@ -470,6 +479,15 @@ void JournalWriter::record(const JournalEntry& entry, const JobState& job) {
 void JournalWriter::markSaved(bool complete) {
     unsaved_ = !complete;
     const JournalEntry entry(JournalEntry::Kind::Saved, complete ? 1 : 0);
+    write(quint8(entry.kind), entryData(entry), true);
+}
+
+void JournalWriter::recordCompanion(const QByteArray& companionBytes) {
+    if (companionBytes == companion_)
+        return;
+    companion_ = companionBytes;
+    const JournalEntry entry(JournalEntry::Kind::Companion, QString::fromUtf8(companionBytes),
+                             QString());
     write(quint8(entry.kind), entryData(entry), true);
 }
 

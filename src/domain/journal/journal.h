@@ -37,6 +37,8 @@ struct JournalEntry {
         Saved = 20,             // the job file was saved; value 1 when it held every print
         JobFile = 21,           // text1: the job file the job was loaded from or saved to,
                                 // text2: the digest of its bytes then (jobFileDigestText)
+        Companion = 22,         // text1: the job's companion (its roster, ties and photo
+                                // folder) as it now stands, as its file holds it
     };
 
     JournalEntry() = default;
@@ -121,6 +123,7 @@ struct JournalContents {
     QDateTime lastChange;      // when the last entry was written
     QString jobFilePath;       // the job file last loaded or saved, if it says
     QByteArray jobFileDigest;  // contentDigest of that file's bytes then, if it says
+    QByteArray companion;      // the job's companion as last recorded (jobCompanionBytes), if any
 };
 
 // Reads a journal. An entry cut short at the end (a crash or power cut in
@@ -204,6 +207,9 @@ public:
     // The job file the job was loaded from or saved to: written to the
     // journal (now, or with its start), so a restored run knows it.
     void noteJobFile(const QString& path, const QByteArray& fileDigest = {});
+    // Records the job's companion as it now stands (a roster imported, a
+    // tie made): a restore gives it back; a journal started again keeps it.
+    void recordCompanion(const QByteArray& companionBytes);
     QString jobFile() const { return jobFile_; }
 
     // Writes the journal afresh, whole, after writing failed; true when it
@@ -267,6 +273,7 @@ private:
     QByteArray journal_;
     QString jobFile_;
     QByteArray jobFileDigest_;
+    QByteArray companion_;
     bool unsaved_ = false;
     bool failed_ = false;
     bool lost_ = false;   // the open file was removed: start afresh at once

@@ -169,6 +169,7 @@ bool isKnownKind(quint8 kind) {
         case Kind::Combine:
         case Kind::Saved:
         case Kind::JobFile:
+        case Kind::Companion:
             return true;
     }
     return false;

@@ -500,6 +500,8 @@ void Form1::restoreJournal(const JournalContents& contents) {
         engine_.alertClosed();
     platform_.setMuted(false);
     resumeJournal(context_, contents);
+    if (!contents.companion.isEmpty())
+        restoreRunCompanion(context_, contents.companion);
     // Saving proposes the job file the run before worked on, and still
     // will not write over another program's save of it.
     context_.jobFile = {contents.jobFilePath, contents.jobFileDigest, {}};

@@ -3,6 +3,7 @@
 
 #include "domain/files/system_files.h"
 #include "domain/platform/platform.h"
+#include "gui/run_journal.h"
 #include "gui/window_registry.h"
 
 #include "ui_frm_roster_import.h"
@@ -169,6 +170,7 @@ void frmRosterImport::cmdImport_Click() {
     }
     companion.roster = import_.roster;
     companion.ties.clear();
+    recordCompanionInJournal(context_);
     int leftOut = 0;
     for (const RosterProblem& problem : std::as_const(import_.problems))
         leftOut += problem.leftOut ? 1 : 0;

@@ -285,6 +285,29 @@ private Q_SLOTS:
         QVERIFY2(why.startsWith(JournalTexts::kJobRefused.left(10)), qPrintable(why));
     }
 
+    // The job's companion (its roster and ties) as last recorded comes back
+    // from the journal, also once the journal has been started again or
+    // resumed by the next run.
+    void companion_keptThroughARestartAndAResume() {
+        std::optional<JournalContents> contents;
+        {
+            JournalWriter writer;
+            writer.setPath(path());
+            writer.recordCompanion("{\"roster\": 1}");  // before the start: kept for it
+            writer.begin(makeJob());
+            QCOMPARE(readJournalFile(path())->companion, QByteArray("{\"roster\": 1}"));
+            writer.recordCompanion("{\"roster\": 2}");
+            writer.begin(makeJob());  // started again, as after a failure
+            contents = readJournalFile(path());
+            QCOMPARE(contents->companion, QByteArray("{\"roster\": 2}"));
+        }
+        JournalWriter next;
+        next.setPath(path());
+        QVERIFY(next.resume(*contents));
+        next.begin(makeJob());
+        QCOMPARE(readJournalFile(path())->companion, QByteArray("{\"roster\": 2}"));
+    }
+
     void syncs_coverWhatWasWrittenBeforeThem_inOrder() {
         GatedSync gated;
         QTemporaryFile file;
