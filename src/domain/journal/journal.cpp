@@ -397,8 +397,8 @@ bool JournalWriter::begin(const JobState& job) {
         journal_ += frameBytes(quint8(file.kind), entryData(file));
     }
     if (!companion_.isEmpty()) {
-        const JournalEntry companion(JournalEntry::Kind::Companion,
-                                     QString::fromUtf8(companion_), QString());
+        const JournalEntry companion(JournalEntry::Kind::Companion, QString::fromUtf8(companion_),
+                                     QString());
         journal_ += frameBytes(quint8(companion.kind), entryData(companion));
     }
     return writeAfresh();
