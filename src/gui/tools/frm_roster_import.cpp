@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QScreen>
 
 const QString frmRosterImport::kCaption = QStringLiteral("名簿のファイルを選ぶ");
 const QString frmRosterImport::kFilter = QStringLiteral("名簿（CSV）(*.csv *.txt *.tsv)");
@@ -62,8 +63,13 @@ frmRosterImport::~frmRosterImport() = default;
 
 void frmRosterImport::open() {
     if (!placed_) {
-        if (const QWidget* from = QApplication::activeWindow(); from && from != this)
-            move(from->frameGeometry().center() - rect().center());
+        if (const QWidget* from = QApplication::activeWindow(); from && from != this) {
+            // Centred over it, its title bar on the screen.
+            QPoint at = from->frameGeometry().center() - rect().center();
+            if (const QScreen* screen = from->screen())
+                at.setY(std::max(at.y(), screen->availableGeometry().top() + 30));
+            move(at);
+        }
         placed_ = true;
     }
     show();
@@ -85,6 +91,9 @@ void frmRosterImport::cmdBrowse_Click() {
     const QString path = context_.platform.chooseFileToOpen(kCaption, {kFilter}, kFilter);
     if (!path.isEmpty())
         readFile(path);
+    // The dialog gave the window it came from the activation back: this one.
+    raise();
+    activateWindow();
 }
 
 bool frmRosterImport::readFile(const QString& path) {
