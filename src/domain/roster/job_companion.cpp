@@ -25,6 +25,9 @@ const QString kTooLarge =
 const QString kDamaged = QStringLiteral(
     "%1\nジョブはそのまま読み込みました（注文に名前は付いていません）。"
     "壊れたファイルは %2 に残してあります。");
+const QString kTiesNotCarried = QStringLiteral(
+    "結合したジョブで名簿の生徒に結び付いていた注文のうち %1 人分は、その生徒がこのジョブの"
+    "名簿にいないため、名前なしで加えました。");
 }  // namespace JobCompanionTexts
 
 namespace {
@@ -166,4 +169,36 @@ FileWriteOutcome saveJobCompanion(const QString& jobFilePath, const JobCompanion
                                   const QByteArray& unchangedDigest) {
     return replaceFile(jobCompanionPath(jobFilePath), jobCompanionBytes(companion),
                        QStringLiteral(".bak"), unchangedDigest);
+}
+
+std::optional<JobCompanion> readJobCompanionBeside(const QString& jobFilePath) {
+    QFile file;
+    if (SystemFiles::openRegularFile(jobCompanionPath(jobFilePath), file) !=
+        SystemFiles::Opened::Yes)
+        return std::nullopt;
+    return readJobCompanion(file.read(kMaxJobCompanionBytes + 1)).companion;
+}
+
+int carryCombinedTies(JobCompanion& ours, const JobCompanion& theirs, int firstNewPupil) {
+    if (theirs.ties.empty())
+        return 0;
+    if (ours.roster.isEmpty()) {
+        ours.roster = theirs.roster;
+        for (const auto& [pupil, rosterIndex] : theirs.ties)
+            ours.ties[firstNewPupil - 1 + pupil] = rosterIndex;
+        return 0;
+    }
+    int notCarried = 0;
+    for (const auto& [pupil, rosterIndex] : theirs.ties) {
+        const RosterPupil& theirPupil = theirs.roster.pupils().at(rosterIndex);
+        std::optional<int> found =
+            theirPupil.id.isEmpty() ? std::nullopt : ours.roster.findId(theirPupil.id);
+        if (!found && theirPupil.number > 0)
+            found = ours.roster.find(theirPupil.grade, theirPupil.className, theirPupil.number);
+        if (found)
+            ours.ties[firstNewPupil - 1 + pupil] = *found;
+        else
+            ++notCarried;
+    }
+    return notCarried;
 }

@@ -64,11 +64,23 @@ JobCompanionLoad loadJobCompanion(const QString& jobFilePath);
 FileWriteOutcome saveJobCompanion(const QString& jobFilePath, const JobCompanion& companion,
                                   const QByteArray& unchangedDigest = {});
 
+// The companion beside the job file at jobFilePath, read and left as it is
+// (another PC's, say): none when there is none or it does not read.
+std::optional<JobCompanion> readJobCompanionBeside(const QString& jobFilePath);
+
+// The ties of a job combined into ours, whose pupils now follow ours from
+// firstNewPupil on. Each tie of theirs goes to our roster's pupil of the
+// same grade, class and number, or of the same ID; with no roster of ours,
+// theirs is taken whole, its ties renumbered. Returns how many of their
+// ties found no pupil in our roster (those pupils stay untied).
+int carryCombinedTies(JobCompanion& ours, const JobCompanion& theirs, int firstNewPupil);
+
 namespace JobCompanionTexts {
 extern const QString kNotJson;      // %1: where the reading stopped
 extern const QString kNewerFormat;  // %1: the format
 extern const QString kBadPupil;     // %1: the pupil's place in the roster
 extern const QString kBadTie;       // %1: the registered pupil
 extern const QString kTooLarge;
-extern const QString kDamaged;  // %1: the problem, %2: where the file was put
+extern const QString kDamaged;         // %1: the problem, %2: where the file was put
+extern const QString kTiesNotCarried;  // %1: how many
 }  // namespace JobCompanionTexts

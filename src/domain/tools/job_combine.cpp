@@ -336,7 +336,8 @@ CombineQuestion combineQuestion(const QString& path, const JobState& job, const 
     return {question, warns};
 }
 
-std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform) {
+std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform,
+                                           QString* chosenPath) {
     if (const std::optional<QString> open = openPupilRefusal(job)) {
         platform.showMessage(*open);
         return std::nullopt;
@@ -367,5 +368,7 @@ std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platfo
     if (!platform.askQuestion(question.text, question.warns ? Platform::DefaultAnswer::No
                                                             : Platform::DefaultAnswer::Yes))
         return std::nullopt;
+    if (chosenPath)
+        *chosenPath = path;
     return other;
 }

@@ -67,9 +67,11 @@ CombineQuestion combineQuestion(const QString& path, const JobState& job, const 
 // open, asks for a job file, loads it into a job of its own with the same
 // checks as loading, checks it against job and asks whether to add it
 // (Enter answering no when the question carries a warning).
-// Returns the job to add; nothing when the operator cancelled or the file
-// was refused (the operator has been told why). job is not changed.
-std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform);
+// Returns the job to add (and its file in *chosenPath); nothing when the
+// operator cancelled or the file was refused (the operator has been told
+// why). job is not changed.
+std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform,
+                                           QString* chosenPath = nullptr);
 
 namespace JobCombineTexts {
 extern const QString kDialogCaption;

@@ -329,11 +329,22 @@ bool Form1::runSaveCommand(const JobState& job, bool registersOpenPupil) {
 }
 
 void Form1::combineJobFile() {
-    if (const std::optional<JobState> other = chooseJobToCombine(context_.job, context_.platform)) {
+    QString path;
+    if (const std::optional<JobState> other =
+            chooseJobToCombine(context_.job, context_.platform, &path)) {
+        const int firstNew = int(context_.job.personCount) + 1;
         // Into the journal whole, and on the disk, before the job changes.
         const JournalEntry entry = JournalEntry::combine(*other);
         recordInJournal(context_, entry);
         applyJournalEntry(engine_, platform_, entry);
+        // Its pupils' ties to the school's roster come with them.
+        const std::optional<JobCompanion> theirs = readJobCompanionBeside(path);
+        if (theirs && int(context_.job.personCount) >= firstNew) {
+            const int notCarried = carryCombinedTies(context_.companion, *theirs, firstNew);
+            recordCompanionInJournal(context_);
+            if (notCarried > 0)
+                context_.platform.showMessage(JobCompanionTexts::kTiesNotCarried.arg(notCarried));
+        }
     }
     showDisplay();
     giveKeyingFocusBack();

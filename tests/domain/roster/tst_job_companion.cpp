@@ -59,6 +59,29 @@ private slots:
         QCOMPARE(read.problem, problem);
     }
 
+    // A job combined in brings its pupils' ties, renumbered with them: to
+    // our roster's pupil of the same class and number (or ID), or with its
+    // own roster when ours has none; a pupil our roster lacks stays untied.
+    void carryCombinedTies_renumbersAndMatchesByPupil() {
+        JobCompanion theirs;
+        theirs.roster = Roster({{"6", "1", 1, "山田", "", "A1"},
+                                {"6", "1", 2, "佐藤", "", ""},
+                                {"6", "3", 9, "転入生", "", ""}});
+        theirs.ties = {{1, 1}, {2, 0}, {3, 2}};
+
+        JobCompanion none;
+        QCOMPARE(carryCombinedTies(none, theirs, 11), 0);
+        QCOMPARE(none.roster.size(), 3);
+        QCOMPARE(none.ties, (std::map<int, int>{{11, 1}, {12, 0}, {13, 2}}));
+
+        JobCompanion ours;
+        ours.roster = Roster({{"6", "1", 2, "佐藤", "", ""}, {"6", "2", 7, "山田", "", "a1"}});
+        ours.ties = {{1, 0}};
+        QCOMPARE(carryCombinedTies(ours, theirs, 5), 1);  // 転入生 is not in ours
+        QCOMPARE(ours.ties, (std::map<int, int>{{1, 0}, {5, 0}, {6, 1}}));
+        QCOMPARE(ours.roster.size(), 2);
+    }
+
     void saveAndLoad_keepEverything_andADamagedOneIsSetAside() {
         QTemporaryDir dir;
         const QString job = dir.filePath(QStringLiteral("運動会.ptl"));

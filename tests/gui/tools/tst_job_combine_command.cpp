@@ -2,6 +2,7 @@
 #include "app/program.h"
 #include "app/run_start.h"
 #include "domain/journal/journal_store.h"
+#include "domain/roster/job_companion.h"
 #include "gui/input/form1.h"
 #include "support/job_window_fixture.h"
 #include "support/journaled_run_fixture.h"
@@ -38,6 +39,11 @@ private Q_SLOTS:
         const JobState other = keyedJob();
         const QString path = folder->filePath(QStringLiteral("other.ptl"));
         QVERIFY(writeJob(other, path));
+        // The other PC's job ties its second pupil to its roster.
+        JobCompanion theirs;
+        theirs.roster = Roster({{"6", "1", 4, "山田 太郎", "", ""}});
+        theirs.ties = {{2, 0}};
+        QVERIFY(saveJobCompanion(path, theirs).ok());
         JobState combined;
         {
             Run first(folder->path());
@@ -69,6 +75,8 @@ private Q_SLOTS:
                 if (op.text.contains(u')'))
                     lastLabel = op.text.trimmed();
             QCOMPARE(lastLabel, QStringLiteral("(6)"));
+            // Its tie came along, renumbered, with its roster.
+            QCOMPARE(first.program.context.companion.ties, (std::map<int, int>{{5, 0}}));
             combined = job;
             // The run ends here without saving, as in a crash.
         }
@@ -82,6 +90,7 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(totalsShown(*form).first(), signedDisplay(6));
+        QCOMPARE(second.program.context.companion.ties, (std::map<int, int>{{5, 0}}));
     }
 };
 
