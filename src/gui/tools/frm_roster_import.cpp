@@ -156,12 +156,13 @@ void frmRosterImport::showTable() {
 void frmRosterImport::showProblems() {
     import_ = importRoster(*table_, columns());
     ui->lstProblems->clear();
-    int leftOut = 0;
+    leftOut_ = 0;
     for (const RosterProblem& problem : std::as_const(import_.problems)) {
         ui->lstProblems->addItem(QStringLiteral("%1 行目：%2").arg(problem.row).arg(problem.text));
-        leftOut += problem.leftOut ? 1 : 0;
+        leftOut_ += problem.leftOut ? 1 : 0;
     }
-    ui->lblSummary->setText(kSummary.arg(import_.roster.size()).arg(leftOut).arg(table_->encoding));
+    ui->lblSummary->setText(
+        kSummary.arg(import_.roster.size()).arg(leftOut_).arg(table_->encoding));
     ui->cmdImport->setEnabled(!import_.roster.isEmpty());
 }
 
@@ -180,10 +181,7 @@ void frmRosterImport::cmdImport_Click() {
     companion.roster = import_.roster;
     companion.ties.clear();
     recordCompanionInJournal(context_);
-    int leftOut = 0;
-    for (const RosterProblem& problem : std::as_const(import_.problems))
-        leftOut += problem.leftOut ? 1 : 0;
-    context_.platform.showMessage(kImported.arg(companion.roster.size()).arg(leftOut));
+    context_.platform.showMessage(kImported.arg(companion.roster.size()).arg(leftOut_));
     emit imported(companion.roster.size());
     close();
 }

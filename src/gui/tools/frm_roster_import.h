@@ -65,5 +65,6 @@ private:
     std::optional<RosterTable> table_;
     QVector<QComboBox*> choosers_;
     RosterImport import_;
+    int leftOut_ = 0;  // rows of the import not in its roster
     bool placed_ = false;
 };
