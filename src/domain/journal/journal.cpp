@@ -35,12 +35,14 @@ constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::
 }  // namespace
 
 bool JournalEntry::hasTexts() const {
-    return isCorrection() || kind == Kind::JobFile || kind == Kind::Companion;
+    return isCorrection() || kind == Kind::JobFile || kind == Kind::Companion || kind == Kind::Tie;
 }
 
 bool JournalEntry::isSyncPoint() const {
     if (kind == Kind::KeyPress)
         return value == u'/' || value == u'*' || value == u'=';
+    if (kind == Kind::Tie)
+        return !text1.isEmpty();  // a registered pupil's; the open slip's waits for its close
     return kind == Kind::FinishClose || isCorrection() || kind == Kind::Combine ||
            kind == Kind::JobFile || kind == Kind::Companion;
 }
@@ -53,6 +55,7 @@ bool JournalEntry::mayChangeJob() const {
         case Kind::CorrectionAdd:
         case Kind::CorrectionDelete:
         case Kind::Combine:
+        case Kind::Tie:
             return true;
         default:
             return false;
@@ -96,6 +99,7 @@ void applyInputEntry(OrderEntry& engine, const JournalEntry& entry) {
         case Kind::Saved:
         case Kind::JobFile:
         case Kind::Companion:
+        case Kind::Tie:
             break;
     }
 }
@@ -135,6 +139,31 @@ JournalEntry JournalEntry::combine(const JobState& other) {
     JournalEntry entry(Kind::Combine);
     entry.otherJob = jobSnapshot(other);
     return entry;
+}
+
+JournalEntry JournalEntry::tie(std::optional<int> registeredPupil, std::optional<int> rosterPupil) {
+    const auto text = [](std::optional<int> number) {
+        return number ? QString::number(*number) : QString();
+    };
+    return {Kind::Tie, text(registeredPupil), text(rosterPupil)};
+}
+
+namespace {
+
+std::optional<int> numberText(const QString& text) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    return ok && number >= 0 ? std::optional<int>(number) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> JournalEntry::tiedRegisteredPupil() const {
+    return numberText(text1);
+}
+
+std::optional<int> JournalEntry::tiedRosterPupil() const {
+    return numberText(text2);
 }
 
 QByteArray jobSnapshotBytes(const JobState& job) {

@@ -39,6 +39,8 @@ struct JournalEntry {
                                 // text2: the digest of its bytes then (jobFileDigestText)
         Companion = 22,         // text1: the job's companion (its roster, ties and photo
                                 // folder) as it now stands, as its file holds it
+        Tie = 23,               // text1: the registered pupil's number, empty for the open
+                                // slip; text2: the roster pupil's index, empty for untied
     };
 
     JournalEntry() = default;
@@ -49,6 +51,11 @@ struct JournalEntry {
     // A combine: the job added, held whole (as the journal's start holds a
     // job), since the file it came from may change or go later.
     static JournalEntry combine(const JobState& other);
+    // A slip tied to a roster pupil (or untied): the open slip when no
+    // registered pupil is given.
+    static JournalEntry tie(std::optional<int> registeredPupil, std::optional<int> rosterPupil);
+    std::optional<int> tiedRegisteredPupil() const;
+    std::optional<int> tiedRosterPupil() const;
 
     Kind kind = Kind::KeyPress;
     qint32 value = 0;

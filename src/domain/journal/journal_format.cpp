@@ -170,6 +170,7 @@ bool isKnownKind(quint8 kind) {
         case Kind::Saved:
         case Kind::JobFile:
         case Kind::Companion:
+        case Kind::Tie:
             return true;
     }
     return false;

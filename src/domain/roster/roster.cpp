@@ -44,3 +44,18 @@ std::optional<int> Roster::findId(const QString& id) const {
         return std::nullopt;
     return *it;
 }
+
+int Roster::countOf(const QString& className, int number) const {
+    return int(byClassNumber_.count(classNumberKey(className, number)));
+}
+
+QString rosterPlaceText(const RosterPupil& pupil) {
+    const auto withUnit = [](const QString& text, QChar unit) {
+        const QString trimmed = text.trimmed();
+        if (trimmed.isEmpty() || trimmed.endsWith(unit))
+            return trimmed;
+        return trimmed + unit;
+    };
+    return withUnit(pupil.grade, u'年') + withUnit(pupil.className, u'組') + u' ' +
+           QString::number(pupil.number) + u'番';
+}

@@ -37,6 +37,8 @@ public:
     std::optional<int> find(const QString& grade, const QString& className, int number) const;
     // The index of the pupil with this ID.
     std::optional<int> findId(const QString& id) const;
+    // How many pupils have this class and number, whatever their grade.
+    int countOf(const QString& className, int number) const;
 
 private:
     QVector<RosterPupil> pupils_;
@@ -47,3 +49,7 @@ private:
 // How a class or an ID is compared: full-width letters and digits made
 // half-width, blanks taken off, letters in one case ("１組" and "1組" match).
 QString rosterKeyText(const QString& text);
+
+// Where a pupil sits: "6年1組 12番" (the grade left out when the roster has
+// none; "年" and "組" not doubled when the school writes them).
+QString rosterPlaceText(const RosterPupil& pupil);
