@@ -12,6 +12,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools
   libgl-dev
   libcsv-dev  # the roster files' CSV parser
+  libzip-dev  # the roster workbooks' (.xlsx) zip reader
   xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
