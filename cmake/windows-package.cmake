@@ -7,7 +7,8 @@
 # The root CMakeLists.txt includes this on Windows, before include(CPack).
 #
 # The folder:
-#   pictor.exe, chimes.wav, menupop.wav, nophoto.wav, tap.wav, libcsv.dll
+#   pictor.exe, chimes.wav, menupop.wav, nophoto.wav, tap.wav, libcsv.dll,
+#   libzip.dll and the zlib1.dll it loads
 #   Qt6Core/Gui/Widgets/PrintSupport.dll (printing to Windows printers is
 #     built into Qt6PrintSupport.dll), the MinGW runtime DLLs
 #   platforms/qwindows.dll (and qoffscreen.dll, for runs without a screen),
@@ -20,6 +21,16 @@
 install(TARGETS pictor RUNTIME DESTINATION .)
 # libcsv.dll, which reads the roster files (LGPL: a DLL the user may replace).
 install(TARGETS pictor_libcsv RUNTIME DESTINATION .)
+# libzip.dll, which opens the roster workbooks, and Debian's zlib for MinGW
+# (libz-mingw-w64) that it inflates with.
+install(TARGETS zip RUNTIME DESTINATION .)
+unset(PICTOR_ZLIB_DLL CACHE)
+find_file(PICTOR_ZLIB_DLL zlib1.dll PATHS ${MINGW_RUNTIME_DIRS}
+  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT PICTOR_ZLIB_DLL)
+  message(FATAL_ERROR "zlib1.dll is in none of ${MINGW_RUNTIME_DIRS} (Debian: libz-mingw-w64)")
+endif()
+install(FILES ${PICTOR_ZLIB_DLL} DESTINATION .)
 install(FILES
   ${PROJECT_SOURCE_DIR}/resources/chimes.wav
   ${PROJECT_SOURCE_DIR}/resources/menupop.wav
@@ -27,7 +38,7 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/resources/tap.wav
   DESTINATION .)
 
-set(pictor_binaries pictor.exe)
+set(pictor_binaries pictor.exe libzip.dll zlib1.dll)
 foreach(module Core Gui Widgets PrintSupport)
   install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
   list(APPEND pictor_binaries Qt6${module}.dll)

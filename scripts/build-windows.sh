@@ -42,8 +42,8 @@ installed() {
 
 install_packages() {
   local packages=(
-    cmake ninja-build dpkg-dev libcsv-dev
-    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    cmake ninja-build dpkg-dev libcsv-dev libzip-dev
+    g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
     qt6-tools-dev qt6-l10n-tools
     librsvg2-bin icoutils
@@ -228,6 +228,33 @@ fetch_libcsv_source() {
   exit 1
 }
 
+# libzip, which opens the roster workbooks (.xlsx), built with the program
+# from the source of the host's libzip-dev (fetched once into the cache),
+# against Debian's zlib for MinGW (libz-mingw-w64-dev): prints the folder of
+# its source tree.
+fetch_libzip_source() {
+  local version dir tree
+  # The source's version: a binary-only rebuild (1.7.3-1+b1) has none of its own.
+  version=$(dpkg-query -W -f='${source:Version}' libzip-dev)
+  dir=$cache_root/libzip-${version#*:}
+  if [ ! -f "$dir/.unpacked" ]; then
+    ensure_deb_src >&2
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    log "fetching the source of libzip $version"
+    (cd "$dir" && apt-get source -qq "libzip=$version" >&2)
+    touch "$dir/.unpacked"
+  fi
+  for tree in "$dir"/libzip-*/; do
+    if [ -f "$tree/lib/zip.h" ]; then
+      echo "${tree%/}"
+      return
+    fi
+  done
+  echo "build-windows: no lib/zip.h in $dir" >&2
+  exit 1
+}
+
 # The options the program is configured with; build-windows/ is configured
 # again when they change (a change of the sources reconfigures it by itself).
 program_configure_options() {
@@ -240,6 +267,7 @@ program_configure_options() {
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DBUILD_TESTING=ON
     -DPICTOR_LIBCSV_SOURCE_DIR="$(fetch_libcsv_source)"
+    -DPICTOR_LIBZIP_SOURCE_DIR="$(fetch_libzip_source)"
   )
   if command -v ccache >/dev/null; then
     options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
