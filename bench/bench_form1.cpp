@@ -8,18 +8,22 @@
 // the next key, as an operator's pace leaves it time to. With --paints it
 // also counts, per control, the paint events of the timed keys, to show
 // what a key repaints. With --preview FOLDER the photo preview is open
-// beside it, showing the photos of that folder.
+// beside it, showing the photos of that folder. With --roster the job has a
+// roster of 2,000 pupils and each timed slip starts with its code scanned
+// (a burst of keys ending with Enter), timed from the burst's first key to
+// the pupil's name shown.
 // With --pupils N only the last N pupils are keyed through the window (for a
 // profiler: `valgrind --tool=callgrind --collect-atstart=no
 // --toggle-collect='*timeEnter*'` counts the Enters alone, '*timeClose*' the
 // closes).
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_form1 [--journal] [--paints]
-//       [--preview FOLDER] [--pupils N]
+//       [--preview FOLDER] [--pupils N] [--roster]
 
 #include "app/program.h"
 #include "bench_gui.h"
 #include "domain/platform/platform_relay.h"
+#include "domain/roster/slip_tie.h"
 #include "gui/input/form1.h"
 #include "gui/tools/frm_photo_preview.h"
 #include "maximal_job.h"
@@ -32,6 +36,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -86,6 +91,18 @@ int main(int argc, char* argv[]) {
     }
     JobState& job = program.job;
     job = setUpJob(100);
+    const bool withRoster = app.arguments().contains(QStringLiteral("--roster"));
+    if (withRoster) {
+        QVector<RosterPupil> pupils;
+        for (int i = 0; i < 2000; ++i)
+            pupils.append({QString::number(1 + i / 400),
+                           QString::number(1 + i / 40 % 10),
+                           1 + i % 40,
+                           QStringLiteral("生徒 花子%1").arg(i),
+                           {},
+                           {}});
+        program.context.companion.roster = Roster(pupils);
+    }
 
     Form1& form = program.windows.get<Form1>();
     form.show();
@@ -126,8 +143,23 @@ int main(int argc, char* argv[]) {
     PaintCounter paints;
     if (app.arguments().contains(QStringLiteral("--paints")))
         app.installEventFilter(&paints);
-    std::vector<double> digits, enters, closes, onDisk;
+    std::vector<double> digits, enters, closes, onDisk, scans;
+    const auto* pupilLabel = form.findChild<QLabel*>(QStringLiteral("lblPupil"));
     for (int person = 0; person < timedPupils; ++person) {
+        if (withRoster) {
+            const int pupil = person * 19 % 2000;  // a pupil of its own each slip
+            const QString code = slipCodeOf(program.context.companion.roster, pupil) + u'\r';
+            const auto start = Clock::now();
+            for (const QChar c : code)
+                keyToRepaint(form, c == u'\r' ? Qt::Key_Return : Qt::Key(c.toUpper().unicode()), c);
+            scans.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            if (!pupilLabel->text().contains(
+                    program.context.companion.roster.pupils()[pupil].name)) {
+                std::printf("the scanned pupil is not shown\n");
+                return 1;
+            }
+        }
         for (int print = 0; print < 100; ++print) {
             for (const QChar c : randomNumber())
                 digits.push_back(keyToRepaint(form, Qt::Key(Qt::Key_0 + (c.unicode() - '0')), c));
@@ -149,8 +181,9 @@ int main(int argc, char* argv[]) {
         std::printf("the journal was not written\n");
         return 1;
     }
-    std::printf("input screen at %d-1500 persons of 100 prints (%g prints in all), journal %s\n",
-                1500 - timedPupils, job.grandTotalPrints, withJournal ? "on" : "off");
+    std::printf("input screen at %d-1500 persons of 100 prints (%g prints in all), journal %s%s\n",
+                1500 - timedPupils, job.grandTotalPrints, withJournal ? "on" : "off",
+                withRoster ? ", roster of 2000 pupils" : "");
     if (preview >= 0)
         std::printf("photo preview open on %s\n", qPrintable(app.arguments().value(preview + 1)));
     report("digit", digits);
@@ -158,6 +191,13 @@ int main(int argc, char* argv[]) {
     report("close with history refresh", closes);
     if (withJournal)
         report("close, key to on the disk", onDisk);
+    if (withRoster) {
+        report("scan to the name shown", scans);
+        if (program.context.companion.ties.size() != std::size_t(timedPupils)) {
+            std::printf("unexpected: %zu ties\n", program.context.companion.ties.size());
+            return 1;
+        }
+    }
     for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
         std::printf("  paints of %-20s %d\n", qPrintable(it.key()), it.value());
     return 0;

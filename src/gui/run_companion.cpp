@@ -2,6 +2,7 @@
 #include "gui/run_companion.h"
 
 #include "domain/files/file_write_texts.h"
+#include "domain/journal/journal.h"
 #include "domain/platform/platform.h"
 #include "domain/roster/job_companion.h"
 #include "gui/run_journal.h"
@@ -29,7 +30,12 @@ void openPhotoFolderOf(RunContext& context) {
 
 void loadRunCompanion(RunContext& context, const QString& jobFilePath) {
     JobCompanionLoad load = loadJobCompanion(jobFilePath);
+    // A roster read in on the setup screen stays for a job that has none.
+    if (load.companion.roster.isEmpty() && load.companion.ties.empty())
+        load.companion.roster = context.companion.roster;
     context.companion = std::move(load.companion);
+    context.slipTies.tieOpenSlip(std::nullopt);
+    context.slipTies.resync(int(context.job.personCount));
     context.companionFile = {jobFilePath, load.fileDigest};
     if (!load.problem.isEmpty())
         context.platform.showMessage(load.problem);
@@ -62,4 +68,11 @@ void saveRunCompanion(RunContext& context, const QString& jobFilePath) {
                               : FileWriteTexts::causeText(outcome.fault, outcome.systemError);
     context.platform.showMessage(
         RunCompanionTexts::kNotSaved.arg(QDir::toNativeSeparators(path), cause));
+}
+
+void untieOpenSlipForNewRoster(RunContext& context) {
+    if (!context.slipTies.openSlip())
+        return;
+    recordInJournal(context, JournalEntry::tie(std::nullopt, std::nullopt));
+    context.slipTies.tieOpenSlip(std::nullopt);
 }

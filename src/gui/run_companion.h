@@ -21,6 +21,10 @@ void restoreRunCompanion(RunContext& context, const QByteArray& companionBytes);
 // told (the job file stays saved).
 void saveRunCompanion(RunContext& context, const QString& jobFilePath);
 
+// Another roster has come in: the open slip's tie (a place in the old
+// one) is taken off, and the journal says so.
+void untieOpenSlipForNewRoster(RunContext& context);
+
 namespace RunCompanionTexts {
 extern const QString kNotSaved;  // %1: the file, %2: the cause
 }  // namespace RunCompanionTexts

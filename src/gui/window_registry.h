@@ -3,6 +3,7 @@
 
 #include "domain/files/job_file_commands.h"
 #include "domain/roster/job_companion.h"
+#include "domain/roster/slip_tie.h"
 #include "domain/tools/photo_folder.h"
 
 #include <functional>
@@ -38,6 +39,8 @@ struct RunContext {
         QString jobFilePath;
         QByteArray digest;
     } companionFile{};
+    // The ties of the slips being keyed to the companion's roster pupils.
+    SlipTies slipTies{companion};
     // Shows the journal's warning on the input screen and returns true, or
     // false when the input screen is not showing (set by the input screen).
     std::function<bool()> showJournalWarning{};

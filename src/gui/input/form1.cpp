@@ -14,6 +14,7 @@
 #include "gui/input/frm_teisei.h"
 #include "gui/input/input_labels.h"
 #include "gui/input/recent_entries.h"
+#include "gui/input/slip_tie_keying.h"
 #include "gui/printing/report_commands.h"
 #include "gui/run_companion.h"
 #include "gui/run_journal.h"
@@ -84,6 +85,13 @@ Form1::Form1(RunContext& context)
         return !folder.isReadable() || !folder.fileOf(number).isEmpty();
     });
 
+    tieKeying_ = new SlipTieKeying(
+        context_, this, ui->lblPupil,
+        [this](int key) {
+            apply({JournalEntry::Kind::KeyPress, key});
+        },
+        [this] { showDisplay(); });
+
     previewKeysOf(this);
     Form_Load();
 }
@@ -134,8 +142,12 @@ void Form1::connectCommands() {
     };
     connect(ui->cbPrintAll, &QPushButton::clicked, this, print(printOrderCountReport));
     connect(ui->mnuJuchuu, &QAction::triggered, this, print(printOrderCountReport));
-    connect(ui->cbPrintKojin, &QPushButton::clicked, this, print(printPupilReport));
-    connect(ui->mnuKojin, &QAction::triggered, this, print(printPupilReport));
+    // 個人別 with the names of the job's roster, when it has one.
+    const auto printPupils = [this] {
+        printPupilReport(context_.job, context_.companion, context_.platform);
+    };
+    connect(ui->cbPrintKojin, &QPushButton::clicked, this, printPupils);
+    connect(ui->mnuKojin, &QAction::triggered, this, printPupils);
     connect(ui->cbPrintYakimasi, &QPushButton::clicked, this, print(printReprintReport));
     connect(ui->mnuYakimasi, &QAction::triggered, this, print(printReprintReport));
 
@@ -331,12 +343,13 @@ bool Form1::runSaveCommand(const JobState& job, bool registersOpenPupil) {
 void Form1::combineJobFile() {
     QString path;
     if (const std::optional<JobState> other =
-            chooseJobToCombine(context_.job, context_.platform, &path)) {
+            chooseJobToCombine(context_.job, context_.platform, &path, context_.companion)) {
         const int firstNew = int(context_.job.personCount) + 1;
         // Into the journal whole, and on the disk, before the job changes.
         const JournalEntry entry = JournalEntry::combine(*other);
         recordInJournal(context_, entry);
         applyJournalEntry(engine_, platform_, entry);
+        tieKeying_->afterEntry(entry);
         // Its pupils' ties to the school's roster come with them.
         const std::optional<JobCompanion> theirs = readJobCompanionBeside(path);
         if (theirs && int(context_.job.personCount) >= firstNew) {
@@ -477,6 +490,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::handleKey(QKeyEvent* event) {
+    // A slip's code read by a scanner, or the roster's box: not the keying's.
+    if (tieKeying_->takeKey(keyAsciiOf(*event))) {
+        showDisplay();
+        return;
+    }
     if (const int code = keyCodeOf(*event))
         apply({JournalEntry::Kind::KeyDown, code});
     if (const int ascii = keyAsciiOf(*event))
@@ -500,19 +518,23 @@ void Form1::apply(const JournalEntry& entry) {
         return;
     recordInJournal(context_, entry);
     applyInputEntry(engine_, entry);
+    tieKeying_->afterEntry(entry);
 }
 
 void Form1::restoreJournal(const JournalContents& contents) {
     platform_.setMuted(true);
-    for (const JournalEntry& entry : contents.entries)
+    tieKeying_->resync();
+    for (const JournalEntry& entry : contents.entries) {
+        if (entry.kind == JournalEntry::Kind::Companion)
+            restoreRunCompanion(context_, entry.text1.toUtf8());
         applyJournalEntry(engine_, platform_, entry);
+        tieKeying_->afterEntry(entry);
+    }
     // An alert that was open when the run ended is not open now.
     if (!engine_.display().form1Enabled)
         engine_.alertClosed();
     platform_.setMuted(false);
     resumeJournal(context_, contents);
-    if (!contents.companion.isEmpty())
-        restoreRunCompanion(context_, contents.companion);
     // Saving proposes the job file the run before worked on, and still
     // will not write over another program's save of it.
     context_.jobFile = {contents.jobFilePath, contents.jobFileDigest, {}};

@@ -16,6 +16,7 @@ struct GlyphImages;
 struct JournalContents;
 struct JournalEntry;
 struct RunContext;
+class SlipTieKeying;
 namespace Ui {
 class Form1;
 }
@@ -32,6 +33,7 @@ public:
     ~Form1() override;
 
     OrderEntry& engine() { return engine_; }
+    SlipTieKeying& tieKeying() { return *tieKeying_; }
 
     // Called by the setup screen when it hands over: the recent-entries list
     // takes no input method, so that a Japanese input method never swallows
@@ -137,6 +139,7 @@ private:
     std::unique_ptr<GlyphImages> typedNumberGlyphs_;
     std::unique_ptr<ChangingLabels> changingLabels_;
     bool activatedOnce_ = false;
+    SlipTieKeying* tieKeying_ = nullptr;  // slips tied to the roster's pupils
 };
 
 // The question before a run with unsaved work ends, and its answers.

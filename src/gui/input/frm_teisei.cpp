@@ -5,6 +5,7 @@
 #include "gui/activation_tracker.h"
 #include "gui/alerts/frm_t_alert.h"
 #include "gui/input/form1.h"
+#include "gui/input/frm_pupil_tie.h"
 #include "gui/run_journal.h"
 #include "gui/window_registry.h"
 
@@ -76,7 +77,8 @@ frmTeisei::frmTeisei(RunContext& context)
     gothic.setPointSize(kFormFontPoints);
     setFont(gothic);
     ui->setupUi(this);
-    setFixedSize(size());
+    plainSize_ = size();
+    setFixedSize(plainSize_);
     // What a screen reader reads for each box: the question beside it.
     ui->Text1->setAccessibleName(ui->Label1->text());
     ui->Text2->setAccessibleName(ui->Label10->text());
@@ -121,6 +123,7 @@ frmTeisei::frmTeisei(RunContext& context)
     connect(ui->Command2, &QPushButton::clicked, this, &frmTeisei::Command2_Click);
     connect(ui->Command4, &QPushButton::clicked, this, &frmTeisei::Command4_Click);
     connect(ui->Command3, &QPushButton::clicked, this, &frmTeisei::Command3_Click);
+    connect(ui->cmdPupilTie, &QPushButton::clicked, this, &frmTeisei::changePupilTie);
     ActivationTracker::instance();
     correction_.setBeforeBlocking([this] { showDisplay(); });
     ui->Text1->installEventFilter(this);
@@ -268,4 +271,52 @@ void frmTeisei::showDisplay() {
     setEnabled(d.frmTeiseiEnabled);
     if (const auto focus = correction_.takeFocusRequest())
         (*focus == CorrectionFocus::Text1 ? ui->Text1 : ui->Text2)->setFocus(Qt::OtherFocusReason);
+    showPupilTie();
+}
+
+int frmTeisei::shownPupil() const {
+    return correction_.display().Label12Visible
+               ? 0
+               : personNumberOf(correction_.display().Text1, context_.job);
+}
+
+void frmTeisei::showPupilTie() {
+    const bool hasRoster = !context_.companion.roster.isEmpty();
+    if (ui->lblPupilTie->isVisibleTo(this) != hasRoster) {
+        ui->lblPupilTie->setVisible(hasRoster);
+        ui->cmdPupilTie->setVisible(hasRoster);
+        const int rowHeight = ui->cmdPupilTie->geometry().bottom() + 1 - plainSize_.height() + 8;
+        setFixedSize(plainSize_ + QSize(0, hasRoster ? rowHeight : 0));
+    }
+    if (!hasRoster)
+        return;
+    const int pupil = shownPupil();
+    ui->cmdPupilTie->setEnabled(pupil > 0);
+    QString text;
+    if (pupil > 0) {
+        const QString tied =
+            tiedPupilText(context_.companion.roster, context_.slipTies.tieOf(pupil));
+        text = QStringLiteral("名簿：") +
+               (tied.isEmpty() ? QStringLiteral("（結び付いていません）") : tied);
+    }
+    const QString elided =
+        ui->lblPupilTie->fontMetrics().elidedText(text, Qt::ElideRight, ui->lblPupilTie->width());
+    if (ui->lblPupilTie->text() != elided) {
+        ui->lblPupilTie->setText(elided);
+        ui->lblPupilTie->setToolTip(text);
+    }
+}
+
+void frmTeisei::changePupilTie() {
+    const int pupil = shownPupil();
+    if (pupil <= 0)
+        return;
+    auto* box = new frmPupilTie(context_.companion.roster, this, true);
+    connect(box, &frmPupilTie::chosen, this, [this, pupil](std::optional<int> rosterPupil) {
+        recordInJournal(context_, JournalEntry::tie(pupil, rosterPupil));
+        context_.slipTies.tieRegistered(pupil, rosterPupil);
+        showPupilTie();
+    });
+    connect(box, &QDialog::finished, this, [this] { activateWindow(); });
+    box->open();
 }

@@ -51,10 +51,16 @@ private:
     void alertWindowClosed();
     void showDisplay();
     void paintCaptionFromLetterTop(QLabel* caption);
+    // With a roster: the row under the pictures showing the pupil's tie,
+    // and the box changing it. Without one the screen is as it always was.
+    void showPupilTie();
+    void changePupilTie();
+    int shownPupil() const;
 
     std::unique_ptr<Ui::frmTeisei> ui;
     RunContext& context_;
     RecordCorrection correction_;
     bool activatedOnce_ = false;
     bool returningFromAlert_ = false;
+    QSize plainSize_;  // the screen without the roster's row
 };

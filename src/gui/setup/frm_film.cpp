@@ -11,6 +11,7 @@
 #include "gui/run_companion.h"
 #include "gui/setup/fill_job_settings_controls.h"
 #include "gui/setup/setup_line_edit.h"
+#include "gui/tools/frm_roster_import.h"
 #include "gui/tools/run_tools.h"
 #include "gui/window_registry.h"
 
@@ -62,6 +63,9 @@ FrmFilm::FrmFilm(RunContext& context)
     connect(ui->Command2, &QPushButton::clicked, this, &FrmFilm::Command2_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &FrmFilm::Command1_Click);
     connect(ui->mnuEnd, &QAction::triggered, this, &FrmFilm::mnuEnd_Click);
+    // The school's roster can come in before the keying starts.
+    connect(ui->mnuRosterImport1, &QAction::triggered, this,
+            [this] { context_.windows.get<frmRosterImport>().open(); });
     connectFields();
 }
 
