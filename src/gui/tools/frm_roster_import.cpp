@@ -3,6 +3,7 @@
 
 #include "domain/files/system_files.h"
 #include "domain/platform/platform.h"
+#include "domain/roster/roster_xlsx.h"
 #include "gui/run_journal.h"
 #include "gui/window_registry.h"
 
@@ -17,7 +18,8 @@
 #include <QScreen>
 
 const QString frmRosterImport::kCaption = QStringLiteral("名簿のファイルを選ぶ");
-const QString frmRosterImport::kFilter = QStringLiteral("名簿（CSV）(*.csv *.txt *.tsv)");
+const QString frmRosterImport::kFilter =
+    QStringLiteral("名簿（CSV・Excel）(*.csv *.txt *.tsv *.xlsx *.xlsm)");
 const QString frmRosterImport::kCannotOpen = QStringLiteral("名簿のファイル %1 を開けません。");
 const QString frmRosterImport::kImported = QStringLiteral(
     "名簿に %1 人を取り込みました（取り込まなかった行 %2）。\n"
@@ -56,7 +58,10 @@ frmRosterImport::frmRosterImport(RunContext& context)
     connect(ui->cmdBrowse, &QPushButton::clicked, this, &frmRosterImport::cmdBrowse_Click);
     connect(ui->cmdImport, &QPushButton::clicked, this, &frmRosterImport::cmdImport_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui->cboSheet, &QComboBox::activated, this, &frmRosterImport::cboSheet_Click);
     ui->cmdImport->setEnabled(false);
+    ui->lblSheet->hide();
+    ui->cboSheet->hide();
 }
 
 frmRosterImport::~frmRosterImport() = default;
@@ -103,15 +108,71 @@ bool frmRosterImport::readFile(const QString& path) {
         return false;
     }
     // One byte past the largest taken tells a file too large.
-    const RosterReadResult read = readRosterCsv(file.read(kMaxRosterFileBytes + 1));
+    const QByteArray bytes = file.read(kMaxRosterFileBytes + 1);
+    if (isRosterWorkbook(path, bytes))
+        return readWorkbook(path, bytes);
+    const RosterReadResult read = readRosterCsv(bytes);
     if (!read.table) {
         context_.platform.showMessage(read.refusal);
         return false;
     }
+    workbook_.clear();
+    ui->lblSheet->hide();
+    ui->cboSheet->hide();
     table_ = read.table;
-    ui->lblFilePath->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    showPath(path);
     showTable();
     return true;
+}
+
+bool frmRosterImport::readWorkbook(const QString& path, const QByteArray& bytes) {
+    const RosterSheets sheets = rosterXlsxSheets(bytes);
+    if (!sheets.refusal.isEmpty()) {
+        context_.platform.showMessage(sheets.refusal);
+        return false;
+    }
+    workbook_ = bytes;
+    showPath(path);
+    ui->cboSheet->clear();
+    ui->cboSheet->addItems(sheets.names);
+    ui->cboSheet->setCurrentIndex(0);
+    ui->lblSheet->setVisible(sheets.names.size() > 1);
+    ui->cboSheet->setVisible(sheets.names.size() > 1);
+    return showSheet(0);
+}
+
+void frmRosterImport::cboSheet_Click(int index) {
+    showSheet(index);
+}
+
+// A sheet that is no roster (an empty one, a cover) is told, and another
+// may be chosen.
+bool frmRosterImport::showSheet(int index) {
+    const RosterReadResult read = readRosterXlsx(workbook_, index);
+    if (!read.table) {
+        context_.platform.showMessage(read.refusal);
+        clearTable();
+        return false;
+    }
+    table_ = read.table;
+    showTable();
+    return true;
+}
+
+void frmRosterImport::showPath(const QString& path) {
+    ui->lblFilePath->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+void frmRosterImport::clearTable() {
+    table_.reset();
+    import_ = {};
+    choosers_.clear();
+    ui->tblRows->clear();
+    ui->tblRows->setRowCount(0);
+    ui->tblRows->setColumnCount(0);
+    ui->lstProblems->clear();
+    ui->lblSummary->clear();
+    ui->cmdImport->setEnabled(false);
 }
 
 QVector<RosterField> frmRosterImport::columns() const {

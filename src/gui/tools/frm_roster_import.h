@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include <QByteArray>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -17,12 +18,12 @@ namespace Ui {
 class frmRosterImport;
 }
 
-// The school's roster read into the job: the operator picks a CSV file,
-// sees its rows under the columns guessed from their headers (each column
-// can be chosen again), and every row that cannot be taken as it is, with
-// its line and cause; "取り込む" puts the roster into the job, to be saved
-// beside the job file with the job. Kept for the run once opened;
-// "キャンセル", Esc and the close box hide it.
+// The school's roster read into the job: the operator picks a CSV file or an
+// Excel workbook (and of a workbook with more than one sheet, the sheet: the
+// first, unless chosen again), sees its rows under the columns guessed from
+// their headers (each column can be chosen again), and every row that cannot be taken as it is,
+// with its line and cause; "取り込む" puts the roster into the job, to be saved beside the job file
+// with the job. Kept for the run once opened; "キャンセル", Esc and the close box hide it.
 class frmRosterImport : public QWidget {
     Q_OBJECT
 public:
@@ -33,7 +34,7 @@ public:
     void open();
 
     // Reads the roster file at path and shows it; false when it was refused
-    // (the operator is told why).
+    // (the operator is told why). A workbook shows its first sheet.
     bool readFile(const QString& path);
 
     QVector<RosterField> columns() const;
@@ -57,12 +58,18 @@ protected:
 private:
     void cmdBrowse_Click();
     void cmdImport_Click();
+    void cboSheet_Click(int index);
+    bool readWorkbook(const QString& path, const QByteArray& bytes);
+    bool showSheet(int index);
+    void showPath(const QString& path);
+    void clearTable();
     void showTable();
     void showProblems();
 
     RunContext& context_;
     std::unique_ptr<Ui::frmRosterImport> ui;
     std::optional<RosterTable> table_;
+    QByteArray workbook_;  // the workbook read, when it is one: its sheets are read from it
     QVector<QComboBox*> choosers_;
     RosterImport import_;
     int leftOut_ = 0;  // rows of the import not in its roster

@@ -2,16 +2,19 @@
 // The roster import window, opened from the input screen's Tools menu: the
 // file's rows under the columns guessed, a column chosen again, every
 // problem row listed, the roster put into the job; a file that is no
-// roster refused; ties to the roster there asked about before replacing it.
+// roster refused; ties to the roster there asked about before replacing it;
+// a workbook's sheet chosen.
 
 #include "gui/input/form1.h"
 #include "gui/tools/frm_roster_import.h"
 #include "support/job_window_fixture.h"
 #include "support/run_gui.h"
 #include "support/window_helpers.h"
+#include "support/xlsx_builder.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -85,10 +88,47 @@ private Q_SLOTS:
     }
 
     void open_aFileThatIsNoRoster_isRefusedWithItsReason() {
-        frmRosterImport* window = openFromMenu(file(QStringLiteral("名簿.csv"), "PK\x03\x04xlsx"));
+        frmRosterImport* window =
+            openFromMenu(file(QStringLiteral("名簿.csv"), QByteArray("\x89PNG\r\n\x1a\n\0", 9)));
         QVERIFY(window);
         QCOMPARE(program->platform.messages, QStringList{RosterCsvTexts::kNotText});
         QVERIFY(!control<QPushButton>(window, "cmdImport")->isEnabled());
+    }
+
+    // A workbook of two sheets shows the first; the second chosen shows its
+    // rows instead, and is the one imported. A CSV file read after it has no
+    // sheets to choose.
+    void workbook_sheetChosen_showsAndImportsThatSheet() {
+        const QString path =
+            file(QStringLiteral("名簿.xlsx"),
+                 XlsxBuilder()
+                     .table(QStringLiteral("6年"), {{"組", "番号", "氏名"}, {"1", "1", "山田"}})
+                     .table(QStringLiteral("5年"),
+                            {{"組", "番号", "氏名"}, {"2", "1", "佐藤"}, {"2", "2", "鈴木"}})
+                     .bytes());
+        frmRosterImport* window = openFromMenu(path);
+        QVERIFY(window);
+        QCOMPARE(program->platform.fileDialogs.last().filters,
+                 QStringList{frmRosterImport::kFilter});
+        auto* sheets = control<QComboBox>(window, "cboSheet");
+        auto* rows = control<QTableWidget>(window, "tblRows");
+        QVERIFY(sheets->isVisible());
+        QCOMPARE(sheets->count(), 2);
+        QCOMPARE(sheets->currentText(), QStringLiteral("6年"));
+        QCOMPARE(rows->item(1, 2)->text(), QStringLiteral("山田"));
+
+        sheets->setFocus();
+        QTest::keyClick(sheets, Qt::Key_Down);
+        QCOMPARE(rows->rowCount(), 3);
+        QCOMPARE(rows->item(2, 2)->text(), QStringLiteral("鈴木"));
+        QCOMPARE(control<QLabel>(window, "lblSummary")->text(),
+                 frmRosterImport::kSummary.arg(2).arg(0).arg("Excel"));
+        QTest::mouseClick(control<QPushButton>(window, "cmdImport"), Qt::LeftButton);
+        QCOMPARE(program->context.companion.roster.pupils().first().name, QStringLiteral("佐藤"));
+
+        window->open();
+        QVERIFY(window->readFile(file(QStringLiteral("名簿.csv"), "氏名,ID\n山田,A1\n")));
+        QVERIFY(!sheets->isVisible());
     }
 };
 
