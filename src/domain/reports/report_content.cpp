@@ -55,6 +55,7 @@ Number tokenCount(const QString& entry) {
     });
     return count + (unfinished.isEmpty() ? 0 : 1);
 }
+
 SizeSection sectionOf(const RegisteredOrders& orders, const SizeSummary& summary, bool withZeros) {
     SizeSection section;
     section.summary = summary;
@@ -67,7 +68,88 @@ SizeSection sectionOf(const RegisteredOrders& orders, const SizeSummary& summary
     return section;
 }
 
+// A grade or class as it is compared: full-width letters and digits made
+// half-width, blanks taken off, letters in one case, without its unit ("6年"
+// as "6").
+QString orderKey(const QString& text, QChar unit) {
+    QString key = text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    key.remove(u' ');
+    if (key.endsWith(unit))
+        key.chop(1);
+    return key;
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// -1, 0 or 1 as a comes before, with or after b, a run of digits counting
+// by its value.
+int naturalCompare(const QString& a, const QString& b) {
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            qsizetype endA = i;
+            qsizetype endB = j;
+            while (endA < a.size() && isDigit(a[endA]))
+                ++endA;
+            while (endB < b.size() && isDigit(b[endB]))
+                ++endB;
+            // Leading zeros do not count; then the longer run is larger.
+            while (i + 1 < endA && a[i] == u'0')
+                ++i;
+            while (j + 1 < endB && b[j] == u'0')
+                ++j;
+            if (endA - i != endB - j)
+                return endA - i < endB - j ? -1 : 1;
+            const int digits =
+                QStringView(a).sliced(i, endA - i).compare(QStringView(b).sliced(j, endB - j));
+            if (digits != 0)
+                return digits < 0 ? -1 : 1;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j] ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+// The text with its unit after it, unless the school wrote it already.
+QString withUnit(const QString& text, QChar unit) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.endsWith(unit))
+        return trimmed;
+    return trimmed + unit;
+}
+
 }  // namespace
+
+QString pupilNameText(const PupilName& pupil) {
+    QString place = withUnit(pupil.grade, u'年') + withUnit(pupil.className, u'組');
+    if (pupil.number > 0)
+        place += (place.isEmpty() ? QString() : QStringLiteral(" ")) +
+                 QString::number(pupil.number) + u'番';
+    if (place.isEmpty())
+        return pupil.name;
+    return place + QStringLiteral("  ") + pupil.name;
+}
+
+bool schoolOrderLess(const PupilName& a, const PupilName& b) {
+    const int grade = naturalCompare(orderKey(a.grade, u'年'), orderKey(b.grade, u'年'));
+    if (grade != 0)
+        return grade < 0;
+    const int cls = naturalCompare(orderKey(a.className, u'組'), orderKey(b.className, u'組'));
+    if (cls != 0)
+        return cls < 0;
+    return a.number < b.number;
+}
 
 std::optional<PrintSize> sizeOf(const JobState& job, Number photoNumber) {
     const SizeClass size = sizeClassOf(job, photoNumber);
@@ -223,6 +305,31 @@ ReprintReport buildReprintReport(const RegisteredOrders& orders) {
     report.personCount = orders.pupils.size();
     report.pendingPrints = orders.pendingPrints;
     return report;
+}
+
+PupilReport buildPupilReport(const RegisteredOrders& orders, const PupilNames& names,
+                             PupilOrderBy order) {
+    PupilReport report = buildPupilReport(orders);
+    for (PupilOrder& pupil : report.pupils) {
+        const auto named = names.find(int(pupil.personNumber));
+        if (named != names.end())
+            pupil.name = named->second;
+    }
+    if (order == PupilOrderBy::ClassAndNumber) {
+        // The named pupils first, in the school's order (the same pupil's
+        // slips as keyed); the others after them, as keyed.
+        std::stable_sort(report.pupils.begin(), report.pupils.end(),
+                         [](const PupilOrder& a, const PupilOrder& b) {
+                             if (a.name.has_value() != b.name.has_value())
+                                 return a.name.has_value();
+                             return a.name && schoolOrderLess(*a.name, *b.name);
+                         });
+    }
+    return report;
+}
+
+PupilReport buildPupilReport(const JobState& job, const PupilNames& names, PupilOrderBy order) {
+    return buildPupilReport(collectRegisteredOrders(job), names, order);
 }
 
 OrderCountReport buildOrderCountReport(const JobState& job) {

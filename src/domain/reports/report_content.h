@@ -3,6 +3,7 @@
 
 #include "domain/job/job_state.h"
 
+#include <map>
 #include <optional>
 
 #include <QString>
@@ -67,6 +68,31 @@ struct PupilPrint {
     friend bool operator==(const PupilPrint&, const PupilPrint&) = default;
 };
 
+// A registered pupil as the school's roster names them: the roster pupil
+// the job's companion ties them to, as far as the reports print it.
+struct PupilName {
+    QString grade;      // 学年, as the school writes it ("6", "６年"); may be empty
+    QString className;  // 組
+    int number = 0;     // 出席番号; 0 when the roster gives none
+    QString name;       // 氏名
+
+    friend bool operator==(const PupilName&, const PupilName&) = default;
+};
+
+// The registered pupils that have a name, by their pupil number.
+using PupilNames = std::map<int, PupilName>;
+
+// Where a pupil sits and their name, as the reports and the lists show it:
+// "6年1組 12番  山田 花子" ("年" and "組" not doubled when the school writes
+// them, the grade left out when the roster has none, the number when it
+// has none).
+QString pupilNameText(const PupilName& pupil);
+
+// Whether a comes before b in the order of the school: by grade, then
+// class, then number; a number in a grade or class text counts by its value
+// ("2組" before "10組"), full-width digits as half-width ones.
+bool schoolOrderLess(const PupilName& a, const PupilName& b);
+
 // One registered pupil.
 struct PupilOrder {
     Number personNumber = 0;
@@ -74,8 +100,9 @@ struct PupilOrder {
     Number largePrints = 0;
     Number mediumPrints = 0;
     Number smallPrints = 0;
-    Number unsizedPrints = 0;  // numbers in no range: listed, never charged
-    Number amount = 0;         // each size's prints times its unit price
+    Number unsizedPrints = 0;       // numbers in no range: listed, never charged
+    Number amount = 0;              // each size's prints times its unit price
+    std::optional<PupilName> name;  // the roster's pupil (per-pupil report, tied pupils only)
 };
 
 // What every report starts from: the registered pupils, decoded from their
@@ -106,8 +133,15 @@ struct OrderCountReport {
     Number totalAmount = 0;
 };
 
+// The order of the per-pupil report's pupils.
+enum class PupilOrderBy {
+    Keyed,           // 入力順: by pupil number, as the slips were keyed
+    ClassAndNumber,  // 組・番号順: the named pupils in the school's order, then the others as keyed
+};
+
 // The per-pupil report (個人別): every registered pupil with the photo
-// numbers in keyed order and the amount; the totals over all of them.
+// numbers in keyed order and the amount; the totals over all of them. A
+// pupil who has a name in the job's roster carries it.
 struct PupilReport {
     ReportHeader header;
     QVector<PupilOrder> pupils;
@@ -134,6 +168,12 @@ ReprintReport buildReprintReport(const JobState& job);
 OrderCountReport buildOrderCountReport(const RegisteredOrders& orders);
 PupilReport buildPupilReport(const RegisteredOrders& orders);
 ReprintReport buildReprintReport(const RegisteredOrders& orders);
+
+// The per-pupil report with the pupils' names (none: the report as it is
+// without a roster), in the order asked for.
+PupilReport buildPupilReport(const JobState& job, const PupilNames& names, PupilOrderBy order);
+PupilReport buildPupilReport(const RegisteredOrders& orders, const PupilNames& names,
+                             PupilOrderBy order);
 
 // The photo-number tokens of a pupil record, in order ("(3) 12 12 45 \.1500 "
 // gives 12, 12, 45): the text between the label and the amount marker.

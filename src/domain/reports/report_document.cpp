@@ -123,6 +123,8 @@ ReportDocument pupilDocument(const PupilReport& report) {
     for (const PupilOrder& pupil : report.pupils) {
         PupilBlock block;
         block.label = QStringLiteral("(") + num(pupil.personNumber) + QStringLiteral(")");
+        if (pupil.name)
+            block.name = pupilNameText(*pupil.name);
         block.numbers.reserve(pupil.prints.size());
         for (const PupilPrint& print : pupil.prints) {
             if (print.size)
@@ -208,7 +210,10 @@ QStringList documentTexts(const ReportDocument& document) {
             QStringList numbers;
             for (const MarkedNumber& n : pupil->numbers)
                 numbers << n.text;
-            texts << pupil->label + QStringLiteral("\t") + numbers.join(u' ');
+            const QString label = pupil->name.isEmpty()
+                                      ? pupil->label
+                                      : pupil->label + QStringLiteral(" ") + pupil->name;
+            texts << label + QStringLiteral("\t") + numbers.join(u' ');
             texts << pupil->summary + QStringLiteral("\t") + pupil->amount;
         } else if (const auto* legend = std::get_if<LegendBlock>(&block)) {
             QStringList items;

@@ -76,11 +76,13 @@ struct MarkedNumber {
     friend bool operator==(const MarkedNumber&, const MarkedNumber&) = default;
 };
 
-// One pupil of the per-pupil report: the label, the photo numbers in keyed
+// One pupil of the per-pupil report: the label, the pupil's class, number
+// and name beside it when the roster names them, the photo numbers in keyed
 // order (wrapped over as many rows as needed), and below them a summary at
 // the left and the amount at the right. Kept on one page.
 struct PupilBlock {
     QString label;
+    QString name;  // pupilNameText; empty for a pupil the roster does not name
     QVector<MarkedNumber> numbers;
     QString summary;
     QString amount;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 #include <QFileInfo>
 #include <QHash>
@@ -59,9 +60,44 @@ const QString JobCombineTexts::kQuestion = QStringLiteral(
     "人数：%4 人（このジョブの %5～%6 人目になります）\n"
     "注文数：%7　合計 %8 枚");
 
+const QString JobCombineTexts::kRosterTaken = QStringLiteral(
+    "※このジョブには名簿がありません。結合するファイルの名簿（%1 人）をこのジョブの名簿にし、"
+    "その生徒に結び付いた %2 人分の注文は、結び付いたまま加えます。");
+const QString JobCombineTexts::kRosterNotTaken = QStringLiteral(
+    "※結合するファイルには名簿（%1 人）がありますが、その生徒に結び付いた注文がないため、"
+    "名簿は加えません。");
+const QString JobCombineTexts::kNoRosterThere = QStringLiteral(
+    "※結合するファイルには名簿がありません。加える %1 人分の注文は、このジョブの名簿の生徒に"
+    "結び付かないまま（名前なしで）加えます。");
+const QString JobCombineTexts::kRostersDiffer = QStringLiteral(
+    "※結合するファイルの名簿（%2 人）は、このジョブの名簿（%1 人）と違います。"
+    "その生徒への結び付きは、このジョブの名簿で ID か学年・組・出席番号が同じ生徒に移します。");
+const QString JobCombineTexts::kNoTiesThere =
+    QStringLiteral("結合するファイルには、名簿の生徒に結び付いた注文はありません。");
+const QString JobCombineTexts::kAllTiesFound =
+    QStringLiteral("結び付いた %1 人分は、どれもこのジョブの名簿に当たる生徒がいます。");
+const QString JobCombineTexts::kTiesLost = QStringLiteral(
+    "結び付いた %1 人分のうち %2 人分は、このジョブの名簿に当たる生徒がいないため、"
+    "名前なしで加えます。");
+
 namespace {
 
 using namespace JobCombineTexts;
+
+// Whether two rosters hold the same pupils, in any order.
+bool samePupils(const Roster& a, const Roster& b) {
+    if (a.size() != b.size())
+        return false;
+    const auto sorted = [](const Roster& roster) {
+        QVector<RosterPupil> pupils = roster.pupils();
+        std::sort(pupils.begin(), pupils.end(), [](const RosterPupil& x, const RosterPupil& y) {
+            return std::tie(x.grade, x.className, x.number, x.name, x.kana, x.id) <
+                   std::tie(y.grade, y.className, y.number, y.name, y.kana, y.id);
+        });
+        return pupils;
+    };
+    return sorted(a) == sorted(b);
+}
 
 QString refused(const QString& why) {
     return why + QStringLiteral("\n\n") + kNotCombined;
@@ -291,8 +327,35 @@ void combineJobs(JobState& job, const JobState& other) {
     job.smallTotalPrints += other.smallTotalPrints;
 }
 
+CombineRosterNote combineRosterNote(const JobCompanion& ours,
+                                    const std::optional<JobCompanion>& theirs, const JobState& job,
+                                    const JobState& other) {
+    const JobCompanion none;
+    const JobCompanion& their = theirs ? *theirs : none;
+    if (ours.roster.isEmpty() && their.roster.isEmpty())
+        return {};
+    if (ours.roster.isEmpty()) {
+        if (their.ties.empty())
+            return {kRosterNotTaken.arg(their.roster.size())};
+        return {kRosterTaken.arg(their.roster.size()).arg(their.ties.size())};
+    }
+    if (their.roster.isEmpty())
+        return {kNoRosterThere.arg(plainDecimal(other.personCount))};
+    if (samePupils(ours.roster, their.roster))
+        return {};
+    QString text = kRostersDiffer.arg(ours.roster.size()).arg(their.roster.size()) + u'\n';
+    if (their.ties.empty())
+        return {text + kNoTiesThere};
+    // Carried onto a copy as the combine will carry them.
+    JobCompanion carried = ours;
+    const int lost = carryCombinedTies(carried, their, int(job.personCount) + 1);
+    if (lost == 0)
+        return {text + kAllTiesFound.arg(their.ties.size())};
+    return {text + kTiesLost.arg(their.ties.size()).arg(lost), true};
+}
+
 CombineQuestion combineQuestion(const QString& path, const JobState& job, const JobState& other,
-                                const QString& loadNote) {
+                                const QString& loadNote, const CombineRosterNote& rosterNote) {
     QStringList perSize;
     if (other.largeMode.value() == 0)
         perSize << QStringLiteral("大 %1 枚").arg(plainDecimal(other.largeTotalPrints));
@@ -331,13 +394,17 @@ CombineQuestion combineQuestion(const QString& path, const JobState& job, const 
         question += QStringLiteral("\n\n") + kSomePupils.arg(pupils).arg(lines.join(u'\n'));
         warns = true;
     }
+    if (!rosterNote.text.isEmpty()) {
+        question += QStringLiteral("\n\n") + rosterNote.text;
+        warns = warns || rosterNote.warns;
+    }
     if (!loadNote.isEmpty())
         question += QStringLiteral("\n\n") + loadNote;
     return {question, warns};
 }
 
 std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform,
-                                           QString* chosenPath) {
+                                           QString* chosenPath, const JobCompanion& companion) {
     if (const std::optional<QString> open = openPupilRefusal(job)) {
         platform.showMessage(*open);
         return std::nullopt;
@@ -364,7 +431,9 @@ std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platfo
     }
     // A warning is there to be read: an Enter typed ahead must not answer
     // yes to it, since the pupils once added cannot be taken out again.
-    const CombineQuestion question = combineQuestion(path, job, other, result.message);
+    const CombineQuestion question =
+        combineQuestion(path, job, other, result.message,
+                        combineRosterNote(companion, readJobCompanionBeside(path), job, other));
     if (!platform.askQuestion(question.text, question.warns ? Platform::DefaultAnswer::No
                                                             : Platform::DefaultAnswer::Yes))
         return std::nullopt;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/job/job_state.h"
+#include "domain/roster/job_companion.h"
 
 #include <optional>
 
@@ -60,18 +61,39 @@ struct CombineQuestion {
     QString text;
     bool warns = false;  // it carries a warning: Enter must answer no
 };
+
+// What combining does with the file's ties to its roster (its companion,
+// none when it has none), told when the two jobs' rosters differ: this job
+// has none (the file's is taken, with its ties, when it ties anyone), the
+// file has none (its pupils come untied), or they hold other pupils (each
+// tie goes to this job's pupil of the same grade, class and number, or ID,
+// as carryCombinedTies carries it, and how many find none is told: a
+// warning). Empty when both rosters hold the same pupils, or neither has one.
+struct CombineRosterNote {
+    QString text;
+    bool warns = false;
+};
+CombineRosterNote combineRosterNote(const JobCompanion& ours,
+                                    const std::optional<JobCompanion>& theirs, const JobState& job,
+                                    const JobState& other);
+
+// The question, the roster note (when there is one) after its warnings and
+// before the load's note.
 CombineQuestion combineQuestion(const QString& path, const JobState& job, const JobState& other,
-                                const QString& loadNote = {});
+                                const QString& loadNote = {},
+                                const CombineRosterNote& rosterNote = {});
 
 // The combine command up to the operator's yes: refuses while a pupil is
 // open, asks for a job file, loads it into a job of its own with the same
 // checks as loading, checks it against job and asks whether to add it
-// (Enter answering no when the question carries a warning).
+// (Enter answering no when the question carries a warning), telling what
+// becomes of its ties when its roster differs from companion's (the job's).
 // Returns the job to add (and its file in *chosenPath); nothing when the
 // operator cancelled or the file was refused (the operator has been told
 // why). job is not changed.
 std::optional<JobState> chooseJobToCombine(const JobState& job, Platform& platform,
-                                           QString* chosenPath = nullptr);
+                                           QString* chosenPath = nullptr,
+                                           const JobCompanion& companion = JobCompanion{});
 
 namespace JobCombineTexts {
 extern const QString kDialogCaption;
@@ -95,4 +117,11 @@ extern const QString kDateField;
 extern const QString kNotCombined;  // the closing line of every refusal
 extern const QString kQuestion;     // %1 file, %2 customer, %3 event, %4 pupils, %5 first, %6 last,
                                     // %7 prints per size, %8 prints in all
+extern const QString kRosterTaken;  // %1: the file's roster's pupils, %2: its ties
+extern const QString kRosterNotTaken;  // %1: the file's roster's pupils
+extern const QString kNoRosterThere;   // %1: the file's pupils
+extern const QString kRostersDiffer;   // %1: this job's roster's pupils, %2: the file's
+extern const QString kNoTiesThere;
+extern const QString kAllTiesFound;  // %1: the file's ties
+extern const QString kTiesLost;      // %1: the file's ties, %2: those that find no pupil
 }  // namespace JobCombineTexts

@@ -4,6 +4,7 @@
 #include "domain/job/allowed_range_text.h"
 #include "domain/job/record_items.h"
 #include "domain/reports/report_content.h"
+#include "domain/tools/pupil_names.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,7 +102,8 @@ bool allDigits(QStringView text) {
 
 }  // namespace
 
-PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed) {
+PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed,
+                                    const JobCompanion& companion) {
     PhotoSearchResult result;
     result.typed = typed.toString();
     if (typed.isEmpty())
@@ -123,7 +125,9 @@ PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed) {
         const RecordMatch match = matchRecord(job.personRecords[slot], n);
         if (match.prints == 0)
             continue;
-        result.pupils.append({slot, match.prints, match.amount});
+        const std::optional<PupilName> name = pupilNameOf(companion, slot);
+        result.pupils.append(
+            {slot, match.prints, match.amount, name ? pupilNameText(*name) : QString()});
         result.totalPrints += match.prints;
     }
     result.outcome = result.pupils.isEmpty() ? PhotoSearchResult::Outcome::NobodyOrdered

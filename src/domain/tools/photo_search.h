@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/job/job_state.h"
+#include "domain/roster/job_companion.h"
 
 #include <functional>
 #include <optional>
@@ -20,6 +21,7 @@ struct PhotoSearchHit {
     int personNumber = 0;
     int prints = 0;                // prints of the photo number in the record
     std::optional<Number> amount;  // the amount the record holds (none: a record without one)
+    QString name{};  // class, number and name of the roster pupil tied (pupilNameText), or empty
 
     friend bool operator==(const PhotoSearchHit&, const PhotoSearchHit&) = default;
 };
@@ -43,8 +45,10 @@ struct PhotoSearchResult {
 // Searches the registered pupils for the photo number typed: half-width
 // digits, read the way the input screen reads a typed number («007» is 7).
 // A number is one of the job's photo numbers when the input screen would
-// take it: 1 to 10000 and in the range of a size in use.
-PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed);
+// take it: 1 to 10000 and in the range of a size in use. A pupil tied to
+// the roster of the job's companion carries their class, number and name.
+PhotoSearchResult searchPhotoNumber(const JobState& job, QStringView typed,
+                                    const JobCompanion& companion = JobCompanion{});
 
 // The photo numbers the registered pupils ordered that have no photo
 // (hasPhoto answers false), ascending: the slips to look at again before the

@@ -141,6 +141,21 @@ private Q_SLOTS:
         QCOMPARE(twelve.pupils.mid(3), (Hits{{5, 4, 99}, {6, 2, std::nullopt}}));
         QCOMPARE(PhotoSearchTexts::amount(twelve.pupils[4].amount), QString());
     }
+
+    // Pupils tied to the roster carry their class, number and name; the
+    // others, and every pupil of a job without a roster, none.
+    void tiedPupils_carryTheirNames() {
+        JobCompanion companion;
+        companion.roster =
+            Roster({{"6", "1", 12, "山田 花子", "", ""}, {"6", "2", 3, "佐藤 一郎", "", ""}});
+        companion.ties = {{1, 1}, {4, 0}};
+        const PhotoSearchResult named = searchPhotoNumber(job, u"12", companion);
+        QCOMPARE(named.pupils, (Hits{{1, 2, 1600, QStringLiteral("6年2組 3番  佐藤 一郎")},
+                                     {2, 2, 2100, QString()},
+                                     {4, 1, 1600, QStringLiteral("6年1組 12番  山田 花子")}}));
+        QCOMPARE(searchPhotoNumber(job, u"12").pupils,
+                 (Hits{{1, 2, 1600}, {2, 2, 2100}, {4, 1, 1600}}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPhotoSearch)
