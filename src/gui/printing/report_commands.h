@@ -3,6 +3,7 @@
 
 #include "domain/job/job_state.h"
 #include "domain/platform/platform.h"
+#include "domain/roster/job_companion.h"
 
 #include <QString>
 
@@ -15,6 +16,11 @@
 void printOrderCountReport(const JobState& job, Platform& platform);
 // 個人別印刷: cbPrintKojin and mnuKojin.
 void printPupilReport(const JobState& job, Platform& platform);
+// The same with the job's companion: each pupil tied to its roster shows
+// their class, number and name; with such pupils the operator chooses the
+// order first (choosePupilReportOrder), and nothing is previewed when they
+// cancel. Without a roster it is the report above, unasked.
+void printPupilReport(const JobState& job, const JobCompanion& companion, Platform& platform);
 // やきまし数印刷: cbPrintYakimasi and mnuYakimasi.
 void printReprintReport(const JobState& job, Platform& platform);
 

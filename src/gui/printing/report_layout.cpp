@@ -38,6 +38,7 @@ enum FontRole {
     GridCount,
     GridZero,
     PupilLabel,
+    PupilName,
     PupilNumber,
     PupilNumberBold,
     PupilSummary,
@@ -71,6 +72,8 @@ QFont roleFont(FontRole role) {
             return reportFont(ReportFace::Mincho, 9);
         case PupilLabel:
             return reportFont(ReportFace::Gothic, 10, true);
+        case PupilName:
+            return reportFont(ReportFace::Gothic, 9.5);
         case PupilNumber:
             return reportFont(ReportFace::Gothic, 9.5);
         case PupilNumberBold:
@@ -198,6 +201,7 @@ public:
     }
 
     void run() {
+        nameColumn_ = nameColumnWidth();
         newPage();
         firstPageHeader();
         for (qsizetype i = 0; i < doc_.blocks.size(); ++i) {
@@ -700,6 +704,19 @@ private:
 
     qreal pupilRowHeight() const { return metrics(PupilNumber).lineSpacing() + 3.5 * pt_; }
 
+    // The room for the pupils' names beside their labels: the widest name,
+    // up to a third of the page, so that the photo numbers keep most of the
+    // width; a longer name is shortened to it. None without names.
+    qreal nameColumnWidth() {
+        qreal widest = 0;
+        for (const ReportBlock& block : doc_.blocks) {
+            if (const auto* pupil = std::get_if<PupilBlock>(&block);
+                pupil && !pupil->name.isEmpty())
+                widest = std::max(widest, advance(PupilName, pupil->name));
+        }
+        return std::min(widest, width_ / 3);
+    }
+
     // Draws a photo number with its mark in a cell whose number column ends
     // at right.
     void markedNumber(const MarkedNumber& n, qreal left, qreal right, qreal top, qreal rowHeight) {
@@ -719,7 +736,11 @@ private:
 
     void place(const PupilBlock& block, const ReportBlock*) {
         const qreal pad = 2 * pt_;
-        const qreal labelWidth = advance(PupilLabel, QStringLiteral("(8888)")) + 8 * pt_;
+        // With names, each beside its label and the numbers after them all.
+        const qreal nameLeft = advance(PupilLabel, QStringLiteral("(8888)")) + 6 * pt_;
+        const qreal labelWidth = nameColumn_ > 0
+                                     ? nameLeft + nameColumn_ + 8 * pt_
+                                     : advance(PupilLabel, QStringLiteral("(8888)")) + 8 * pt_;
         qreal numberWidth = advance(PupilNumberBold, QStringLiteral("8888"));
         for (const MarkedNumber& n : block.numbers)
             numberWidth = std::max(numberWidth, advance(PupilNumberBold, n.text));
@@ -739,7 +760,10 @@ private:
             const qreal top = y_;
             if (r == 0 || atPageTopOfRow(top)) {
                 const QFontMetricsF& m = metrics(PupilLabel);
-                text(PupilLabel, 0, top + (rowHeight + m.ascent() - m.descent()) / 2, block.label);
+                const qreal baseline = top + (rowHeight + m.ascent() - m.descent()) / 2;
+                text(PupilLabel, 0, baseline, block.label);
+                if (!block.name.isEmpty())
+                    text(PupilName, nameLeft, baseline, nameShown(block.name));
             }
             for (int c = 0; c < columns; ++c) {
                 const qsizetype i = r * columns + c;
@@ -760,6 +784,13 @@ private:
     }
 
     bool atPageTopOfRow(qreal top) const { return top <= bodyTop_; }
+
+    // The name as its column holds it: whole, or cut short with "…".
+    QString nameShown(const QString& name) {
+        if (advance(PupilName, name) <= nameColumn_)
+            return name;
+        return elided(PupilName, name, nameColumn_);
+    }
 
     void place(const LegendBlock& block, const ReportBlock*) {
         const qreal rowHeight = pupilRowHeight();
@@ -813,6 +844,7 @@ private:
     qreal runningHeaderHeight_ = 0;
     qreal bodyTop_ = 0;
     qreal bodyLine_ = 0;
+    qreal nameColumn_ = 0;  // the pupils' names' room; 0 without names
     qreal y_ = 0;
 };
 

@@ -21,6 +21,7 @@ frmPhotoSearch::frmPhotoSearch(RunContext& context)
     ui->txtPhotoNumber->setAttribute(Qt::WA_InputMethodEnabled, false);
     ui->lstPupils->header()->setSectionResizeMode(QHeaderView::Stretch);
     ui->lstPupils->header()->setDefaultAlignment(Qt::AlignCenter);
+    ui->lstPupils->setColumnHidden(kNameColumn, true);
     ui->lstPupils->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui->lstPupils->setSelectionMode(QAbstractItemView::SingleSelection);
 
@@ -64,22 +65,25 @@ void frmPhotoSearch::refresh() {
 void frmPhotoSearch::search() {
     const QTreeWidgetItem* current = ui->lstPupils->currentItem();
     const int keepPerson = current ? current->text(0).toInt() : 0;
-    result_ = searchPhotoNumber(context_.job, ui->txtPhotoNumber->text());
+    result_ = searchPhotoNumber(context_.job, ui->txtPhotoNumber->text(), context_.companion);
     showResult(keepPerson);
 }
 
 void frmPhotoSearch::showResult(int keepPerson) {
     QTreeWidget* list = ui->lstPupils;
     list->clear();
+    showNameColumn(!context_.companion.roster.isEmpty());
     QList<QTreeWidgetItem*> items;
     items.reserve(result_.pupils.size());
     QTreeWidgetItem* keep = nullptr;
     for (const PhotoSearchHit& hit : result_.pupils) {
         auto* item =
             new QTreeWidgetItem({QString::number(hit.personNumber), QString::number(hit.prints),
-                                 PhotoSearchTexts::amount(hit.amount)});
-        for (int column = 0; column < item->columnCount(); ++column)
+                                 PhotoSearchTexts::amount(hit.amount), hit.name});
+        for (int column = 0; column < kNameColumn; ++column)
             item->setTextAlignment(column, Qt::AlignCenter);
+        if (!hit.name.isEmpty())
+            item->setToolTip(kNameColumn, hit.name);
         if (hit.personNumber == keepPerson)
             keep = item;
         items.append(item);
@@ -92,6 +96,19 @@ void frmPhotoSearch::showResult(int keepPerson) {
     ui->lblNote->setText(note);
     ui->lblNote->setVisible(!note.isEmpty());
     showPhotosMissing();
+}
+
+void frmPhotoSearch::showNameColumn(bool shown) {
+    // Hidden without a roster: the list as it has always been.
+    QTreeWidget* list = ui->lstPupils;
+    if (list->isColumnHidden(kNameColumn) != shown)
+        return;
+    list->setColumnHidden(kNameColumn, !shown);
+    // The figures as wide as they need, the names the rest.
+    QHeaderView* header = list->header();
+    for (int column = 0; column < kNameColumn; ++column)
+        header->setSectionResizeMode(column,
+                                     shown ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
 }
 
 void frmPhotoSearch::showPhotosMissing() {

@@ -37,10 +37,14 @@ private:
     void refresh();
     void search();
     void showResult(int keepPerson);
+    // The roster's class, number and name of each pupil, when the job has a roster.
+    void showNameColumn(bool shown);
     // With a photo folder chosen: whether the number searched has a photo,
     // and which ordered numbers have none.
     void showPhotosMissing();
     void openPupil(int row);
+
+    static constexpr int kNameColumn = 3;
 
     std::unique_ptr<Ui::frmPhotoSearch> ui;
     RunContext& context_;

@@ -12,6 +12,7 @@
 #include "gui/printing/report_renderer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
+#include "support/run_gui.h"
 
 #include <algorithm>
 
@@ -107,6 +108,39 @@ int pdfPageCount(const QString& path) {
                    .count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))));
 }
 
+// A word of a PDF page as pdftotext -bbox places it, in points.
+struct PdfWord {
+    QString text;
+    double xMin = 0;
+    double yMin = 0;
+    double xMax = 0;
+};
+
+// The words of a PDF file, page by page; empty when pdftotext failed.
+QVector<QVector<PdfWord>> pdfWords(const QString& path) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        return {};
+    QVector<QVector<PdfWord>> pages;
+    const QRegularExpression word(
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                       "xMax=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(0).startsWith(QStringLiteral("<page"))) {
+            pages.append(QVector<PdfWord>());
+            continue;
+        }
+        if (!pages.isEmpty())
+            pages.last().append({nfkc(m.captured(4)), m.captured(1).toDouble(),
+                                 m.captured(2).toDouble(), m.captured(3).toDouble()});
+    }
+    return pages;
+}
+
 int darkPixels(const QImage& image) {
     int dark = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -196,6 +230,12 @@ private slots:
     void pageAlone_isThatPageOfThemAll();
     void preview_showsPagesAsTheyComeIntoView_navigatesAndSavesPdf();
     void preview_pdfNotWritten_toldAndStaysOpen();
+    void pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas_data();
+    void pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas();
+    void pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen_data();
+    void pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen();
+    void pupilReport_longName_shortenedBeforeTheNumbers();
+    void cbPrintKojin_withRoster_asksTheOrderThenPreviews();
 };
 
 void TestReportRendering::initTestCase() {
@@ -604,6 +644,154 @@ void TestReportRendering::preview_pdfNotWritten_toldAndStaysOpen() {
     QPointer<ReportPreview> guard(preview);
     QTest::keyClick(preview, Qt::Key_Escape);
     QTRY_VERIFY(guard.isNull());
+}
+
+void TestReportRendering::pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas_data() {
+    QTest::addColumn<bool>("roster");
+    QTest::newRow("no roster") << false;
+    QTest::newRow("a roster, nobody tied") << true;
+}
+
+// Every page painted as the report without a roster paints it, and no
+// question asked.
+void TestReportRendering::pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas() {
+    QFETCH(bool, roster);
+    job = makeJob({1, 2000, 800, 2001, 3000, 500, 3001, 9999, 100});
+    keySixtyPupils();
+    JobCompanion companion;
+    if (roster)
+        companion.roster = Roster({{"6", "1", 1, QStringLiteral("山田 花子"), "", ""}});
+    platform.clear();
+    printPupilReport(job, platform);
+    const std::shared_ptr<PrintDocument> asItWas = platform.lastReport;
+    printPupilReport(job, companion, platform);
+    QVERIFY(platform.choices.isEmpty());
+    QCOMPARE(platform.reportTitles, QStringList({"個人別印刷", "個人別印刷"}));
+    const std::shared_ptr<PrintDocument> printed = platform.lastReport;
+    QVERIFY(printed != asItWas);
+    QCOMPARE(printed->pageCount(), asItWas->pageCount());
+    QVERIFY(printed->pageCount() >= 3);
+    for (int page = 1; page <= printed->pageCount(); ++page)
+        QVERIFY2(pageImage(*printed, page) == pageImage(*asItWas, page),
+                 qPrintable(QString::number(page)));
+}
+
+void TestReportRendering::pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("lines");  // the pupils' lines, in the order printed
+    const QString one = QStringLiteral("\\(1\\)\\s+6年2組 8番\\s+山田 花子\\s+12\\s+12\\s+45\\s");
+    const QString two = QStringLiteral("\\(2\\)\\s+150\\s+999\\s+1\\s");
+    const QString three = QStringLiteral("\\(3\\)\\s+6年1組 15番\\s+佐藤 一郎\\s+77\\s+77\\s");
+    QTest::newRow("keyed (Enter)") << 0 << QStringList{one, two, three};
+    QTest::newRow("class and number") << 1 << QStringList{three, one, two};
+}
+
+void TestReportRendering::pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen() {
+    REQUIRE_PDFTOTEXT();
+    QFETCH(int, answer);
+    QFETCH(QStringList, lines);
+    smallJob();
+    keyIn(*entry, QStringLiteral("/"));  // the open pupil is registered as pupil 3
+    JobCompanion companion;
+    companion.roster = Roster({{"6", "1", 15, QStringLiteral("佐藤 一郎"), "", ""},
+                               {"6", "2", 8, QStringLiteral("山田 花子"), "", ""}});
+    companion.ties = {{1, 1}, {3, 0}};
+    platform.choiceAnswers = {answer};
+    printPupilReport(job, companion, platform);
+    QCOMPARE(platform.choices.size(), 1);
+    const QString all = printed(QStringLiteral("named_%1").arg(answer)).join(u'\n');
+    qsizetype from = 0;
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = QRegularExpression(line).match(all, from);
+        QVERIFY2(m.hasMatch(), qPrintable(line + u'\n' + all));
+        from = m.capturedEnd();
+    }
+    QVERIFY(all.contains(nfkc(QStringLiteral("☆合計金額・・・6000 円"))));
+
+    // Esc: nothing previewed.
+    platform.clear();
+    printPupilReport(job, companion, platform);
+    QCOMPARE(platform.choices.size(), 1);
+    QVERIFY(platform.reportTitles.isEmpty());
+}
+
+// A name longer than its room ends in "…" before the photo numbers, whose
+// column is in one place for every pupil, named or not.
+void TestReportRendering::pupilReport_longName_shortenedBeforeTheNumbers() {
+    REQUIRE_PDFTOTEXT();
+    smallJob();
+    keyIn(*entry, QStringLiteral("/"));
+    const QString longName = QStringLiteral(
+        "寿限無寿限無五劫の擦り切れ海砂利水魚の水行末雲来末風来末食う寝る処に住む処");
+    JobCompanion companion;
+    companion.roster = Roster(
+        {{"6", "さくら", 40, longName, "", ""}, {"6", "1", 2, QStringLiteral("林 一"), "", ""}});
+    companion.ties = {{1, 0}, {3, 1}};
+    platform.choiceAnswers = {0};
+    printPupilReport(job, companion, platform);
+    const QString path = dir.filePath(QStringLiteral("long_name.pdf"));
+    QVERIFY(printLastReport(platform, path));
+    const QVector<QVector<PdfWord>> pages = pdfWords(path);
+    QCOMPARE(pages.size(), 1);
+    const QVector<PdfWord>& words = pages[0];
+
+    // Each pupil's line: its label, then the words right of it on that line.
+    QVector<double> numbersEnd;
+    for (const QString label : {"(1)", "(2)", "(3)"}) {
+        const auto at = std::find_if(words.begin(), words.end(),
+                                     [&](const PdfWord& w) { return w.text == label; });
+        QVERIFY2(at != words.end(), qPrintable(label));
+        QVector<PdfWord> line;
+        for (const PdfWord& w : words)
+            if (qAbs(w.yMin - at->yMin) < 4 && w.xMin > at->xMax)
+                line.append(w);
+        std::sort(line.begin(), line.end(),
+                  [](const PdfWord& a, const PdfWord& b) { return a.xMin < b.xMin; });
+        QStringList name;
+        double nameEnd = at->xMax;
+        double firstNumber = -1;
+        for (const PdfWord& w : line) {
+            bool isNumber = false;
+            w.text.toInt(&isNumber);
+            if (isNumber) {
+                firstNumber = w.xMin;
+                numbersEnd << w.xMax;  // right-aligned in their cells
+                break;
+            }
+            name << w.text;
+            nameEnd = w.xMax;
+        }
+        QVERIFY2(firstNumber > 0, qPrintable(label));
+        QVERIFY2(nameEnd < firstNumber, qPrintable(label + u' ' + name.join(u' ')));
+        if (label == QStringLiteral("(1)")) {
+            const QString shown = name.join(QString());
+            QVERIFY2(shown.startsWith(nfkc(QStringLiteral("6年さくら組40番寿限無"))),
+                     qPrintable(shown));
+            QVERIFY2(shown.endsWith(QStringLiteral("...")), qPrintable(shown));  // "…" in NFKC
+        }
+    }
+    QCOMPARE(numbersEnd.size(), 3);
+    QVERIFY(qAbs(numbersEnd[0] - numbersEnd[1]) < 1);
+    QVERIFY(qAbs(numbersEnd[0] - numbersEnd[2]) < 1);
+}
+
+// The button and the menu entry give the report the run's roster.
+void TestReportRendering::cbPrintKojin_withRoster_asksTheOrderThenPreviews() {
+    Program<FakePlatform> run(QStringLiteral("/opt/pictor"));
+    run.job = makeJob();
+    Form1* form = nullptr;
+    QVERIFY(handOverToInputScreen(run, form));
+    keyOnInputScreen(form, QStringLiteral("5\r/12\r/"));
+    run.context.companion.roster = Roster({{"6", "1", 1, QStringLiteral("山田 花子"), "", ""}});
+    run.context.companion.ties = {{2, 0}};
+    run.platform.choiceAnswers = {1};
+    QTest::mouseClick(control<QPushButton>(form, "cbPrintKojin"), Qt::LeftButton);
+    QCOMPARE(run.platform.choices.size(), 1);
+    QCOMPARE(run.platform.reportTitles, QStringList{"個人別印刷"});
+    control<QAction>(form, "mnuKojin")->trigger();  // Esc
+    QCOMPARE(run.platform.choices.size(), 2);
+    QCOMPARE(run.platform.reportTitles.size(), 1);
+    run.windows.closeAll();
 }
 
 QTEST_MAIN(TestReportRendering)

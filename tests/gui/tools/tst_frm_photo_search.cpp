@@ -101,6 +101,28 @@ private Q_SLOTS:
         QVERIFY(!search->isVisible());
     }
 
+    // The roster's column shows only when the job has a roster: a tied
+    // pupil's class, number and name, nothing for the others.
+    void roster_namesTheTiedPupilsInAColumnOfTheirOwn() {
+        QVERIFY(list()->isColumnHidden(3));
+        program->context.companion.roster =
+            Roster({{"6", "1", 12, QStringLiteral("山田 花子"), "", ""}});
+        program->context.companion.ties = {{3, 0}};
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+        QVERIFY(!list()->isColumnHidden(3));
+        QCOMPARE(list()->headerItem()->text(3), QStringLiteral("組・番号・氏名"));
+        QCOMPARE(rows(), (QStringList{"2/1/1300", "3/2/1700"}));
+        QCOMPARE(list()->topLevelItem(0)->text(3), QString());
+        QCOMPARE(list()->topLevelItem(1)->text(3), QStringLiteral("6年1組 12番  山田 花子"));
+        // The name is not cut short in the window as it opens.
+        QVERIFY(list()->columnWidth(3) >
+                list()->fontMetrics().horizontalAdvance(list()->topLevelItem(1)->text(3)));
+
+        program->context.companion = {};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(list()->isColumnHidden(3));
+    }
+
     void enterOnARow_opensTheCorrectionOnThatPupil() {
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
