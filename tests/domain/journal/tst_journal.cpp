@@ -308,6 +308,27 @@ private Q_SLOTS:
         QCOMPARE(readJournalFile(path())->companion, QByteArray("{\"roster\": 2}"));
     }
 
+    // A run killed while an imported roster was being written: the roster
+    // before it comes back whole, with the tie made before, and nothing of
+    // the half-written one.
+    void companion_cutShortByAKill_leavesTheOneBefore() {
+        {
+            JournalWriter writer;
+            writer.setPath(path());
+            writer.begin(makeJob());
+            writer.recordCompanion("{\"roster\": 1}");
+            writer.record(JournalEntry::tie(std::nullopt, 4));
+            writer.recordCompanion(QByteArray(4000, 'x'));
+        }
+        QFile file(path());
+        QVERIFY(file.resize(file.size() - 1000));
+        const std::optional<JournalContents> contents = readJournalFile(path());
+        QVERIFY(contents && contents->cut);
+        QCOMPARE(contents->companion, QByteArray("{\"roster\": 1}"));
+        QCOMPARE(contents->entries.last(), JournalEntry::tie(std::nullopt, 4));
+        QCOMPARE(contents->entries.last().tiedRosterPupil(), 4);
+    }
+
     void syncs_coverWhatWasWrittenBeforeThem_inOrder() {
         GatedSync gated;
         QTemporaryFile file;
