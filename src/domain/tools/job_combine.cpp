@@ -61,24 +61,27 @@ const QString JobCombineTexts::kQuestion = QStringLiteral(
     "注文数：%7　合計 %8 枚");
 
 const QString JobCombineTexts::kRosterTaken = QStringLiteral(
-    "※このジョブには名簿がありません。結合するファイルの名簿（%1 人）をこのジョブの名簿にし、"
+    "※このジョブには名簿がありません。\n"
+    "結合するファイルの名簿（%1 人）をこのジョブの名簿にし、\n"
     "その生徒に結び付いた %2 人分の注文は、結び付いたまま加えます。");
 const QString JobCombineTexts::kRosterNotTaken = QStringLiteral(
-    "※結合するファイルには名簿（%1 人）がありますが、その生徒に結び付いた注文がないため、"
-    "名簿は加えません。");
+    "※結合するファイルには名簿（%1 人）がありますが、\n"
+    "その生徒に結び付いた注文がないため、名簿は加えません。");
 const QString JobCombineTexts::kNoRosterThere = QStringLiteral(
-    "※結合するファイルには名簿がありません。加える %1 人分の注文は、このジョブの名簿の生徒に"
+    "※結合するファイルには名簿がありません。\n"
+    "加える %1 人分の注文は、このジョブの名簿の生徒に\n"
     "結び付かないまま（名前なしで）加えます。");
 const QString JobCombineTexts::kRostersDiffer = QStringLiteral(
-    "※結合するファイルの名簿（%2 人）は、このジョブの名簿（%1 人）と違います。"
-    "その生徒への結び付きは、このジョブの名簿で ID か学年・組・出席番号が同じ生徒に移します。");
+    "※結合するファイルの名簿（%2 人）は、このジョブの名簿（%1 人）と違います。\n"
+    "その生徒への結び付きは、このジョブの名簿で\n"
+    "ID か学年・組・出席番号が同じ生徒に移します。");
 const QString JobCombineTexts::kNoTiesThere =
     QStringLiteral("結合するファイルには、名簿の生徒に結び付いた注文はありません。");
 const QString JobCombineTexts::kAllTiesFound =
     QStringLiteral("結び付いた %1 人分は、どれもこのジョブの名簿に当たる生徒がいます。");
 const QString JobCombineTexts::kTiesLost = QStringLiteral(
-    "結び付いた %1 人分のうち %2 人分は、このジョブの名簿に当たる生徒がいないため、"
-    "名前なしで加えます。");
+    "結び付いた %1 人分のうち %2 人分は、\n"
+    "このジョブの名簿に当たる生徒がいないため、名前なしで加えます。");
 
 namespace {
 

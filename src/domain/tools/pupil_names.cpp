@@ -9,11 +9,10 @@
 namespace PupilOrderTexts {
 const QString kQuestion = QStringLiteral(
     "個人別の一覧を、どの順に並べて印刷しますか？\n\n"
-    "入力順：注文票を入力した順です。\n"
-    "組・番号順：名簿の学年・組・出席番号の順です。\n\n"
-    "名簿の人と結び付いている人：%1 人（登録 %2 人のうち）");
-const QString kUntied =
-    QStringLiteral("\n結び付いていない %1 人は、組・番号順では最後に入力順で並びます。");
+    "入力順：注文票を入力した順\n"
+    "組・番号順：名簿の学年・組・出席番号の順\n\n"
+    "名簿の生徒に結び付いた人：登録 %2 人のうち %1 人");
+const QString kUntied = QStringLiteral("\n組・番号順では、残りの %1 人は最後に入力順に並びます。");
 const QString kKeyed = QStringLiteral("入力順");
 const QString kByClass = QStringLiteral("組・番号順");
 const QString kCancel = QStringLiteral("キャンセル");

@@ -16,7 +16,8 @@ class frmPhotoSearch;
 // registered pupil who ordered it, with the prints and the amount, and can
 // open a pupil in the correction screen. Modeless; it searches the job as
 // it is at each search, so it keeps up with keying and corrections behind it.
-// With a photo folder chosen it also says which ordered numbers have no photo.
+// With a photo folder chosen it also says which ordered numbers have no photo;
+// in a job with a roster, each tied pupil's class, number and name is listed.
 class frmPhotoSearch : public QWidget {
     Q_OBJECT
 
