@@ -232,9 +232,7 @@ private slots:
     void preview_pdfNotWritten_toldAndStaysOpen();
     void pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas_data();
     void pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas();
-    void pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen_data();
-    void pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen();
-    void pupilReport_longName_shortenedBeforeTheNumbers();
+    void pupilReport_withRoster_namesBesideTheLabels_longOnesShortened();
     void cbPrintKojin_withRoster_asksTheOrderThenPreviews();
 };
 
@@ -676,103 +674,65 @@ void TestReportRendering::pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas()
                  qPrintable(QString::number(page)));
 }
 
-void TestReportRendering::pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen_data() {
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QStringList>("lines");  // the pupils' lines, in the order printed
-    const QString one = QStringLiteral("\\(1\\)\\s+6年2組 8番\\s+山田 花子\\s+12\\s+12\\s+45\\s");
-    const QString two = QStringLiteral("\\(2\\)\\s+150\\s+999\\s+1\\s");
-    const QString three = QStringLiteral("\\(3\\)\\s+6年1組 15番\\s+佐藤 一郎\\s+77\\s+77\\s");
-    QTest::newRow("keyed (Enter)") << 0 << QStringList{one, two, three};
-    QTest::newRow("class and number") << 1 << QStringList{three, one, two};
-}
-
-void TestReportRendering::pupilReport_withRoster_namesBesideTheLabelsInTheOrderChosen() {
-    REQUIRE_PDFTOTEXT();
-    QFETCH(int, answer);
-    QFETCH(QStringList, lines);
-    smallJob();
-    keyIn(*entry, QStringLiteral("/"));  // the open pupil is registered as pupil 3
-    JobCompanion companion;
-    companion.roster = Roster({{"6", "1", 15, QStringLiteral("佐藤 一郎"), "", ""},
-                               {"6", "2", 8, QStringLiteral("山田 花子"), "", ""}});
-    companion.ties = {{1, 1}, {3, 0}};
-    platform.choiceAnswers = {answer};
-    printPupilReport(job, companion, platform);
-    QCOMPARE(platform.choices.size(), 1);
-    const QString all = printed(QStringLiteral("named_%1").arg(answer)).join(u'\n');
-    qsizetype from = 0;
-    for (const QString& line : lines) {
-        const QRegularExpressionMatch m = QRegularExpression(line).match(all, from);
-        QVERIFY2(m.hasMatch(), qPrintable(line + u'\n' + all));
-        from = m.capturedEnd();
-    }
-    QVERIFY(all.contains(nfkc(QStringLiteral("☆合計金額・・・6000 円"))));
-
-    // Esc: nothing previewed.
-    platform.clear();
-    printPupilReport(job, companion, platform);
-    QCOMPARE(platform.choices.size(), 1);
-    QVERIFY(platform.reportTitles.isEmpty());
-}
-
-// A name longer than its room ends in "…" before the photo numbers, whose
-// column is in one place for every pupil, named or not.
-void TestReportRendering::pupilReport_longName_shortenedBeforeTheNumbers() {
+// In the order chosen, each tied pupil's class, number and name beside the
+// label; a name longer than its room ends in "…" before the photo numbers,
+// whose column is in one place for every pupil, named or not.
+void TestReportRendering::pupilReport_withRoster_namesBesideTheLabels_longOnesShortened() {
     REQUIRE_PDFTOTEXT();
     smallJob();
-    keyIn(*entry, QStringLiteral("/"));
+    keyIn(*entry, QStringLiteral("/"));  // pupil 3: 77, 77
     const QString longName = QStringLiteral(
         "寿限無寿限無五劫の擦り切れ海砂利水魚の水行末雲来末風来末食う寝る処に住む処");
     JobCompanion companion;
     companion.roster = Roster(
         {{"6", "さくら", 40, longName, "", ""}, {"6", "1", 2, QStringLiteral("林 一"), "", ""}});
     companion.ties = {{1, 0}, {3, 1}};
-    platform.choiceAnswers = {0};
+    platform.choiceAnswers = {1};  // 組・番号順
     printPupilReport(job, companion, platform);
-    const QString path = dir.filePath(QStringLiteral("long_name.pdf"));
+    QCOMPARE(platform.choices.size(), 1);
+    const QString path = dir.filePath(QStringLiteral("names.pdf"));
     QVERIFY(printLastReport(platform, path));
     const QVector<QVector<PdfWord>> pages = pdfWords(path);
     QCOMPARE(pages.size(), 1);
     const QVector<PdfWord>& words = pages[0];
 
     // Each pupil's line: its label, then the words right of it on that line.
+    const QStringList labels = {"(3)", "(1)", "(2)"};
+    const QStringList names = {QStringLiteral("6年1組2番林一"),
+                               nfkc(QStringLiteral("6年さくら組40番寿限無")), QString()};
+    QVector<double> labelTops;
     QVector<double> numbersEnd;
-    for (const QString label : {"(1)", "(2)", "(3)"}) {
+    for (qsizetype i = 0; i < labels.size(); ++i) {
         const auto at = std::find_if(words.begin(), words.end(),
-                                     [&](const PdfWord& w) { return w.text == label; });
-        QVERIFY2(at != words.end(), qPrintable(label));
+                                     [&](const PdfWord& w) { return w.text == labels[i]; });
+        QVERIFY2(at != words.end(), qPrintable(labels[i]));
+        labelTops << at->yMin;
         QVector<PdfWord> line;
         for (const PdfWord& w : words)
             if (qAbs(w.yMin - at->yMin) < 4 && w.xMin > at->xMax)
                 line.append(w);
         std::sort(line.begin(), line.end(),
                   [](const PdfWord& a, const PdfWord& b) { return a.xMin < b.xMin; });
-        QStringList name;
+        QString name;
         double nameEnd = at->xMax;
-        double firstNumber = -1;
         for (const PdfWord& w : line) {
             bool isNumber = false;
             w.text.toInt(&isNumber);
             if (isNumber) {
-                firstNumber = w.xMin;
+                QVERIFY2(nameEnd < w.xMin, qPrintable(labels[i] + u' ' + name));
                 numbersEnd << w.xMax;  // right-aligned in their cells
                 break;
             }
-            name << w.text;
+            name += w.text;
             nameEnd = w.xMax;
         }
-        QVERIFY2(firstNumber > 0, qPrintable(label));
-        QVERIFY2(nameEnd < firstNumber, qPrintable(label + u' ' + name.join(u' ')));
-        if (label == QStringLiteral("(1)")) {
-            const QString shown = name.join(QString());
-            QVERIFY2(shown.startsWith(nfkc(QStringLiteral("6年さくら組40番寿限無"))),
-                     qPrintable(shown));
-            QVERIFY2(shown.endsWith(QStringLiteral("...")), qPrintable(shown));  // "…" in NFKC
-        }
+        QVERIFY2(name.startsWith(names[i]) && (names[i].isEmpty() == name.isEmpty()),
+                 qPrintable(name));
+        QCOMPARE(name.endsWith(QStringLiteral("...")), labels[i] == "(1)");  // "…" in NFKC
     }
+    QVERIFY(std::is_sorted(labelTops.begin(), labelTops.end()));
     QCOMPARE(numbersEnd.size(), 3);
-    QVERIFY(qAbs(numbersEnd[0] - numbersEnd[1]) < 1);
-    QVERIFY(qAbs(numbersEnd[0] - numbersEnd[2]) < 1);
+    QVERIFY(qAbs(numbersEnd[0] - numbersEnd[1]) < 1 && qAbs(numbersEnd[0] - numbersEnd[2]) < 1);
 }
 
 // The button and the menu entry give the report the run's roster.
