@@ -491,7 +491,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::handleKey(QKeyEvent* event) {
     // A slip's code read by a scanner, or the roster's box: not the keying's.
-    if (tieKeying_->takeKey(keyAsciiOf(*event))) {
+    if (tieKeying_->takeKey(keyAsciiOf(*event), event->timestamp())) {
         showDisplay();
         return;
     }

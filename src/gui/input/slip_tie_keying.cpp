@@ -23,7 +23,9 @@ SlipTieKeying::SlipTieKeying(RunContext& context, QWidget* screen, QLabel* pupil
       showKeying_(std::move(showKeying)) {
     clock_.start();
     gap_.setSingleShot(true);
-    gap_.setInterval(int(SlipScanReader::kGapMs));
+    // Longer than a burst's gap: keys still waiting to be handled are
+    // judged by their own times first.
+    gap_.setInterval(int(SlipScanReader::kGapMs) * 5);
     connect(&gap_, &QTimer::timeout, this, [this] {
         handOn(reader_.giveUp());
         showKeying_();
@@ -36,14 +38,15 @@ bool SlipTieKeying::hasRoster() const {
     return !context_.companion.roster.isEmpty();
 }
 
-bool SlipTieKeying::takeKey(int keyAscii) {
+bool SlipTieKeying::takeKey(int keyAscii, quint64 pressedAtMs) {
     if (!hasRoster() || keyAscii == 0)
         return false;
     if (keyAscii == '+' && !reader_.reading()) {
         openTieBox();
         return true;
     }
-    const SlipScanReader::Outcome outcome = reader_.key(keyAscii, clock_.elapsed());
+    const qint64 at = pressedAtMs != 0 ? qint64(pressedAtMs) : clock_.elapsed();
+    const SlipScanReader::Outcome outcome = reader_.key(keyAscii, at);
     if (!outcome.taken)
         return false;
     handOn(outcome.handOn);

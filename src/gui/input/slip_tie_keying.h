@@ -30,9 +30,11 @@ public:
     SlipTieKeying(RunContext& context, QWidget* screen, QLabel* pupilLabel,
                   std::function<void(int keyAscii)> typeKey, std::function<void()> showKeying);
 
-    // A key of the input screen, before the keying sees it. True when it
-    // was taken here.
-    bool takeKey(int keyAscii);
+    // A key of the input screen, before the keying sees it, with the time
+    // the system gave it (milliseconds; 0 when it gave none): a burst is
+    // judged by when its keys were pressed, not by when a busy screen got
+    // to them. True when the key was taken here.
+    bool takeKey(int keyAscii, quint64 pressedAtMs = 0);
 
     // After an entry went to the keying: a registered slip takes the open
     // slip's tie. A journal entry restored (a tie, a companion) is carried
@@ -63,7 +65,7 @@ private:
     std::function<void(int)> typeKey_;
     std::function<void()> showKeying_;
     SlipScanReader reader_;
-    QTimer gap_;
+    QTimer gap_;  // a burst that stopped: given up a while after its last key
     QElapsedTimer clock_;
     QPointer<QWidget> box_;
 };

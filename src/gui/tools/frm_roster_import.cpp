@@ -4,6 +4,7 @@
 #include "domain/files/system_files.h"
 #include "domain/platform/platform.h"
 #include "domain/roster/roster_xlsx.h"
+#include "gui/run_companion.h"
 #include "gui/run_journal.h"
 #include "gui/window_registry.h"
 
@@ -242,6 +243,7 @@ void frmRosterImport::cmdImport_Click() {
     companion.roster = import_.roster;
     companion.ties.clear();
     recordCompanionInJournal(context_);
+    untieOpenSlipForNewRoster(context_);
     context_.platform.showMessage(kImported.arg(companion.roster.size()).arg(leftOut_));
     emit imported(companion.roster.size());
     close();
