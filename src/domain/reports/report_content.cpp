@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "domain/reports/report_content.h"
 
+#include "domain/job/pupil_place.h"
 #include "domain/job/record_items.h"
 
 #include <algorithm>
@@ -121,21 +122,10 @@ int naturalCompare(const QString& a, const QString& b) {
     return j < b.size() ? -1 : 0;
 }
 
-// The text with its unit after it, unless the school wrote it already.
-QString withUnit(const QString& text, QChar unit) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed.endsWith(unit))
-        return trimmed;
-    return trimmed + unit;
-}
-
 }  // namespace
 
 QString pupilNameText(const PupilName& pupil) {
-    QString place = withUnit(pupil.grade, u'年') + withUnit(pupil.className, u'組');
-    if (pupil.number > 0)
-        place += (place.isEmpty() ? QString() : QStringLiteral(" ")) +
-                 QString::number(pupil.number) + u'番';
+    const QString place = pupilPlaceText(pupil.grade, pupil.className, pupil.number);
     if (place.isEmpty())
         return pupil.name;
     return place + QStringLiteral("  ") + pupil.name;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "domain/roster/roster.h"
 
+#include "domain/job/pupil_place.h"
+
 namespace {
 
 QString classNumberKey(const QString& className, int number) {
@@ -50,12 +52,5 @@ int Roster::countOf(const QString& className, int number) const {
 }
 
 QString rosterPlaceText(const RosterPupil& pupil) {
-    const auto withUnit = [](const QString& text, QChar unit) {
-        const QString trimmed = text.trimmed();
-        if (trimmed.isEmpty() || trimmed.endsWith(unit))
-            return trimmed;
-        return trimmed + unit;
-    };
-    return withUnit(pupil.grade, u'年') + withUnit(pupil.className, u'組') + u' ' +
-           QString::number(pupil.number) + u'番';
+    return pupilPlaceText(pupil.grade, pupil.className, pupil.number);
 }

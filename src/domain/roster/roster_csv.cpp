@@ -68,13 +68,6 @@ char delimiterOf(const QByteArray& bytes) {
     return first.count('\t') > first.count(',') ? '\t' : ',';
 }
 
-QString pupilText(const RosterPupil& pupil) {
-    QString text;
-    if (!pupil.grade.isEmpty())
-        text += pupil.grade + QStringLiteral("年");
-    return text + pupil.className + QStringLiteral("組 %1番").arg(pupil.number);
-}
-
 QString fieldText(const QString& header) {
     const QString h = rosterKeyText(header);
     const auto any = [&h](std::initializer_list<const char16_t*> words) {
@@ -252,7 +245,7 @@ RosterImport importRoster(const RosterTable& table, const QVector<RosterField>& 
         const QString idKey = rosterKeyText(pupil.id);
         if (const auto taken = lineOfPupil.constFind(pupilKey);
             classAndNumber && taken != lineOfPupil.constEnd()) {
-            problem(kTwice.arg(pupilText(pupil)).arg(*taken), true);
+            problem(kTwice.arg(rosterPlaceText(pupil)).arg(*taken), true);
             continue;
         }
         if (const auto taken = lineOfId.constFind(idKey);

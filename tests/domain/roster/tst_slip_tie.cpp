@@ -149,6 +149,9 @@ private slots:
         ties.tieRegistered(5, std::nullopt);
         QCOMPARE(ties.registeredOf(2), QVector<int>{10});
         QCOMPARE(tiedPupilText(companion.roster, 2), QStringLiteral("6年さくら組 12番  上野 花"));
+        // The units the school wrote are not written twice.
+        QCOMPARE(rosterPlaceText({QStringLiteral("６年"), QStringLiteral("1組"), 3, {}, {}, {}}),
+                 QStringLiteral("６年1組 3番"));
     }
 };
 
