@@ -8,6 +8,7 @@
 
 #include "domain/roster/job_companion.h"
 #include "domain/roster/roster_csv.h"
+#include "roster_import_check.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -29,21 +30,7 @@ void csv(const QByteArray& bytes) {
     const RosterTable& table = *read.table;
     if (table.rows.size() != table.rowNumbers.size())
         fault("a row without its line");
-    const RosterImport import = importRoster(table, guessRosterColumns(table.headers));
-    int leftOut = 0;
-    for (const RosterProblem& problem : import.problems)
-        leftOut += problem.leftOut ? 1 : 0;
-    // Every row taken or told (unless the columns were not there at all).
-    if ((!import.roster.isEmpty() || leftOut > 0) &&
-        import.roster.size() + leftOut != table.rows.size())
-        fault("a row neither taken nor told");
-    for (int i = 0; i < import.roster.size(); ++i) {
-        const RosterPupil& pupil = import.roster.pupils()[i];
-        if (pupil.name.isEmpty())
-            fault("a pupil without a name was taken");
-        if (!pupil.id.isEmpty() && import.roster.findId(pupil.id) != i)
-            fault("a pupil's ID finds another");
-    }
+    checkRosterImport(table, fault);
 }
 
 void companion(const QByteArray& bytes) {

@@ -9,6 +9,7 @@
 // with the plain driver that runs the seed files as a test.
 
 #include "domain/roster/roster_xlsx.h"
+#include "roster_import_check.h"
 #include "support/xlsx_builder.h"
 
 #include <cstdint>
@@ -57,13 +58,7 @@ void checkTable(const RosterTable& table) {
         if (table.rows[r].size() < table.headers.size() || table.rows[r].size() > kMaxRosterColumns)
             fault("a row narrower than the headers, or wider than a roster");
     }
-    const RosterImport import = importRoster(table, guessRosterColumns(table.headers));
-    int leftOut = 0;
-    for (const RosterProblem& problem : import.problems)
-        leftOut += problem.leftOut ? 1 : 0;
-    if ((!import.roster.isEmpty() || leftOut > 0) &&
-        import.roster.size() + leftOut != table.rows.size())
-        fault("a row neither taken nor told");
+    checkRosterImport(table, fault);
 }
 
 }  // namespace

@@ -203,55 +203,30 @@ install_qt_translations() {
   fi
 }
 
-# libcsv, which reads the roster files, built with the program from the
-# source of the host's libcsv-dev (fetched once into the cache): prints the
-# folder that holds libcsv.c and csv.h.
-fetch_libcsv_source() {
-  local version dir tree
-  version=$(dpkg-query -W -f='${Version}' libcsv-dev)
-  dir=$cache_root/libcsv-${version#*:}
-  if [ ! -f "$dir/.unpacked" ]; then
-    ensure_deb_src >&2
-    rm -rf "$dir"
-    mkdir -p "$dir"
-    log "fetching the source of libcsv $version"
-    (cd "$dir" && apt-get source -qq "libcsv=$version" >&2)
-    touch "$dir/.unpacked"
-  fi
-  for tree in "$dir"/libcsv-*/; do
-    if [ -f "$tree/libcsv.c" ]; then
-      echo "${tree%/}"
-      return
-    fi
-  done
-  echo "build-windows: no libcsv.c in $dir" >&2
-  exit 1
-}
-
-# libzip, which opens the roster workbooks (.xlsx), built with the program
-# from the source of the host's libzip-dev (fetched once into the cache),
-# against Debian's zlib for MinGW (libz-mingw-w64-dev): prints the folder of
-# its source tree.
-fetch_libzip_source() {
-  local version dir tree
+# The source of a library the program builds with itself for Windows, of
+# the version of the host's -dev package (fetched once into the cache):
+# prints the folder of the source tree, the one that holds the file named.
+# $1: the source package, $2: the host's -dev package, $3: the file.
+fetch_debian_source() {
+  local source=$1 dev=$2 marker=$3 version dir tree
   # The source's version: a binary-only rebuild (1.7.3-1+b1) has none of its own.
-  version=$(dpkg-query -W -f='${source:Version}' libzip-dev)
-  dir=$cache_root/libzip-${version#*:}
+  version=$(dpkg-query -W -f='${source:Version}' "$dev")
+  dir=$cache_root/$source-${version#*:}
   if [ ! -f "$dir/.unpacked" ]; then
     ensure_deb_src >&2
     rm -rf "$dir"
     mkdir -p "$dir"
-    log "fetching the source of libzip $version"
-    (cd "$dir" && apt-get source -qq "libzip=$version" >&2)
+    log "fetching the source of $source $version"
+    (cd "$dir" && apt-get source -qq "$source=$version" >&2)
     touch "$dir/.unpacked"
   fi
-  for tree in "$dir"/libzip-*/; do
-    if [ -f "$tree/lib/zip.h" ]; then
+  for tree in "$dir"/"$source"-*/; do
+    if [ -f "$tree/$marker" ]; then
       echo "${tree%/}"
       return
     fi
   done
-  echo "build-windows: no lib/zip.h in $dir" >&2
+  echo "build-windows: no $marker in $dir" >&2
   exit 1
 }
 
@@ -266,8 +241,8 @@ program_configure_options() {
     -DQT_HOST_PATH=/usr
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DBUILD_TESTING=ON
-    -DPICTOR_LIBCSV_SOURCE_DIR="$(fetch_libcsv_source)"
-    -DPICTOR_LIBZIP_SOURCE_DIR="$(fetch_libzip_source)"
+    -DPICTOR_LIBCSV_SOURCE_DIR="$(fetch_debian_source libcsv libcsv-dev libcsv.c)"
+    -DPICTOR_LIBZIP_SOURCE_DIR="$(fetch_debian_source libzip libzip-dev lib/zip.h)"
   )
   if command -v ccache >/dev/null; then
     options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
