@@ -13,7 +13,10 @@ packages=(
   libgl-dev
   libcsv-dev  # the roster files' CSV parser
   libzip-dev  # the roster workbooks' (.xlsx) zip reader
+  libzint-dev  # the order slips' barcodes
+  libxlsxwriter-dev  # the class tables as workbooks (.xlsx)
   xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-noto-cjk poppler-utils
+  zbar-tools  # reads the printed barcodes back in the tests
   qt6-translations-l10n "libqt6svg6|qt6-svg-plugins"
   dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
   python3
