@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/printing/report_preview.h"
 
+#include "gui/printing/pdf_output.h"
+
 #include <algorithm>
 #include <cmath>
 #include <list>
@@ -463,7 +465,11 @@ void ReportPreview::showState() {
 
 int ReportPreview::printOn(QPrinter* printer) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int pages = document_->print(printer);
+    // A PDF file (the PDF key's, or the print dialog's printing to a file)
+    // is made as every PDF of the program is.
+    const bool toPdf =
+        printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
+    const int pages = toPdf ? printPdf(*document_, *printer) : document_->print(printer);
     QApplication::restoreOverrideCursor();
     return pages;
 }

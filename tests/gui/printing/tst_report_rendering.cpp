@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
 // The reports as printed: each is painted into a PDF file through the print
-// commands and the recording platform, and its text is read back with
-// pdftotext. CJK fonts may map characters to radical forms in a PDF, so the
-// text is compared in NFKC form on both sides.
+// commands and the recording platform, written as the program writes its
+// PDFs (printPdf), and its text is read back with pdftotext. The kanji read
+// back as themselves (savedPdf_readsBackTheKanji); the texts are compared in
+// NFKC form on both sides, which evens out the ellipsis and the middle dot
+// (see nfkc).
 
 #include "domain/entry/order_entry.h"
 #include "domain/reports/report_document.h"
+#include "domain/tools/sample_sheet.h"
+#include "gui/printing/pdf_output.h"
 #include "gui/printing/report_commands.h"
 #include "gui/printing/report_fonts.h"
 #include "gui/printing/report_preview.h"
 #include "gui/printing/report_renderer.h"
+#include "gui/tools/sample_sheet_renderer.h"
 #include "support/fake_platform.h"
 #include "support/job_builder.h"
 #include "support/run_gui.h"
@@ -39,14 +44,14 @@ namespace {
 // file, on an A4 printer as the preview sets it up. False when no report was
 // previewed.
 bool printLastReport(const FakePlatform& platform, const QString& pdfPath) {
-    if (!platform.lastReportPaint)
+    if (!platform.lastReport)
         return false;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdfPath);
     printer.setPageLayout(reportPageLayout());
     printer.setDocName(platform.reportTitles.value(platform.reportTitles.size() - 1));
-    platform.lastReportPaint(&printer);
+    printPdf(*platform.lastReport, printer);
     return true;
 }
 
@@ -58,14 +63,19 @@ QString nfkc(const QString& text) {
     return normal;
 }
 
-// The text of a PDF file, page by page (NFKC); empty when pdftotext failed.
-QStringList pdfPages(const QString& path, const QStringList& extraArgs = {}) {
+// The text of a PDF file as pdftotext lays it out; empty when it failed.
+QString pdfText(const QString& path, const QStringList& extraArgs = {}) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"),
                   extraArgs + QStringList{QStringLiteral("-layout"), path, QStringLiteral("-")});
     if (!process.waitForFinished(120000) || process.exitCode() != 0)
         return {};
-    QStringList pages = nfkc(QString::fromUtf8(process.readAllStandardOutput())).split(u'\f');
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of a PDF file, page by page (NFKC); empty when pdftotext failed.
+QStringList pdfPages(const QString& path, const QStringList& extraArgs = {}) {
+    QStringList pages = nfkc(pdfText(path, extraArgs)).split(u'\f');
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
@@ -230,6 +240,8 @@ private slots:
     void pageAlone_isThatPageOfThemAll();
     void preview_showsPagesAsTheyComeIntoView_navigatesAndSavesPdf();
     void preview_pdfNotWritten_toldAndStaysOpen();
+    void savedPdf_readsBackTheKanji_data();
+    void savedPdf_readsBackTheKanji();
     void pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas_data();
     void pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas();
     void pupilReport_withRoster_namesBesideTheLabels_longOnesShortened();
@@ -642,6 +654,47 @@ void TestReportRendering::preview_pdfNotWritten_toldAndStaysOpen() {
     QPointer<ReportPreview> guard(preview);
     QTest::keyClick(preview, Qt::Key_Escape);
     QTRY_VERIFY(guard.isNull());
+}
+
+void TestReportRendering::savedPdf_readsBackTheKanji_data() {
+    QTest::addColumn<bool>("sheets");
+    QTest::addColumn<bool>("printToFile");
+    QTest::newRow("a report, PDF key") << false << false;
+    QTest::newRow("a report, printed to a file") << false << true;
+    QTest::newRow("the sample sheets, PDF key") << true << false;
+}
+
+// The PDFs the preview writes read back with the kanji the fonts draw with a
+// radical's glyph (大, 小, 人), not with the radicals.
+void TestReportRendering::savedPdf_readsBackTheKanji() {
+    REQUIRE_PDFTOTEXT();
+    QFETCH(bool, sheets);
+    QFETCH(bool, printToFile);
+    smallJob();
+    job.eventName = QStringLiteral("大人の部");
+    std::shared_ptr<PrintDocument> document;
+    if (sheets)
+        document = std::make_shared<SampleSheetPages>(
+            layOutSampleSheets(job, {12, 150}, SampleSheetOptions()),
+            std::make_shared<SampleSheetPhotos>());
+    else
+        document = std::make_shared<ReportPages>(orderCountDocument(buildOrderCountReport(job)));
+    showReportPreview(nullptr, QStringLiteral("受注数印刷"), document, platform);
+    QPointer<ReportPreview> preview = openPreview();
+    QVERIFY(preview);
+    const QString pdf = dir.filePath(QStringLiteral("kanji.pdf"));
+    if (printToFile) {
+        preview->printer()->setOutputFileName(pdf);
+        QVERIFY(preview->printOn(preview->printer()) > 0);
+        preview->close();
+    } else {
+        platform.fileAnswers << pdf;
+        preview->savePdf();
+    }
+    QTRY_VERIFY(preview.isNull());
+    const QString text = pdfText(pdf);
+    QVERIFY2(text.contains(QStringLiteral("（得意先名）桜ヶ丘小学校")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("（行事名）大人の部")));
 }
 
 void TestReportRendering::pupilReport_noRosterOrNobodyTied_printsAsItAlwaysHas_data() {
