@@ -41,7 +41,7 @@ declare -A area_exports=(
     [input]="form1.h frm_teisei.h"
     [alerts]="alert_window_base.h frm_alert.h frm_stop.h frm_t_alert.h"
     [dialogs]="frm_appli.h frm_end.h frm_nyuuryoku.h frm_start.h"
-    [tools]="frm_lab_export.h frm_lab_order.h frm_photo_preview.h frm_photo_search.h frm_roster_import.h frm_sample_sheet.h run_tools.h"
+    [tools]="frm_lab_export.h frm_lab_order.h frm_photo_preview.h frm_photo_search.h frm_roster_import.h frm_roster_print.h frm_sample_sheet.h run_tools.h"
 )
 
 # The area of a path inside the GUI layer ("gui/tools/x.h" -> tools); empty

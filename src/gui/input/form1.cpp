@@ -26,6 +26,7 @@
 #include "gui/tools/frm_photo_preview.h"
 #include "gui/tools/frm_photo_search.h"
 #include "gui/tools/frm_roster_import.h"
+#include "gui/tools/frm_roster_print.h"
 #include "gui/tools/frm_sample_sheet.h"
 #include "gui/tools/run_tools.h"
 #include "gui/widgets/picture_box_view.h"
@@ -183,6 +184,8 @@ void Form1::connectCommands() {
     connect(ui->mnuCombine, &QAction::triggered, this, &Form1::combineJobFile);
     connect(ui->mnuRosterImport, &QAction::triggered, this,
             [this] { context_.windows.get<frmRosterImport>().open(); });
+    connect(ui->mnuRosterPrint, &QAction::triggered, this,
+            [this] { context_.windows.get<frmRosterPrint>().open(); });
 }
 
 void Form1::connectPagesAndCopyCount() {
