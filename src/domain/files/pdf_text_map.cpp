@@ -18,6 +18,10 @@ struct Lookalike {
 #include "domain/files/pdf_ideographs.inc"
 
 char32_t ideographOf(char32_t c) {
+    // The hyphenation point, which those fonts draw with the glyph of the
+    // katakana middle dot (組・番号): in Japanese text, always the dot.
+    if (c == 0x2027)
+        return 0x30FB;
     const auto* end = std::end(kEquivalentIdeographs);
     const auto* it = std::lower_bound(std::begin(kEquivalentIdeographs), end, c,
                                       [](const Lookalike& l, char32_t v) { return l.from < v; });

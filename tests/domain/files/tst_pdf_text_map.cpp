@@ -97,6 +97,8 @@ private slots:
         QTest::addColumn<QByteArray>("mended");  // empty: unchanged
         QTest::newRow("a character") << QByteArray("1 beginbfchar\n<0003> <2F24>\nendbfchar")
                                      << QByteArray("1 beginbfchar\n<0003> <5927>\nendbfchar");
+        QTest::newRow("the middle dot") << QByteArray("1 beginbfchar\n<0004> <2027>\nendbfchar")
+                                        << QByteArray("1 beginbfchar\n<0004> <30FB>\nendbfchar");
         QTest::newRow("beyond the BMP")
             << QByteArray("1 beginbfchar\n<0003> <2E87>\nendbfchar")
             << QByteArray("1 beginbfchar\n<0003> <D841DE28>\nendbfchar");

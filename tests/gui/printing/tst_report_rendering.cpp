@@ -3,8 +3,7 @@
 // commands and the recording platform, written as the program writes its
 // PDFs (printPdf), and its text is read back with pdftotext. The kanji read
 // back as themselves (savedPdf_readsBackTheKanji); the texts are compared in
-// NFKC form on both sides, which evens out the ellipsis and the middle dot
-// (see nfkc).
+// NFKC form on both sides, which evens out the ellipsis.
 
 #include "domain/entry/order_entry.h"
 #include "domain/reports/report_document.h"
@@ -55,12 +54,8 @@ bool printLastReport(const FakePlatform& platform, const QString& pdfPath) {
     return true;
 }
 
-// NFKC, and the katakana middle dot for the hyphenation point: the CJK
-// faces draw both with one glyph, which the PDF maps back to U+2027.
 QString nfkc(const QString& text) {
-    QString normal = text.normalized(QString::NormalizationForm_KC);
-    normal.replace(QChar(0x2027), QChar(0x30FB));
-    return normal;
+    return text.normalized(QString::NormalizationForm_KC);
 }
 
 // The text of a PDF file as pdftotext lays it out; empty when it failed.
