@@ -64,18 +64,16 @@ void ListPages::paintPage(QPainter& painter, int page) {
     painter.restore();
 }
 
-void ListPages::paintOn(QPainter& painter, int page) {
-    const QRectF area(QPointF(0, 0), pageLayout().paintRect(QPageLayout::Point).size());
-    const QFont title = pointFont(painter, ReportFace::Gothic, 14, true);
-    const QFont small = pointFont(painter, ReportFace::Mincho, 8);
-    const QFont body = pointFont(painter, ReportFace::Mincho, 10);
-    const QFont bold = pointFont(painter, ReportFace::Gothic, 10, true);
-    painter.setPen(Qt::black);
-
+const QVector<qreal>& ListPages::columnWidths(const QPainter& painter, qreal width) {
+    // Measured once for the device's resolution: the preview paints a page
+    // again at every scroll.
+    const int dpi = painter.device()->logicalDpiY();
+    if (widthsDpi_ == dpi)
+        return widths_;
     // The columns as wide as their widest text, the spare width to the widest.
     const int columns = int(list_.columns.size());
     QVector<qreal> widths(columns, 0);
-    const QFontMetricsF metrics(bold, painter.device());
+    const QFontMetricsF metrics(pointFont(painter, ReportFace::Gothic, 10, true), painter.device());
     const auto measure = [&](const ListRow& row) {
         for (int c = 0; c < std::min<int>(columns, int(row.size())); ++c)
             widths[c] = std::max(widths[c], metrics.horizontalAdvance(cellText(row[c])));
@@ -91,12 +89,26 @@ void ListPages::paintOn(QPainter& painter, int page) {
     qreal used = 0;
     for (qreal& w : widths)
         used += (w += 12);
-    const int widest = int(std::max_element(widths.begin(), widths.end()) - widths.begin());
-    if (used < area.width())
-        widths[widest] += area.width() - used;
-    else
+    if (columns > 0 && used < width)
+        *std::max_element(widths.begin(), widths.end()) += width - used;
+    else if (used > 0)
         for (qreal& w : widths)
-            w *= area.width() / used;
+            w *= width / used;
+    widths_ = widths;
+    widthsDpi_ = dpi;
+    return widths_;
+}
+
+void ListPages::paintOn(QPainter& painter, int page) {
+    const QRectF area(QPointF(0, 0), pageLayout().paintRect(QPageLayout::Point).size());
+    const QFont title = pointFont(painter, ReportFace::Gothic, 14, true);
+    const QFont small = pointFont(painter, ReportFace::Mincho, 8);
+    const QFont body = pointFont(painter, ReportFace::Mincho, 10);
+    const QFont bold = pointFont(painter, ReportFace::Gothic, 10, true);
+    painter.setPen(Qt::black);
+
+    const QVector<qreal>& widths = columnWidths(painter, area.width());
+    const int columns = int(widths.size());
 
     const qreal line = (area.height() - 70) / (kLinesPerPage + 1);
     qreal y = 0;

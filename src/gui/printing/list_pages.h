@@ -36,7 +36,10 @@ private:
         const ListRow* row;  // none for a heading
     };
     void paintOn(QPainter& painter, int page);
+    const QVector<qreal>& columnWidths(const QPainter& painter, qreal width);
 
     ClassList list_;
     QVector<QVector<Line>> pages_;
+    QVector<qreal> widths_;
+    int widthsDpi_ = 0;
 };
