@@ -652,28 +652,33 @@ void TestReportRendering::preview_pdfNotWritten_toldAndStaysOpen() {
 }
 
 void TestReportRendering::savedPdf_readsBackTheKanji_data() {
-    QTest::addColumn<bool>("sheets");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("printToFile");
-    QTest::newRow("a report, PDF key") << false << false;
-    QTest::newRow("a report, printed to a file") << false << true;
-    QTest::newRow("the sample sheets, PDF key") << true << false;
+    QTest::newRow("受注数, PDF key") << "orders" << false;
+    QTest::newRow("受注数, printed to a file") << "orders" << true;
+    QTest::newRow("個人別, PDF key") << "pupils" << false;
+    QTest::newRow("やきまし, PDF key") << "reprints" << false;
+    QTest::newRow("the sample sheets, PDF key") << "sheets" << false;
 }
 
 // The PDFs the preview writes read back with the kanji the fonts draw with a
 // radical's glyph (大, 小, 人), not with the radicals.
 void TestReportRendering::savedPdf_readsBackTheKanji() {
     REQUIRE_PDFTOTEXT();
-    QFETCH(bool, sheets);
+    QFETCH(QString, kind);
     QFETCH(bool, printToFile);
     smallJob();
     job.eventName = QStringLiteral("大人の部");
     std::shared_ptr<PrintDocument> document;
-    if (sheets)
+    if (kind == QLatin1String("sheets"))
         document = std::make_shared<SampleSheetPages>(
             layOutSampleSheets(job, {12, 150}, SampleSheetOptions()),
             std::make_shared<SampleSheetPhotos>());
     else
-        document = std::make_shared<ReportPages>(orderCountDocument(buildOrderCountReport(job)));
+        document = std::make_shared<ReportPages>(
+            kind == QLatin1String("pupils")     ? pupilDocument(buildPupilReport(job))
+            : kind == QLatin1String("reprints") ? reprintDocument(buildReprintReport(job))
+                                                : orderCountDocument(buildOrderCountReport(job)));
     showReportPreview(nullptr, QStringLiteral("受注数印刷"), document, platform);
     QPointer<ReportPreview> preview = openPreview();
     QVERIFY(preview);
