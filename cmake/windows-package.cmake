@@ -3,12 +3,14 @@
 # packages: `cmake --install` gives pictor.exe with everything it loads
 # beside it, stripped; `cpack` in the build folder makes
 #   pictor-VERSION-win64.zip        the folder, under one top folder
-#   pictor-VERSION-win64-setup.exe  a 64-bit Unicode NSIS installer
+#   pictor-VERSION-win64-setup.exe  a 64-bit Unicode NSIS installer in
+#                                   Japanese (cmake/NSIS.template.in)
 # The root CMakeLists.txt includes this on Windows, before include(CPack).
 #
 # The folder:
 #   pictor.exe, chimes.wav, menupop.wav, nophoto.wav, tap.wav, libcsv.dll,
-#   libzip.dll and the zlib1.dll it loads
+#   libzip.dll and the zlib1.dll it loads, zint.dll (the order slips'
+#   barcodes), xlsxwriter.dll (the class tables' workbooks; zlib1.dll too)
 #   Qt6Core/Gui/Widgets/PrintSupport.dll (printing to Windows printers is
 #     built into Qt6PrintSupport.dll), the MinGW runtime DLLs
 #   platforms/qwindows.dll (and qoffscreen.dll, for runs without a screen),
@@ -31,6 +33,9 @@ if(NOT PICTOR_ZLIB_DLL)
   message(FATAL_ERROR "zlib1.dll is in none of ${MINGW_RUNTIME_DIRS} (Debian: libz-mingw-w64)")
 endif()
 install(FILES ${PICTOR_ZLIB_DLL} DESTINATION .)
+# zint.dll, which draws the order slips' barcodes, and xlsxwriter.dll, which
+# writes the class tables as workbooks (BSD both).
+install(TARGETS zint xlsxwriter RUNTIME DESTINATION .)
 install(FILES
   ${PROJECT_SOURCE_DIR}/resources/chimes.wav
   ${PROJECT_SOURCE_DIR}/resources/menupop.wav
@@ -38,7 +43,7 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/resources/tap.wav
   DESTINATION .)
 
-set(pictor_binaries pictor.exe libzip.dll zlib1.dll)
+set(pictor_binaries pictor.exe libcsv.dll libzip.dll zlib1.dll zint.dll xlsxwriter.dll)
 foreach(module Core Gui Widgets PrintSupport)
   install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
   list(APPEND pictor_binaries Qt6${module}.dll)
@@ -105,10 +110,17 @@ set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_FILE_NAME pictor-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGING_INSTALL_PREFIX "")
 set(CPACK_STRIP_FILES OFF)
+# One whole, never components to choose from: zint's install rules (never
+# run: its folder is left out of the install) name a Devel component.
+set(CPACK_MONOLITHIC_INSTALL ON)
 # The values below reach the installer's script as written here.
 set(CPACK_VERBATIM_VARIABLES ON)
 # The installer's file is named apart from the zip's (-setup.exe).
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/windows-cpack-options.cmake)
+# The installer's script: CMake's template made Unicode and Japanese alone
+# (cmake/NSIS.template.in), so that its pages, buttons and uninstaller speak
+# Japanese on any Windows.
+set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
 
 # Program Files\pictor: an ASCII folder name, so that a command line of any
 # code page reaches the program there. Every name shown is ピクトル.

@@ -42,7 +42,7 @@ installed() {
 
 install_packages() {
   local packages=(
-    cmake ninja-build dpkg-dev libcsv-dev libzip-dev
+    cmake ninja-build dpkg-dev libcsv-dev libzip-dev libzint-dev libxlsxwriter-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
     qt6-tools-dev qt6-l10n-tools
@@ -243,6 +243,8 @@ program_configure_options() {
     -DBUILD_TESTING=ON
     -DPICTOR_LIBCSV_SOURCE_DIR="$(fetch_debian_source libcsv libcsv-dev libcsv.c)"
     -DPICTOR_LIBZIP_SOURCE_DIR="$(fetch_debian_source libzip libzip-dev lib/zip.h)"
+    -DPICTOR_ZINT_SOURCE_DIR="$(fetch_debian_source zint libzint-dev backend/zint.h)"
+    -DPICTOR_XLSXWRITER_SOURCE_DIR="$(fetch_debian_source libxlsxwriter libxlsxwriter-dev include/xlsxwriter.h)"
   )
   if command -v ccache >/dev/null; then
     options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -291,9 +293,9 @@ pack_program() {
   local packages inputs package input
   read -ra packages <<<"$(package_files)"
   inputs=(
-    "$build_dir/pictor.exe" "$build_dir/CPackConfig.cmake" "$build_dir/icons"/*.ico
+    "$build_dir/pictor.exe" "$build_dir"/*.dll "$build_dir/CPackConfig.cmake" "$build_dir/icons"/*.ico
     "$(qt_prefix)/pictor-qt-build.txt" "$repo/LICENSE" "$repo/resources"/*.wav
-    "$repo/cmake"/windows-*.cmake "$repo/resources/windows"/*
+    "$repo/cmake"/windows-*.cmake "$repo/cmake"/NSIS.* "$repo/resources/windows"/*
   )
   for package in "${packages[@]}"; do
     [ -f "$package" ] || { pack "${packages[@]}"; return; }

@@ -7,15 +7,18 @@
 #
 # BUILD_FOLDER is where scripts/build-windows.sh leaves
 # pictor-VERSION-win64-setup.exe (normally build-windows/). In a fresh Wine
-# prefix (Windows 10) on a private X display with a window manager, the
-# setup program installs silently (/S); the program starts (its start time
+# prefix (Windows 10, in English) on a private X display with a window
+# manager, the setup program is started and must speak Japanese (its window
+# "ピクトル セットアップ", not "ピクトル Setup"), and is cancelled; then it
+# installs silently (/S); the program starts (its start time
 # measured), a short day is keyed with xdotool (the setup screen, pupils on
 # the keypad), saved, one report printed to a PDF from its preview, and the
 # program quits through its exit confirmation. The Linux program of this
 # repository (built into build/, or $PICTOR_BUILD_DIR, when needed; or
 # $SMOKE_LINUX_PROGRAM) takes the same keys on a display of its own and
 # prints the same report to a PDF. The two job files must be the same bytes; each program then loads its own file and
-# the other's and saves it again unchanged. Last, the silent uninstall
+# the other's and saves it again unchanged. Last, the uninstaller must speak
+# Japanese too ("ピクトル アンインストール"), and the silent uninstall
 # (Uninstall.exe /S) must leave no program file behind, and the job files
 # saved in the Windows user's documents stay.
 #
@@ -290,6 +293,10 @@ wine_prefix() {
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >>"$SMOKE_TMP/wineboot.log" 2>&1
   done
+  # The installer's Japanese pages ask for a face of Japanese Windows that
+  # Wine lacks: Noto instead.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+    /v 'ＭＳ Ｐゴシック' /d 'Noto Sans CJK JP' /f >>"$SMOKE_TMP/wineboot.log" 2>&1
   wineserver -w
   grep -q '"ProductName"="Microsoft Windows 10' "$WINEPREFIX/system.reg" ||
     smoke_fail "the prefix does not say Windows 10"
@@ -299,6 +306,53 @@ wine_prefix() {
   done
   mkdir -p "$win_documents"
   pass "Wine prefix, Windows 10"
+}
+
+# Waits for the first window of a setup program ($1 says which) and checks
+# that its title is $2, NSIS's Japanese caption: one in English would say
+# "ピクトル Setup" (or "ピクトル Uninstall"). Prints the window.
+setup_window_in_japanese() {
+  local what=$1 title=$2 deadline window="" name
+  deadline=$((SECONDS + 60))
+  until [ -n "$window" ]; do
+    [ "$SECONDS" -le "$deadline" ] || smoke_fail "no window of the $what within 60 s"
+    sleep 0.2
+    window=$(xdotool search --onlyvisible --name '^ピクトル' 2>/dev/null | head -n 1 || true)
+  done
+  sleep 1
+  # (The uninstaller's caption ends in a space.)
+  name=$(xdotool getwindowname "$window" 2>/dev/null | sed 's/[[:space:]]*$//' || true)
+  [ "$name" = "$title" ] ||
+    smoke_fail "the $what's window is titled \"$name\", not \"$title\": it does not speak Japanese"
+  echo "$window"
+}
+
+# The installer speaks Japanese on a Windows in English: its first page is
+# shot, then it is cancelled (Escape, and Enter to its question whether to
+# quit) before anything is installed.
+check_installer_language() {
+  local pid window deadline
+  say "starting $(basename "${setups[0]}") for its first page"
+  wine "${setups[0]}" >"$SMOKE_TMP/installer-pages.log" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  window=$(setup_window_in_japanese installer 'ピクトル セットアップ')
+  smoke_shot installer-welcome
+  smoke_activate "$window"
+  smoke_keys Escape
+  sleep 1
+  smoke_shot installer-quit
+  smoke_keys Return
+  deadline=$((SECONDS + 30))
+  while kill -0 "$pid" 2>/dev/null; do
+    [ "$SECONDS" -le "$deadline" ] || smoke_fail "the installer did not quit when cancelled"
+    sleep 0.2
+  done
+  wait "$pid" || true
+  wineserver -w
+  [ -z "$(find "$WINEPREFIX/drive_c" -iname pictor.exe 2>/dev/null)" ] ||
+    smoke_fail "the cancelled installer installed the program"
+  pass "the installer speaks Japanese (\"ピクトル セットアップ\", installer-welcome.png); cancelled"
 }
 
 install_windows_program() {
@@ -444,6 +498,18 @@ uninstall_windows_program() {
     say "unpacked program: no uninstall"
     return
   fi
+  # The uninstaller speaks Japanese too. It runs on from a copy of itself;
+  # Escape closes it at its first page.
+  wine "$win_dir/Uninstall.exe" >"$SMOKE_TMP/uninstall-pages.log" 2>&1 ||
+    smoke_fail "Uninstall.exe did not start"
+  local window
+  window=$(setup_window_in_japanese uninstaller 'ピクトル アンインストール')
+  smoke_shot uninstaller-confirm
+  smoke_activate "$window"
+  smoke_keys Escape
+  wineserver -w
+  [ -f "$win_exe" ] || smoke_fail "the cancelled uninstaller removed the program"
+  pass "the uninstaller speaks Japanese (\"ピクトル アンインストール\"); cancelled"
   say "uninstalling silently (Uninstall.exe /S)"
   wine "$win_dir/Uninstall.exe" /S >"$SMOKE_TMP/uninstall.log" 2>&1 ||
     smoke_fail "Uninstall.exe failed"
@@ -501,6 +567,7 @@ phase=windows
 start_display windows
 say "display $DISPLAY with openbox for Windows"
 wine_prefix
+[ -n "$unpacked" ] || check_installer_language
 install_windows_program
 
 say "starting pictor.exe"
