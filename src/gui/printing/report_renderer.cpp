@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/printing/report_renderer.h"
 
+#include "gui/printing/paged_print.h"
 #include "gui/printing/report_layout.h"
 
 #include <algorithm>
@@ -74,14 +75,9 @@ int ReportPages::printOn(QPagedPaintDevice* device, int& pageCount) {
     const ReportLayout& layout =
         laidOut(device, QSize(device->width(), device->height()), device->logicalDpiY());
     pageCount = layout.pageCount();
-    int first = 1;
-    int last = pageCount;
-    if (auto* printer = dynamic_cast<QPrinter*>(device)) {
-        if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
-            first = std::max(1, printer->fromPage());
-            last = std::min(pageCount, printer->toPage() > 0 ? printer->toPage() : pageCount);
-        }
-    }
+    const auto* printer = dynamic_cast<QPrinter*>(device);
+    const auto [first, last] =
+        printer ? printerPageRange(*printer, pageCount) : std::pair(1, pageCount);
     if (first > last)
         return 0;
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/tools/sample_sheet_renderer.h"
 
+#include "gui/printing/paged_print.h"
 #include "gui/printing/report_fonts.h"
 #include "gui/printing/report_renderer.h"
 #include "gui/tools/sample_sheet_reader.h"
@@ -227,13 +228,7 @@ QImage SampleSheetPages::shownImage(const SampleSheetPhotos::Photo& photo, QSize
 
 int SampleSheetPages::print(QPrinter* printer) {
     printer->setPageLayout(sampleSheetPageLayout(layout_));
-    const int pageCount = layout_.pageCount();
-    int first = 1;
-    int last = pageCount;
-    if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
-        first = std::max(1, printer->fromPage());
-        last = std::min(pageCount, printer->toPage() > 0 ? printer->toPage() : pageCount);
-    }
+    const auto [first, last] = printerPageRange(*printer, layout_.pageCount());
     if (first > last)
         return 0;
 
