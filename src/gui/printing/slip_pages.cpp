@@ -125,9 +125,13 @@ int SlipPagesBase::print(QPagedPaintDevice* device) {
 }
 
 int SlipPagesBase::print(QPrinter* printer) {
-    // The whole sheet is the page: its grid is measured from the paper's edge.
+    // The whole sheet is the page: its grid is measured from the paper's
+    // edge. The paper alone is set: a printer refuses a whole layout whose
+    // margins are narrower than it can print, and full-page painting needs
+    // none.
     printer->setFullPage(true);
-    printer->setPageLayout(pageLayout());
+    printer->setPageSize(pageLayout().pageSize());
+    printer->setPageOrientation(QPageLayout::Portrait);
     const auto [first, last] = printerPageRange(*printer, pageCount());
     return paintPages(printer, first, last, [this](QPainter& p, int page) { paintSheet(p, page); });
 }
