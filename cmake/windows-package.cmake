@@ -19,6 +19,7 @@
 #   translations/qtbase_ja.qm: Qt's own texts in Japanese, from the host's
 #     Qt of the same version. A Qt without qt.conf takes the folder of its
 #     DLLs as its prefix, so QLibraryInfo finds them there.
+#   licenses/: the licence of the program and of every library it brings
 
 install(TARGETS pictor RUNTIME DESTINATION .)
 # libcsv.dll, which reads the roster files (LGPL: a DLL the user may replace).
@@ -87,6 +88,36 @@ if(NOT PICTOR_QT_JAPANESE)
     "qtbase_ja.qm not found (Debian: qt6-translations-l10n); set PICTOR_QT_JAPANESE to it")
 endif()
 install(FILES ${PICTOR_QT_JAPANESE} DESTINATION translations)
+
+# The licences of the program and of everything it brings along, in
+# licenses/: each library's own text from the source it is built from (the
+# Debian sources fetched for the program, Qt's in Debian's copyright file of
+# the qt6-base it is built from, with the third-party code Qt bundles), and
+# the texts of the GNU licences they name.
+set(pictor_licenses
+  "pictor.txt=${PROJECT_SOURCE_DIR}/LICENSE"
+  "Unicode.txt=${PROJECT_SOURCE_DIR}/resources/windows/unicode-data-license.txt"
+  "Qt.txt=/usr/share/doc/libqt6core6/copyright"
+  "libcsv.txt=${PICTOR_LIBCSV_SOURCE_DIR}/COPYING.LESSER"
+  "libzip.txt=${PICTOR_LIBZIP_SOURCE_DIR}/LICENSE"
+  "zlib.txt=/usr/share/doc/libz-mingw-w64/copyright"
+  "zint.txt=${PICTOR_ZINT_SOURCE_DIR}/LICENSE"
+  "libxlsxwriter.txt=${PICTOR_XLSXWRITER_SOURCE_DIR}/License.txt"
+  "gcc-runtime.txt=/usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright"
+  "mingw-w64.txt=/usr/share/doc/mingw-w64-x86-64-dev/copyright"
+  "GPL-2.txt=/usr/share/common-licenses/GPL-2"
+  "GPL-3.txt=/usr/share/common-licenses/GPL-3"
+  "LGPL-2.1.txt=/usr/share/common-licenses/LGPL-2.1"
+  "LGPL-3.txt=/usr/share/common-licenses/LGPL-3")
+foreach(entry ${pictor_licenses})
+  string(REPLACE "=" ";" entry "${entry}")
+  list(GET entry 0 name)
+  list(GET entry 1 source)
+  if(NOT EXISTS "${source}")
+    message(FATAL_ERROR "The licence ${name} is not at ${source}: the package would go without it")
+  endif()
+  install(FILES "${source}" DESTINATION licenses RENAME "${name}")
+endforeach()
 
 # Every binary stripped where it lands: the program, Qt and the runtime
 # carry their symbols otherwise, some 60 MB of them.

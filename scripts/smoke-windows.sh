@@ -383,6 +383,11 @@ install_windows_program() {
     pass "installed in C:${win_dir#"$WINEPREFIX/drive_c"}"
   fi
   win_exe=$win_dir/pictor.exe
+  # The licences come with the program: its own and every library's.
+  local licence
+  for licence in pictor Qt libcsv libzip zlib zint libxlsxwriter gcc-runtime mingw-w64; do
+    [ -s "$win_dir/licenses/$licence.txt" ] || smoke_fail "no licenses/$licence.txt beside pictor.exe"
+  done
 }
 
 win_program_pid=""
