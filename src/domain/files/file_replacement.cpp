@@ -11,9 +11,7 @@ using SystemFiles::Kind;
 using SystemFiles::OpenFile;
 using SystemFiles::Status;
 
-namespace {
-
-FileWriteOutcome failed(FileStep step, int error, const QString& finalPath = QString()) {
+FileWriteOutcome failedFileWrite(FileStep step, int error, const QString& finalPath) {
     FileWriteOutcome outcome;
     outcome.step = step;
     outcome.systemError = error;
@@ -23,6 +21,8 @@ FileWriteOutcome failed(FileStep step, int error, const QString& finalPath = QSt
     outcome.finalPath = finalPath;
     return outcome;
 }
+
+namespace {
 
 // Six letters or digits for a temporary file's name.
 QString randomSuffix() {
@@ -126,23 +126,23 @@ QString resolveLinks(const QString& path, int* error) {
 // kept so, though the folder would let it be replaced.
 FileWriteOutcome lookAtTarget(const QString& target, Status* previous) {
     if (const int error = SystemFiles::statusAt(target, previous); error != 0)
-        return failed(FileStep::Create, error, target);
+        return failedFileWrite(FileStep::Create, error, target);
     switch (previous->kind) {
         case Kind::Missing:
             return {};
         case Kind::File:
             break;
         case Kind::Folder:
-            return failed(FileStep::Create, SystemFiles::isAFolder(), target);
+            return failedFileWrite(FileStep::Create, SystemFiles::isAFolder(), target);
         case Kind::Link:
         case Kind::Other: {
-            FileWriteOutcome outcome = failed(FileStep::Create, 0, target);
+            FileWriteOutcome outcome = failedFileWrite(FileStep::Create, 0, target);
             outcome.fault = FileFault::NotAFile;
             return outcome;
         }
     }
     if (const int error = SystemFiles::mayWrite(target); error != 0) {
-        FileWriteOutcome outcome = failed(FileStep::Create, error, target);
+        FileWriteOutcome outcome = failedFileWrite(FileStep::Create, error, target);
         if (outcome.fault == FileFault::NoPermission)
             outcome.fault = FileFault::FileReadOnly;
         return outcome;
@@ -157,9 +157,9 @@ FileWriteOutcome lookAtBackupName(const QString& backupPath, const QString& targ
         return {};
     Status existing;
     if (const int error = SystemFiles::statusAt(backupPath, &existing); error != 0)
-        return failed(FileStep::Backup, error, target);
+        return failedFileWrite(FileStep::Backup, error, target);
     if (existing.kind == Kind::Folder)
-        return failed(FileStep::Backup, SystemFiles::isAFolder(), target);
+        return failedFileWrite(FileStep::Backup, SystemFiles::isAFolder(), target);
     return {};
 }
 
@@ -176,15 +176,15 @@ FileWriteOutcome writeTemporary(const QString& target, const QByteArray& bytes,
         previous ? SystemFiles::NewFileAccess::OwnerOnly : SystemFiles::NewFileAccess::Usual,
         temporary, file);
     if (error != 0)
-        return failed(FileStep::Create, error, target);
+        return failedFileWrite(FileStep::Create, error, target);
     if ((error = file.write(bytes.constData(), bytes.size())) != 0)
-        return failed(FileStep::Write, error, target);
+        return failedFileWrite(FileStep::Write, error, target);
     if (previous)
         file.takeAccessOf(*previous);
     if ((error = file.sync()) != 0)
-        return failed(FileStep::Sync, error, target);
+        return failedFileWrite(FileStep::Sync, error, target);
     if ((error = file.close()) != 0)
-        return failed(FileStep::Sync, error, target);
+        return failedFileWrite(FileStep::Sync, error, target);
 
     FileWriteOutcome outcome;
     outcome.finalPath = target;
@@ -196,9 +196,9 @@ FileWriteOutcome lookAgainAtTarget(const QString& target, const QByteArray& dige
     int error = 0;
     const QByteArray now = fileContentDigest(target, &error);
     if (error != 0)
-        return failed(FileStep::ReadPrevious, error, target);
+        return failedFileWrite(FileStep::ReadPrevious, error, target);
     if (!now.isEmpty() && now != digest)
-        return failed(FileStep::TargetChanged, 0, target);
+        return failedFileWrite(FileStep::TargetChanged, 0, target);
     return {};
 }
 
@@ -227,9 +227,9 @@ FileWriteOutcome keepAsBackup(const QString& file, const Status& fileStatus,
     }
     if (error != 0)
         return SystemFiles::linksUnsupported(error) ? copyToBackup(file, backupPath)
-                                                    : failed(FileStep::Backup, error);
+                                                    : failedFileWrite(FileStep::Backup, error);
     if ((error = SystemFiles::renameOver(link.path(), backupPath)) != 0)
-        return failed(FileStep::Backup, error);
+        return failedFileWrite(FileStep::Backup, error);
     link.renamed();
     return outcome;
 }
@@ -239,10 +239,10 @@ FileWriteOutcome keepAsBackup(const QString& file, const Status& fileStatus,
 FileWriteOutcome swapIn(TemporaryName& temporary, const FileWriteOutcome& written) {
     const QString& target = written.finalPath;
     if (const int error = SystemFiles::renameOver(temporary.path(), target); error != 0)
-        return failed(FileStep::Replace, error, target);
+        return failedFileWrite(FileStep::Replace, error, target);
     temporary.renamed();
     if (const int error = SystemFiles::syncFolder(folderOf(target)); error != 0) {
-        FileWriteOutcome notConfirmed = failed(FileStep::ConfirmReplace, error, target);
+        FileWriteOutcome notConfirmed = failedFileWrite(FileStep::ConfirmReplace, error, target);
         notConfirmed.backupPath = written.backupPath;
         return notConfirmed;
     }
@@ -256,34 +256,34 @@ FileWriteOutcome copyToBackup(const QString& source, const QString& backupPath) 
     OpenFile in;
     int error = in.openToRead(source);
     if (error != 0)
-        return failed(FileStep::ReadPrevious, error);
+        return failedFileWrite(FileStep::ReadPrevious, error);
     Status status;
     if ((error = in.status(&status)) != 0)
-        return failed(FileStep::ReadPrevious, error);
+        return failedFileWrite(FileStep::ReadPrevious, error);
 
     TemporaryName temporary;
     OpenFile out;
     error = createTemporary(folderOf(backupPath), SystemFiles::NewFileAccess::OwnerOnly, temporary,
                             out);
     if (error != 0)
-        return failed(FileStep::Backup, error);
+        return failedFileWrite(FileStep::Backup, error);
     QByteArray piece(256 * 1024, Qt::Uninitialized);
     for (;;) {
         const qint64 got = in.read(piece.data(), piece.size(), &error);
         if (got < 0)
-            return failed(FileStep::ReadPrevious, error);
+            return failedFileWrite(FileStep::ReadPrevious, error);
         if (got == 0)
             break;
         if ((error = out.write(piece.constData(), got)) != 0)
-            return failed(FileStep::Backup, error);
+            return failedFileWrite(FileStep::Backup, error);
     }
     out.takeAccessOf(status);
     if ((error = out.sync()) != 0)
-        return failed(FileStep::Backup, error);
+        return failedFileWrite(FileStep::Backup, error);
     if ((error = out.close()) != 0)
-        return failed(FileStep::Backup, error);
+        return failedFileWrite(FileStep::Backup, error);
     if ((error = SystemFiles::renameOver(temporary.path(), backupPath)) != 0)
-        return failed(FileStep::Backup, error);
+        return failedFileWrite(FileStep::Backup, error);
     temporary.renamed();
 
     FileWriteOutcome outcome;
@@ -330,7 +330,7 @@ FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
     int error = 0;
     const QString target = resolveLinks(path, &error);
     if (target.isEmpty())
-        return failed(FileStep::Create, error);
+        return failedFileWrite(FileStep::Create, error);
 
     // Nothing written yet: what is at the target and at the backup's name
     // is looked at first.

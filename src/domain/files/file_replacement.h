@@ -58,6 +58,10 @@ struct FileWriteOutcome {
 FileWriteOutcome replaceFile(const QString& path, const QByteArray& bytes,
                              const QString& backupSuffix, const QByteArray& unchangedDigest = {});
 
+// A write that failed at step with the system's error: its fault as the
+// error gives it (Other where the error names none).
+FileWriteOutcome failedFileWrite(FileStep step, int error, const QString& finalPath = QString());
+
 // The SHA-256 of the bytes of the regular file at path (links followed):
 // empty when there is no file there, or it cannot be read (*error then
 // says why; 0 when there is none).

@@ -68,18 +68,17 @@ const ExportCell* cellAt(const ExportTable& table, const QVector<ExportCell>& ro
     return &row[column];
 }
 
-TableExportResult failure(FileStep step, int error, const QString& shownPath) {
-    FileWriteOutcome outcome;
-    outcome.step = step;
-    outcome.systemError = error;
-    outcome.fault = faultOfSystemError(error);
-    if (outcome.fault == FileFault::None)
-        outcome.fault = FileFault::Other;
+// What a failed write tells the operator.
+TableExportResult failed(const FileWriteOutcome& outcome, const QString& shownPath) {
     TableExportResult result;
     result.fault = outcome.fault;
-    result.systemError = error;
+    result.systemError = outcome.systemError;
     result.message = FileWriteTexts::replaceFailedText(outcome, shownPath, kWording, QString());
     return result;
+}
+
+TableExportResult failure(FileStep step, int error, const QString& shownPath) {
+    return failed(failedFileWrite(step, error), shownPath);
 }
 
 // Puts bytes at path, and says so.
@@ -87,13 +86,9 @@ TableExportResult replaceWith(const QString& path, const QByteArray& bytes,
                               const ExportTable& table) {
     const QString shownPath = shownPathOf(path);
     const FileWriteOutcome outcome = replaceFile(path, bytes, QString());
+    if (!outcome.ok())
+        return failed(outcome, shownPath);
     TableExportResult result;
-    if (!outcome.ok()) {
-        result.fault = outcome.fault;
-        result.systemError = outcome.systemError;
-        result.message = FileWriteTexts::replaceFailedText(outcome, shownPath, kWording, QString());
-        return result;
-    }
     result.written = true;
     result.rows = int(table.rows.size());
     result.message = kWritten.arg(titleOf(table), shownPath, QString::number(result.rows));
