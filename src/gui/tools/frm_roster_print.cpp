@@ -102,8 +102,14 @@ void frmRosterPrint::showChoices() {
     const bool labels = k == Kind::EnvelopeSlips && sheet >= 0 && sheets[sheet].labels;
     ui->spnFirstLabel->setEnabled(labels);
     ui->spnFirstLabel->setRange(1, sheet >= 0 ? sheets[sheet].perPage() : 1);
+    ui->cboCsvEncoding->setEnabled(roster && list);
     ui->cmdExport->setEnabled(roster && list);
     ui->cmdPreview->setEnabled(roster || k == Kind::EnvelopeSlips);
+}
+
+LabExportEncoding frmRosterPrint::csvEncoding() const {
+    return ui->cboCsvEncoding->currentIndex() == 1 ? LabExportEncoding::Utf8
+                                                   : LabExportEncoding::ShiftJis;
 }
 
 std::optional<RosterClass> frmRosterPrint::chosenClass() const {
@@ -184,7 +190,7 @@ void frmRosterPrint::cmdExport_Click() {
     const QString suggestion =
         QDir(folder).filePath(name + u'_' + table.title + QStringLiteral(".xlsx"));
     const TableExportCommandOutcome outcome =
-        tableExportCommand(context_.platform, table, suggestion);
+        tableExportCommand(context_.platform, table, suggestion, csvEncoding());
     if (!outcome.cancelled && outcome.result.written)
         lastFolder_ = QFileInfo(outcome.path).absolutePath();
 }

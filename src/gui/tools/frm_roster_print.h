@@ -2,6 +2,7 @@
 #pragma once
 
 #include "domain/tools/class_lists.h"
+#include "domain/tools/lab_export.h"
 #include "domain/tools/pupil_slips.h"
 
 #include <memory>
@@ -47,6 +48,8 @@ protected:
 private:
     void showChoices();
     std::optional<RosterClass> chosenClass() const;
+    // The encoding a table written as CSV takes; a workbook has none.
+    LabExportEncoding csvEncoding() const;
     ClassList chosenList() const;
     void cmdPreview_Click();
     void cmdExport_Click();

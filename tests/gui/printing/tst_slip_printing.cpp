@@ -172,17 +172,41 @@ private Q_SLOTS:
             QVERIFY(matchSlipCode(companion.roster, code).pupil);
     }
 
-    void moneyList_writtenAsAWorkbook() {
+    void moneyList_writtenAsChosen_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QByteArray>("pupil");
+        QTest::newRow("workbook") << "money.xlsx" << 1 << QByteArray("PK") << QByteArray();
+        QTest::newRow("csv, Shift_JIS")
+            << "money.csv" << 0 << QByteArray("\x91\x67,") << QByteArray("\x8E\x52\x93\x63");
+        QTest::newRow("csv, UTF-8")
+            << "money.csv" << 1 << QByteArray("\xEF\xBB\xBF\xE7\xB5\x84,")
+            << QStringLiteral("山田 花子").toUtf8();
+    }
+
+    void moneyList_writtenAsChosen() {
+        QFETCH(QString, file);
+        QFETCH(int, encoding);
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArray, pupil);
         openFromMenu(schoolRoster());
         control<QRadioButton>(window, "optMoney")->setChecked(true);
-        const QString path = dir->filePath(QStringLiteral("money.xlsx"));
+        control<QComboBox>(window, "cboCsvEncoding")->setCurrentIndex(encoding);
+        const QString path = dir->filePath(file);
         program->platform.fileAnswers = {path};
         QTest::mouseClick(control<QPushButton>(window, "cmdExport"), Qt::LeftButton);
         QVERIFY(program->platform.fileDialogs.value(0).suggestedPath.endsWith(
             QStringLiteral("_入金一覧.xlsx")));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const RosterReadResult read = readRosterXlsx(file.readAll());
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.startsWith(start));
+        if (!pupil.isEmpty()) {
+            QVERIFY(bytes.contains(pupil));
+            return;
+        }
+        const RosterReadResult read = readRosterXlsx(bytes);
         QVERIFY2(read.table, qPrintable(read.refusal));
         QCOMPARE(read.table->headers.value(0), QStringLiteral("組"));
         QCOMPARE(read.table->rows.value(0).value(2), QStringLiteral("山田 花子"));
