@@ -180,9 +180,8 @@ private Q_SLOTS:
         QTest::newRow("workbook") << "money.xlsx" << 1 << QByteArray("PK") << QByteArray();
         QTest::newRow("csv, Shift_JIS")
             << "money.csv" << 0 << QByteArray("\x91\x67,") << QByteArray("\x8E\x52\x93\x63");
-        QTest::newRow("csv, UTF-8")
-            << "money.csv" << 1 << QByteArray("\xEF\xBB\xBF\xE7\xB5\x84,")
-            << QStringLiteral("山田 花子").toUtf8();
+        QTest::newRow("csv, UTF-8") << "money.csv" << 1 << QByteArray("\xEF\xBB\xBF\xE7\xB5\x84,")
+                                    << QStringLiteral("山田 花子").toUtf8();
     }
 
     void moneyList_writtenAsChosen() {
